@@ -1,0 +1,5 @@
+#pragma once
+// The `oewr` command and its sub-commands.
+namespace oewr::cli {
+int runMain(int argc, char** argv);
+}

@@ -1,0 +1,1 @@
+// Views of the forms are added here.

@@ -1,0 +1,86 @@
+#pragma once
+// A thin RAII wrapper of one SQLite database file: prepared statements with
+// bound parameters only, and the wait on a record that another program holds
+// locked (retried every 500 ms while the lock handler says to go on).
+#include <functional>
+#include <string>
+
+#include "common/errors.h"
+#include "hostdb/field_value.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace oewr::hostdb {
+
+class DatabaseError : public ModelError {
+ public:
+  DatabaseError(const std::string& what, int code) : ModelError(what), code_(code) {}
+  int code() const { return code_; }
+
+ private:
+  int code_;
+};
+
+// Called before each retry of a locked operation with the time waited so far;
+// returns false to give up.
+using LockWaitHandler = std::function<bool(int waitedMs)>;
+
+class Connection;
+
+class Statement {
+ public:
+  Statement(Connection& db, const std::string& sql);
+  ~Statement();
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  Statement& bind(int index, const FieldValue& v);  // 1-based
+  // Steps once; true when a row is available. Retries while the database is locked.
+  bool step();
+  FieldValue column(int index) const;  // 0-based
+  int columnCount() const;
+  std::string columnName(int index) const;
+  void reset();
+
+ private:
+  Connection& db_;
+  sqlite3_stmt* stmt_ = nullptr;
+  std::string sql_;
+};
+
+class Connection {
+ public:
+  explicit Connection(const std::string& path);
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  void exec(const std::string& sql);  // statements without data only
+  int64_t lastInsertRowid() const;
+  int changes() const;
+  sqlite3* handle() { return db_; }
+  const std::string& path() const { return path_; }
+
+  void setLockWaitHandler(LockWaitHandler h) { lockWait_ = std::move(h); }
+  // Waits 500 ms and asks the handler; throws DatabaseError when it gives up.
+  void waitForLock(int& waitedMs, const std::string& what);
+
+  void begin();  // BEGIN IMMEDIATE: takes the write lock now, waiting while locked
+  void commit();
+  void rollback() noexcept;
+  bool inTransaction() const { return inTransaction_; }
+
+  [[noreturn]] void fail(const std::string& what, int code) const;
+
+ private:
+  sqlite3* db_ = nullptr;
+  std::string path_;
+  LockWaitHandler lockWait_;
+  bool inTransaction_ = false;
+};
+
+// Quotes an identifier that the caller has already checked (no quotes inside).
+std::string quoteIdentifier(const std::string& name);
+
+}  // namespace oewr::hostdb

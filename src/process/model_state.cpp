@@ -1,0 +1,75 @@
+#include "process/model_state.h"
+
+#include <string>
+
+#include "common/errors.h"
+
+namespace oewr {
+
+const std::array<const char*, 12> kMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+const std::array<int, 12> kMonthDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+const std::array<const char*, 11> kCategoryNames = {"A", "A/B", "B", "B/C", "C", "C/D",
+                                                    "D", "D/E", "E", "E/F", "F"};
+
+namespace {
+using Member = float SiteParameters::*;
+constexpr std::array<Member, SiteParameters::count> kMembers = {
+    &SiteParameters::baseflowA,         &SiteParameters::baseflowB,
+    &SiteParameters::geoZone,           &SiteParameters::widthDepthScaling,
+    &SiteParameters::hydroVariability,  &SiteParameters::valleySlope,
+    &SiteParameters::catchmentArea,     &SiteParameters::maxWidth,
+    &SiteParameters::maxDepth,          &SiteParameters::bedWidthFraction,
+    &SiteParameters::macroRoughness,    &SiteParameters::microRoughness,
+    &SiteParameters::maxGradient,       &SiteParameters::minGradient,
+    &SiteParameters::gradientShapeFactor, &SiteParameters::maxManningN,
+    &SiteParameters::minManningN,       &SiteParameters::nShapeFactor,
+    &SiteParameters::obsMaxGradient,    &SiteParameters::obsMinGradient,
+    &SiteParameters::obsGradientShapeFactor, &SiteParameters::obsMaxManningN,
+    &SiteParameters::obsMinManningN,    &SiteParameters::obsNShapeFactor};
+constexpr std::array<const char*, SiteParameters::count> kNames = {
+    "baseflowA", "baseflowB", "geoZone", "widthDepthScaling", "hydroVariability", "valleySlope",
+    "catchmentArea", "maxWidth", "maxDepth", "bedWidthFraction", "macroRoughness",
+    "microRoughness", "maxGradient", "minGradient", "gradientShapeFactor", "maxManningN",
+    "minManningN", "nShapeFactor", "obsMaxGradient", "obsMinGradient", "obsGradientShapeFactor",
+    "obsMaxManningN", "obsMinManningN", "obsNShapeFactor"};
+
+void checkPosition(int position) {
+  if (position < 1 || position > SiteParameters::count)
+    throw RangeError("Range check error: site parameter position " + std::to_string(position) +
+                     " outside 1..24");
+}
+}  // namespace
+
+float& SiteParameters::at(int position) {
+  checkPosition(position);
+  return this->*kMembers[static_cast<std::size_t>(position - 1)];
+}
+
+float SiteParameters::at(int position) const {
+  checkPosition(position);
+  return this->*kMembers[static_cast<std::size_t>(position - 1)];
+}
+
+const char* SiteParameters::nameAt(int position) {
+  checkPosition(position);
+  return kNames[static_cast<std::size_t>(position - 1)];
+}
+
+std::unique_ptr<ModelState> makeModelState() { return std::make_unique<ModelState>(); }
+
+int hydroMonthIndex(int calendarMonth) {
+  if (calendarMonth < 1 || calendarMonth > 12)
+    throw RangeError("Range check error: calendar month " + std::to_string(calendarMonth));
+  int h = calendarMonth - 10;
+  return h < 0 ? h + 12 : h;
+}
+
+int calendarMonthOf(int hydroIndex) {
+  if (hydroIndex < 0 || hydroIndex > 11)
+    throw RangeError("Range check error: hydrological month index " + std::to_string(hydroIndex));
+  int c = hydroIndex + 10;
+  return c > 12 ? c - 12 : c;
+}
+
+}  // namespace oewr
