@@ -11,6 +11,10 @@
 #include <vector>
 
 #include "common/bounded_array.h"
+#include "ecology/ecology_state.h"
+#include "ewr/ewr_state.h"
+#include "floods/floods_state.h"
+#include "hydraulics/hydraulics_state.h"
 
 namespace oewr {
 
@@ -95,7 +99,9 @@ struct SiteParameters {
   static const char* nameAt(int position);
 };
 
-struct ModelState {
+// The sub-models' result fields come from their own folders, so that each
+// sub-model owns the fields it fills.
+struct ModelState : HydraulicsState, EcologyState, FloodState, EwrState {
   // 1. Process identity
   std::string iniFilePath;
   std::string dataDirectory;
