@@ -1,0 +1,38 @@
+#pragma once
+// Creates the sub-model windows that the menu opens, one at a time.
+#include <memory>
+#include <string>
+
+#include "common/ui.h"
+#include "process/run_context.h"
+
+namespace oewr {
+
+enum class SubModel { Hydrology, Hydraulics, Ecology, Floods, Ewr };
+
+class SubModelWindows {
+ public:
+  virtual ~SubModelWindows() = default;
+  virtual std::unique_ptr<ModalForm> create(SubModel which, RunContext& ctx) = 0;
+};
+
+// A window for a sub-model that has no window of its own yet: it only returns
+// to the menu.
+class PlaceholderForm : public ModalForm {
+ public:
+  explicit PlaceholderForm(std::string title) : title_(std::move(title)) {}
+  std::string formCaption() const override { return title_; }
+  std::string Button1 = "Return to main menu";
+  void Button1Click() { modalResult = mrOK; }
+
+ private:
+  std::string title_;
+};
+
+// The windows of this program.
+class ModelWindows : public SubModelWindows {
+ public:
+  std::unique_ptr<ModalForm> create(SubModel which, RunContext& ctx) override;
+};
+
+}  // namespace oewr

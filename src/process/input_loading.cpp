@@ -1,0 +1,231 @@
+#include "process/input_loading.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/checked_int.h"
+#include "common/text_format.h"
+
+namespace oewr {
+
+using hostdb::BlobReader;
+using hostdb::FieldValue;
+
+namespace {
+constexpr int kSiteNameSlot = 3;
+constexpr int kEcologySlot = 5;
+constexpr int kSavedXsSlot = 7;
+constexpr int kObservedXsSlot = 8;
+constexpr int kRatingSlot = 9;
+constexpr int kRatingRows = 15;
+constexpr int kMaxSegments = 11;
+
+struct TableCloser {
+  hostdb::Ttxtab& tx;
+  ~TableCloser() {
+    tx.DTable.close();
+    tx.ddt3.close();
+    tx.ddt4.close();
+  }
+};
+
+int rowsOf(const hostdb::HostTable& t) {
+  int64_t r = t.field("Rows").asInteger();
+  return r < 0 ? 0 : static_cast<int>(r);
+}
+}  // namespace
+
+bool readEcologicalParameters(ModelState& state, const hostdb::Blob& data, Ui& ui, const std::string& caption) {
+  BlobReader in(data);
+  const float x = in.nextFloat();
+  state.maxBaseflowExceedence = roundToInt(x);
+  if (x < 4.9f) {
+    ui.showMessage(caption, "The maximum baseflow exceedence frequency has been set to 15%");
+    state.maxBaseflowExceedence = 15;
+  }
+  state.perennialOption = roundToInt(in.nextFloat());
+  state.alignStressOption = roundToInt(in.nextFloat());
+  // Stored categories A, B, C, D sit at positions 0, 2, 4, 6 of the seven.
+  for (auto* shift : {&state.highShift, &state.lowShift}) {
+    for (int season = 0; season < 2; ++season)
+      for (int c = 0; c < 4; ++c) (*shift)[season][2 * c] = in.nextFloat();
+    for (int season = 0; season < 2; ++season)
+      for (int c = 1; c < kCategoryCount; c += 2)
+        (*shift)[season][c] = ((*shift)[season][c - 1] + (*shift)[season][c + 1]) / 2;
+  }
+  for (int season = 0; season < 2; ++season) {
+    state.stressAtZeroFs[season] = in.nextFloat();
+    state.fsWeight[season] = in.nextFloat();
+    state.fiWeight[season] = in.nextFloat();
+    state.fdWeight[season] = in.nextFloat();
+    const float sum = state.stressAtZeroFs[season] + state.fsWeight[season] + state.fiWeight[season] +
+                      state.fdWeight[season];
+    if (sum < 5) {
+      ui.showMessage(caption, season == 0 ? "The stress weight parameters for the wet season are not set"
+                                          : "The stress weight parameters for the dry season are not set");
+      return false;
+    }
+  }
+  return true;
+}
+
+void readSavedCrossSection(ModelState& state, int rows, const hostdb::Blob& data) {
+  state.savedXsCount = 0;
+  const int held = std::min(rows, static_cast<int>(state.savedXsDistance.size()));
+  BlobReader in(data);
+  // Distances, then elevations; rows beyond the 401 held are skipped.
+  for (int column = 0; column < 2; ++column) {
+    auto& target = column == 0 ? state.savedXsDistance : state.savedXsElevation;
+    for (int i = 0; i < rows; ++i) {
+      const float v = in.nextFloat();
+      if (i >= held) continue;
+      target[i] = v;
+      if (v < -900) state.savedXsCount = i;
+    }
+  }
+}
+
+void readObservedCrossSection(ModelState& state, int rows, const hostdb::Blob& data) {
+  const int held = std::min(rows, static_cast<int>(state.xsDistance.size()));
+  BlobReader in(data);
+  for (int column = 0; column < 2; ++column) {
+    auto& target = column == 0 ? state.xsDistance : state.xsElevation;
+    for (int i = 0; i < rows; ++i) {
+      const float v = in.nextFloat();
+      if (i < held) target[i] = v;
+    }
+  }
+  float lowest = 100000;
+  for (int i = 0; i < held; ++i)
+    if (state.xsElevation[i] >= 0 && state.xsElevation[i] < lowest) lowest = state.xsElevation[i];
+  const float firstDistance = held > 0 ? state.xsDistance[0] : 0.0f;
+  // The walk stops at the closing missing row, or after the last row read.
+  int i = 0;
+  for (; i < held; ++i) {
+    if (!(state.xsDistance[i] > -998) || !(state.xsElevation[i] > -998)) break;
+    state.xsDistance[i] = state.xsDistance[i] - firstDistance;
+    state.xsElevation[i] = state.xsElevation[i] - lowest;
+  }
+  state.xsPointCount = i;
+}
+
+void readRatingTable(ModelState& state, const hostdb::Blob& data) {
+  struct Segment {
+    float a, b, c, d;
+  };
+  std::vector<Segment> segments;
+  BlobReader in(data);
+  for (int row = 0; row < kRatingRows; ++row) {
+    float lead[4];
+    for (float& v : lead) v = in.nextFloat();
+    if (lead[3] > 0) {
+      Segment s{in.nextFloat(), in.nextFloat(), in.nextFloat(), in.nextFloat()};
+      if (static_cast<int>(segments.size()) < kMaxSegments) segments.push_back(s);
+    }
+  }
+  state.ratingCount = 0;
+  if (segments.empty()) return;
+  const int lastRow = static_cast<int>(state.ratingDepth.size()) - 1;  // 500
+  state.ratingDepth[0] = 0;
+  state.ratingFlow[0] = 0;
+  int i = 0;
+  std::size_t k = 0;
+  bool done = false;
+  while (!done && i <= lastRow) {
+    state.ratingDepth[i] = static_cast<float>(i * 0.01);
+    for (;;) {
+      const Segment& s = segments[k];
+      double q = (static_cast<double>(state.ratingDepth[i]) - static_cast<double>(s.c)) / static_cast<double>(s.a);
+      q = q > 0 ? std::pow(q, 1.0 / static_cast<double>(s.b)) : 0.0;
+      state.ratingFlow[i] = static_cast<float>(q);
+      if (state.ratingFlow[i] > s.d) {
+        if (++k >= segments.size()) {
+          done = true;
+          break;
+        }
+        continue;
+      }
+      ++i;
+      break;
+    }
+  }
+  state.ratingCount = i;
+}
+
+void model_start(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, InputLoadingView& view, bool& ok) {
+  ok = true;
+  const std::string caption = view.messageCaption();
+  hostdb::HostTable& rq = tx.rqtable;
+  const std::string exe = rq.field("EXE").asText();
+  if (toLower(exe) != kModelExe) {
+    ui.showMessage(caption, "Incompatible Requirement Record. Please Select an New Orvane EWR Model Application");
+    ok = false;
+    return;
+  }
+  view.showRequest(rq.field("Description").asText(), exe, rq.field("Date").asText());
+
+  const int n = static_cast<int>(std::max<int64_t>(0, rq.field("Attributes").asInteger()));
+  {
+    BlobReader in(rq.readBlob("Attribute List"));
+    const int held = std::min(n, kAttributeSlots);
+    for (int i = 0; i < held; ++i) {
+      int32_t code = 0;
+      in.readInt32(code);
+      state.attributeCodes[i] = code;
+    }
+    BlobReader site(rq.readBlob("Spatial Input List"));
+    int32_t record = 0;
+    site.readInt32(record);
+    state.requestSpatialRecord = record;
+  }
+  view.setGauge(0, 1, 0);
+  TableCloser closer{tx};
+  tx.ddt3.open();
+  tx.ddt4.open();
+
+  // Site name
+  {
+    auto rec = hostdb::findSlotRecord(state, tx, kSiteNameSlot);
+    if (!rec || !rec->recordFound) {
+      ui.showMessage(caption, "The site name attribute has not been populated");
+      return;
+    }
+    std::string name = tx.DTable.field("Text").asText();
+    state.siteName = name.size() > 80 ? name.substr(0, 80) : name;
+    tx.DTable.close();
+    view.advanceGauge(1);
+  }
+
+  // Ecological parameters
+  if (auto rec = hostdb::findSlotRecord(state, tx, kEcologySlot)) {
+    if (!rec->recordFound) {
+      ui.showMessage(caption, "Could not find ecological parameter data");
+      return;
+    }
+    const bool go = readEcologicalParameters(state, tx.DTable.readBlob("Data"), ui, caption);
+    tx.DTable.close();
+    if (!go) return;
+  }
+  tx.DTable.close();
+
+  // Saved channel cross-section
+  state.savedXsCount = 0;
+  if (auto rec = hostdb::findSlotRecord(state, tx, kSavedXsSlot); rec && rec->recordFound)
+    readSavedCrossSection(state, rowsOf(tx.DTable), tx.DTable.readBlob("Data"));
+  tx.DTable.close();
+
+  // Observed channel cross-section
+  if (auto rec = hostdb::findSlotRecord(state, tx, kObservedXsSlot); rec && rec->recordFound)
+    readObservedCrossSection(state, rowsOf(tx.DTable), tx.DTable.readBlob("Data"));
+  else
+    state.xsPointCount = 0;
+  tx.DTable.close();
+
+  // Observed rating table
+  if (auto rec = hostdb::findSlotRecord(state, tx, kRatingSlot); rec && rec->recordFound)
+    readRatingTable(state, tx.DTable.readBlob("Data"));
+  else
+    state.ratingCount = 0;
+}
+
+}  // namespace oewr

@@ -1,0 +1,21 @@
+#pragma once
+// What every window of one run shares: the model state, the host table
+// module, the person (Ui) and the table-save dialog that lives for the run.
+#include "common/ui.h"
+#include "process/model_state.h"
+
+namespace oewr {
+
+namespace hostdb {
+class Ttxtab;
+class Ttable_save;
+}  // namespace hostdb
+
+struct RunContext {
+  ModelState& state;
+  hostdb::Ttxtab& tx;
+  Ui& ui;
+  hostdb::Ttable_save& saveDialog;
+};
+
+}  // namespace oewr
