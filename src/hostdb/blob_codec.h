@@ -35,6 +35,8 @@ inline uint32_t bitsOfFloat(float f) {
 class BlobReader {
  public:
   explicit BlobReader(const Blob& bytes) : b_(bytes) {}
+  // The reader refers to the bytes: they must outlive it.
+  explicit BlobReader(Blob&&) = delete;
   std::size_t size() const { return b_.size(); }
   std::size_t position() const { return pos_; }
   std::size_t remaining() const { return b_.size() - pos_; }

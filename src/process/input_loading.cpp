@@ -166,14 +166,16 @@ void model_start(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, InputLoadingView
 
   const int n = static_cast<int>(std::max<int64_t>(0, rq.field("Attributes").asInteger()));
   {
-    BlobReader in(rq.readBlob("Attribute List"));
+    const hostdb::Blob list = rq.readBlob("Attribute List");
+    BlobReader in(list);
     const int held = std::min(n, kAttributeSlots);
     for (int i = 0; i < held; ++i) {
       int32_t code = 0;
       in.readInt32(code);
       state.attributeCodes[i] = code;
     }
-    BlobReader site(rq.readBlob("Spatial Input List"));
+    const hostdb::Blob inputs = rq.readBlob("Spatial Input List");
+    BlobReader site(inputs);
     int32_t record = 0;
     site.readInt32(record);
     state.requestSpatialRecord = record;
