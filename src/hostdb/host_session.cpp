@@ -147,8 +147,15 @@ void HostSession::commitTransaction() {
     rollbackTransaction();
     throw ModelError("The save was rolled back");
   }
-  for (auto& [file, c] : connections_)
-    if (c->inTransaction()) c->commit();
+  try {
+    for (auto& [file, c] : connections_)
+      if (c->inTransaction()) c->commit();
+  } catch (...) {
+    // A commit that fails (for example a lock the user gave up on) leaves no
+    // connection inside the transaction.
+    for (auto& [file, c] : connections_) c->rollback();
+    throw;
+  }
 }
 
 void HostSession::rollbackTransaction() noexcept {

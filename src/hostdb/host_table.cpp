@@ -232,7 +232,11 @@ FieldValue HostTable::converted(const FieldDef& f, const FieldValue& v) const {
       return FieldValue(s);
     }
     case FieldType::Memo: return FieldValue(v.asText());
-    case FieldType::Binary: return v.isBlob() ? v : FieldValue(Blob(v.asText().begin(), v.asText().end()));
+    case FieldType::Binary: {
+      if (v.isBlob()) return v;
+      const std::string bytes = v.asText();
+      return FieldValue(Blob(bytes.begin(), bytes.end()));
+    }
   }
   return v;
 }

@@ -71,13 +71,15 @@ float unitFactor(int storedVarType, int storedVarUnit) {
 void readTimeSeriesValues(TimeSeries& series, const HostTable& t) {
   Blob bytes = t.readBlob("Data");
   BlobReader r(bytes);
-  for (int i = 0; i < kSeriesCapacity; ++i) {
+  int read = 0;
+  for (; read < kSeriesCapacity; ++read) {
     float v;
     if (!r.readFloat(v)) break;
-    series.values[i] = v;
+    series.values[read] = v;
   }
+  // Values the bytes did not reach are left as they were, not scaled again.
   const float factor = unitFactor(series.header.varType + 1, series.header.varUnit);
-  const int n = std::min(series.header.count, kSeriesCapacity);
+  const int n = std::min(series.header.count, read);
   for (int i = 0; i < n; ++i) series.values[i] = series.values[i] * factor;
 }
 
