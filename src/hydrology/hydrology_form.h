@@ -1,0 +1,85 @@
+#pragma once
+// TForm3, the hydrology window: reads the site parameters and the three
+// monthly flow series, computes their statistics, duration tables and
+// baseflows, shows the natural and present-day summaries, takes the critical
+// months and maximum baseflows from the plots window and starts the report.
+#include <string>
+#include <vector>
+
+#include "common/ui.h"
+#include "hostdb/txtab.h"
+#include "hydrology/baseflow.h"
+#include "hydrology/form_controls.h"
+#include "process/model_state.h"
+
+namespace oewr {
+
+namespace hostdb {
+class Ttable_save;
+}
+
+class Tform3a;
+
+class TForm3 : public ModalForm {
+ public:
+  static constexpr const char* kCaption = "Orvane EWR Model : Hydrology Sub-model";
+  static constexpr const char* kNoCriticalMonths = "Use the Go to Graphics Plots to select critical months";
+
+  // Reads and computes at once, as the window does when it opens (FormCreate).
+  TForm3(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog);
+  std::string formCaption() const override { return kCaption; }
+
+  std::string Label1 = "Reading data";  // heading
+  hydrology::CheckListBox datag{{{"Hydrology/hydraulic parameters", false},
+                                 {"Natural flows (Monthly)", false},
+                                 {"Present day flows (Monthly)", false},
+                                 {"Scenario flows (Monthly)", false}}};
+  std::vector<std::string> ListBox1;  // natural summary, fixed-pitch font
+  std::vector<std::string> ListBox2;  // present-day summary, fixed-pitch font
+
+  hydrology::Button Button3{"Go to Graphics Plots", true};
+  hydrology::Button Button4{"Add Information to REPORT", false};
+  hydrology::Button Button1{"Return to main menu", false};
+
+  std::string Label2 = "Critical High Flow Month";
+  hydrology::SpinEdit SpinEdit1{0, 0, 12};
+  std::string Label3 = "Critical Low  Flow Month";
+  hydrology::SpinEdit SpinEdit2{0, 0, 12};
+  std::string Label4 = "Estimated Max. Baseflow for High flow Month (cumecs)";
+  std::string Label5 = "Estimated Max. Baseflow for Low flow Month (cumecs)";
+  std::string Label6 = "Using QTotal 75%";
+  std::string Label7 = "Using QBase 10%";
+  hydrology::Edit Edit1{"0.0"};  // wet, QTotal
+  hydrology::Edit Edit3{"0.0"};  // dry, QTotal
+  hydrology::Edit Edit2{"0.0"};  // wet, QBase
+  hydrology::Edit Edit4{"0.0"};  // dry, QBase
+  hydrology::CheckBox CheckBox1{"Use this option", false};  // QTotal column
+  hydrology::CheckBox CheckBox2{"Use this option", true};   // QBase column
+
+  // The critical months' flows of the last plots (million m3 per month).
+  hydrology::CriticalMonthFlows plotFlows;
+
+  void FormCreate();
+  // "Go to Graphics Plots": shows the plots window, then takes its result.
+  void Button3Click();
+  // What the window does when the plots window has closed with `result`.
+  void takePlotsResult(const Tform3a& plots, int result);
+  void Button1Click();  // "Return to main menu"
+  void Button4Click();  // "Add Information to REPORT"
+  // The "Use this option" boxes are exclusive: a click toggles the box and
+  // sets the other one to the opposite.
+  void CheckBox1Click();
+  void CheckBox2Click();
+  void close() { modalResult = mrCancel; }  // the window's close box
+
+ private:
+  // Reads one flow series of a slot and computes its statistics; ticks its
+  // item when the series can be used.
+  void readFlowSeries(int slot, TimeSeries& series, std::size_t item, const char* label, bool octoberCheck);
+  ModelState& state_;
+  hostdb::Ttxtab& tx_;
+  Ui& ui_;
+  hostdb::Ttable_save& saveDialog_;
+};
+
+}  // namespace oewr

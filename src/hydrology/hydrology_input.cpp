@@ -1,0 +1,66 @@
+#include "hydrology/hydrology_input.h"
+
+#include "common/text_format.h"
+#include "hostdb/blob_codec.h"
+
+namespace oewr::hydrology {
+
+namespace {
+
+constexpr int kGeoZonePosition = 3;
+constexpr int kValleySlopePosition = 6;
+constexpr int kCatchmentAreaPosition = 7;
+constexpr int kBedWidthFractionPosition = 10;
+
+}  // namespace
+
+std::vector<std::string> storeSiteParameters(ModelState& state, const std::vector<float>& stored) {
+  std::vector<std::string> messages;
+  const int available = static_cast<int>(stored.size());
+  if (available < SiteParameters::count)
+    messages.push_back(formatText("The hydrology/hydraulic parameters hold %d of their %d values; the others keep "
+                                  "their previous values",
+                                  available, SiteParameters::count));
+  SiteParameters& p = state.siteParameters;
+  for (int position = 1; position <= SiteParameters::count; ++position) {
+    if (position <= available) p.at(position) = stored[static_cast<std::size_t>(position - 1)];
+    switch (position) {
+      case kGeoZonePosition:
+        if (!(p.geoZone >= 1 && p.geoZone <= 6)) {
+          messages.push_back("Geo Zone out of range (1 - 6): set to 4");
+          p.geoZone = 4;
+        }
+        break;
+      case kValleySlopePosition:
+        if (!(p.valleySlope > 0)) {
+          messages.push_back("Valley slope is reset to 0.005");
+          p.valleySlope = 0.005f;
+        }
+        break;
+      case kCatchmentAreaPosition:
+        if (!(p.catchmentArea > 0)) messages.push_back("Catchment area is read as zero");
+        break;
+      case kBedWidthFractionPosition:
+        // The synthetic section goes back to its first shape with the site's parameters.
+        state.xsShape = 0;
+        break;
+      default:
+        break;
+    }
+  }
+  return messages;
+}
+
+bool readSiteParameters(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, const std::string& caption) {
+  auto record = hostdb::findSlotRecord(state, tx, kSiteParameterSlot);
+  if (!record || !record->recordFound) {
+    tx.DTable.close();
+    return false;
+  }
+  const std::vector<float> stored = hostdb::blobToFloats(tx.DTable.readBlob("Data"));
+  tx.DTable.close();
+  for (const auto& message : storeSiteParameters(state, stored)) ui.showMessage(caption, message);
+  return true;
+}
+
+}  // namespace oewr::hydrology

@@ -1,0 +1,29 @@
+#pragma once
+// Reading the hydrology window's inputs from the host: the site's
+// hydrology/hydraulic parameters (slot 4) and the three monthly flow series
+// (slots 10, 11, 12).
+#include <string>
+#include <vector>
+
+#include "common/ui.h"
+#include "hostdb/txtab.h"
+#include "process/model_state.h"
+
+namespace oewr::hydrology {
+
+constexpr int kSiteParameterSlot = 4;
+constexpr int kNaturalFlowSlot = 10;
+constexpr int kPresentFlowSlot = 11;
+constexpr int kScenarioFlowSlot = 12;
+
+// Stores the stored values of the site parameters (in stored order; at most
+// 24 are used) into state.siteParameters, applying the rules of the zone,
+// valley slope and catchment area. Positions the record does not reach keep
+// their previous values. Returns the messages to show, in order.
+std::vector<std::string> storeSiteParameters(ModelState& state, const std::vector<float>& stored);
+
+// Reads slot 4 into state.siteParameters and shows the messages of the rules.
+// False when the site has no value for it (the parameters are then kept).
+bool readSiteParameters(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, const std::string& caption);
+
+}  // namespace oewr::hydrology

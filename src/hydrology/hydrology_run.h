@@ -1,0 +1,30 @@
+#pragma once
+// The hydrology step without windows, as the headless run takes it: what the
+// hydrology window does when it opens, the plots at the chosen exceedence
+// point, "Finished" (which saves the ecological parameters), the start of the
+// report and "Return to main menu".
+#include "common/ui.h"
+#include "hostdb/txtab.h"
+#include "process/model_state.h"
+
+namespace oewr {
+
+namespace hostdb {
+class Ttable_save;
+}
+
+struct HydrologyOptions {
+  int exceedence = 0;      // 5, 10, ..., 50; 0 keeps the state's point
+  bool useQtotal = false;  // maximum baseflows from the 75 % total flows instead of the baseflows
+};
+
+// True for 0 and for 5, 10, ..., 50.
+bool isExceedenceChoice(int exceedence);
+
+// Runs the step. Throws ModelError for an exceedence that is not a choice,
+// and ActionStopped (after the window's message) when no critical months
+// could be chosen, so that the step is not finished.
+void runHydrologyStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+                      const HydrologyOptions& options);
+
+}  // namespace oewr
