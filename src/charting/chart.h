@@ -17,7 +17,7 @@ struct Color {
 
 // Colours the windows use for their series, in order of use.
 extern const Color kRed, kBlue, kGreen, kBlack, kFuchsia, kOlive, kNavy, kTeal, kMaroon, kGray, kYellow, kAqua,
-    kPurple, kLime;
+    kPurple, kLime, kSilver, kWhite;
 Color paletteColor(int index);  // a distinct colour for series number `index`
 
 struct Point {
@@ -35,6 +35,7 @@ struct Series {
   bool showMarks = false;        // value marks on bars
   int barWidthPercent = 70;      // bars: width as % of the slot
   int stackGroup = -1;           // area series of one group stack to 100 %
+  bool onRightAxis = false;      // drawn against the chart's right axis
   std::vector<Point> points;
 
   void clear() { points.clear(); }
@@ -71,6 +72,7 @@ struct Chart {
   std::vector<Series> series;
   int revision = 0;   // raised by every change a view should redraw for
 
+  // The reference holds only until the next series is added.
   Series& addSeries(std::string title, SeriesKind kind, Color color, int width = 1);
   void clearAll();   // empties every series, keeps them
   void removeAllSeries();

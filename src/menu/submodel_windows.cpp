@@ -1,14 +1,17 @@
 #include "menu/submodel_windows.h"
 
+#include "ewr/tform7.h"
+#include "hydrology/hydrology_form.h"
+
 namespace oewr {
 
-std::unique_ptr<ModalForm> ModelWindows::create(SubModel which, RunContext&) {
+std::unique_ptr<ModalForm> ModelWindows::create(SubModel which, RunContext& ctx) {
   switch (which) {
-    case SubModel::Hydrology: return std::make_unique<PlaceholderForm>("Orvane EWR Model : Hydrology Sub-model");
+    case SubModel::Hydrology: return std::make_unique<TForm3>(ctx.state, ctx.tx, ctx.ui, ctx.saveDialog);
     case SubModel::Hydraulics: return std::make_unique<PlaceholderForm>("Orvane EWR Model : Hydraulics Sub-model");
     case SubModel::Ecology: return std::make_unique<PlaceholderForm>("Orvane EWR Model : Ecological Sub-model");
     case SubModel::Floods: return std::make_unique<PlaceholderForm>("Orvane EWR Model : Flood Requirements");
-    case SubModel::Ewr: return std::make_unique<PlaceholderForm>("Orvane EWR Model : EWR Final Analysis");
+    case SubModel::Ewr: return std::make_unique<TForm7>(ctx.state, ctx.tx, ctx.ui, ctx.saveDialog);
   }
   return nullptr;
 }

@@ -1,0 +1,39 @@
+#pragma once
+// The demo site: a generated perennial river with a wet and a dry season,
+// year-to-year variability and a few dry years, its present-day and scenario
+// flows, parameters, an observed cross-section and rating; and the host
+// database that holds it.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "hostdb/host_admin.h"
+
+namespace oewr::cli {
+
+struct DemoSite {
+  std::string name = "Orvane River at Demo Weir";
+  int startYear = 1950;  // hydrological years from October 1950
+  int years = 70;
+  std::vector<float> natural, present, scenario;  // million m3 a month, from October
+  std::vector<float> siteParameters;              // 24 values
+  std::vector<float> ecologicalParameters;        // 27 values
+  std::vector<float> xsDistance, xsElevation;
+  std::vector<hostdb::RatingSegment> rating;
+};
+
+// The same site every time (a fixed seed).
+DemoSite makeDemoSite();
+
+struct DemoDatabase {
+  std::filesystem::path iniFile;
+  std::filesystem::path databaseDirectory;
+  int requestRecord = 0;
+};
+
+// Builds the host database of the demo site in `directory` (its ini file,
+// the database under alias TERAVOX, the site, its attributes and a request).
+// An existing demo database there is replaced.
+DemoDatabase buildDemoDatabase(const std::filesystem::path& directory, const DemoSite& site);
+
+}  // namespace oewr::cli

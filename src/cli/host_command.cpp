@@ -1,0 +1,495 @@
+#include "cli/host_command.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdint>
+#include <fstream>
+#include <limits>
+#include <iostream>
+#include <sstream>
+
+#include "common/errors.h"
+#include "common/text_format.h"
+#include "hostdb/flow_csv.h"
+#include "hostdb/host_admin.h"
+#include "hostdb/host_schema.h"
+
+namespace oewr::cli {
+
+using namespace oewr::hostdb;
+
+struct HostOptions {
+  std::string ini;
+  std::string alias;
+  std::string dir;
+  bool makeDefault = false;
+  std::string name, table, idField = "ID", descField = "Name", feature, type;
+  int32_t id = 0;
+  std::string attribute;
+  int32_t site = 0;
+  std::string file, text, title, format, date, values, kind, number;
+  int rows = 0, columns = 0;
+  std::string layout = "auto", unit = "mcm", na = "refuse", dataId;
+  double area = 0;
+  std::string toAttribute, toFeature;
+  int32_t toSite = 0;
+  std::string description;
+  std::vector<std::string> slots;
+  int slotCount = kRequestSlotCount;
+  std::string what;
+  std::string out = "-";
+  int decimals = -1;
+};
+
+namespace {
+
+std::string q(const std::string& s) { return "'" + s + "'"; }
+
+std::string readTextFile(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) throw ModelError(path + ": no such file");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw ModelError(path + ": cannot be read");
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::vector<float> numbersFromList(const std::string& list, const std::string& option) {
+  std::vector<float> out;
+  std::string cur;
+  int index = 0;
+  auto flush = [&]() {
+    if (cur.empty()) return;
+    ++index;
+    double v = 0;
+    if (!parseNumber(cur, v))
+      throw ModelError(option + ", value " + std::to_string(index) + ": " + q(cur) + " is not a number");
+    out.push_back(static_cast<float>(v));
+    cur.clear();
+  };
+  for (char c : list) {
+    if (c == ',' || c == ';' || std::isspace(static_cast<unsigned char>(c))) flush();
+    else cur += c;
+  }
+  flush();
+  return out;
+}
+
+std::string describeWrite(const WriteResult& r) {
+  return "table " + q(r.table) + ", RECID " + std::to_string(r.recid) +
+         (r.updated ? " (the site's record was updated)" : " (new record)");
+}
+
+// Records that another program holds locked are waited for, at most this long.
+constexpr int kLockWaitLimitMs = 30000;
+
+std::unique_ptr<HostAdmin> openHostAdmin(const HostOptions& o) {
+  return std::make_unique<HostAdmin>(o.ini, o.alias, [](int waitedMs) {
+    if (waitedMs == 0)
+      std::cerr << "The host database is locked by another program; waiting up to " << kLockWaitLimitMs / 1000
+                << " s\n";
+    return waitedMs < kLockWaitLimitMs;
+  });
+}
+
+ValueTarget target(const HostOptions& o) { return {o.attribute, o.site, o.feature}; }
+
+void addHostOptions(CLI::App* sub, HostOptions& opts) {
+  sub->add_option("--ini", opts.ini, "The host's ini file")->required();
+  sub->add_option("--alias", opts.alias, "Database alias (default: the ini file's datab_name)");
+}
+
+void addTargetOptions(CLI::App* sub, HostOptions& opts) {
+  sub->add_option("--attribute", opts.attribute, "Attribute name or code")->required();
+  sub->add_option("--site", opts.site, "Site id (spatial record)")->required();
+  sub->add_option("--feature", opts.feature, "Feature name or code, where attribute names repeat");
+}
+
+}  // namespace
+
+HostCommand::HostCommand(CLI::App& app, std::function<int()>& action) : o_(std::make_unique<HostOptions>()) {
+  HostOptions& opts = *o_;
+  CLI::App* host = app.add_subcommand(
+      "host", "Host database administration: create a database, add features, sites, attributes and requests,\n"
+              "write values (flows from CSV, parameters, cross-sections, texts) and export them.");
+  host->require_subcommand(1);
+
+  // Runs a sub-command's work, turning an error into a message and exit code 1.
+  auto bind = [&action, &opts](CLI::App* sub, std::function<void(HostOptions&)> work) {
+    const std::string name = sub->get_name();
+    sub->callback([&action, &opts, name, work]() {
+      action = [&opts, name, work]() {
+        try {
+          work(opts);
+          return 0;
+        } catch (const std::exception& e) {
+          std::cerr << "oewr host " << name << ": error: " << e.what() << "\n";
+          return 1;
+        }
+      };
+    });
+  };
+
+  // ---------------------------------------------------------------- create
+  {
+    CLI::App* sub = host->add_subcommand("create", "Create a host database under an alias and record it in the ini file");
+    sub->add_option("--ini", opts.ini, "The host's ini file (created when missing)")->required();
+    sub->add_option("--alias", opts.alias, "Database alias (letters, digits, '_', '-', '.')")->default_val(kDefaultDatabaseName);
+    sub->add_option("--dir", opts.dir, "Directory of the alias's tables (created when missing)")->required();
+    sub->add_flag("--default", opts.makeDefault, "Make this alias the ini file's datab_name and its directory dat_dir");
+    sub->footer(
+        "Creates the dictionary tables data_dict1 to data_dict4 and the request table proc_run (tables that\n"
+        "exist are kept). The ini file gets [Aliases] NAME=directory, and [Startup] dat_dir and datab_name\n"
+        "when it has none yet (or always with --default).");
+    bind(sub, [](HostOptions& o) {
+      CreateResult r = HostAdmin::createDatabase(o.ini, o.alias, o.dir, o.makeDefault);
+      std::cout << "Host database " << r.databaseFile.string() << " under alias " << q(o.alias) << "\n";
+      if (!r.createdTables.empty()) {
+        std::cout << "Created tables:";
+        for (const auto& t : r.createdTables) std::cout << " " << t;
+        std::cout << "\n";
+      }
+      if (!r.keptTables.empty()) {
+        std::cout << "Kept existing tables:";
+        for (const auto& t : r.keptTables) std::cout << " " << t;
+        std::cout << "\n";
+      }
+      std::cout << "Ini file " << o.ini << " updated\n";
+    });
+  }
+
+  // ---------------------------------------------------------------- add-feature
+  {
+    CLI::App* sub = host->add_subcommand("add-feature", "Add a feature (a kind of spatial element, e.g. river sites)");
+    addHostOptions(sub, opts);
+    sub->add_option("--name", opts.name, "Feature name (at most 40 characters)")->required();
+    sub->add_option("--table", opts.table, "Table of the feature's spatial records (its Feature Source)")->required();
+    sub->add_option("--id-field", opts.idField, "Name of the integer id field of that table")->default_val("ID");
+    sub->add_option("--desc-field", opts.descField, "Name of the name/description field of that table")->default_val("Name");
+    bind(sub, [](HostOptions& o) {
+      auto opened = openHostAdmin(o);
+      HostAdmin& admin = *opened;
+      const int code = admin.addFeature(o.name, o.table, o.idField, o.descField);
+      std::cout << "Feature " << q(o.name) << " has code " << code << "; its sites go into table "
+                << q(normalTableName(o.table)) << "\n";
+    });
+  }
+
+  // ---------------------------------------------------------------- add-site
+  {
+    CLI::App* sub = host->add_subcommand("add-site", "Add a site (spatial record) to a feature");
+    addHostOptions(sub, opts);
+    sub->add_option("--feature", opts.feature, "Feature name or code (may be left out when there is one feature)");
+    sub->add_option("--id", opts.id, "The site's integer id, its spatial record number (1 or more)")->required();
+    sub->add_option("--name", opts.name, "The site's name (at most 80 characters)")->required();
+    bind(sub, [](HostOptions& o) {
+      auto opened = openHostAdmin(o);
+      HostAdmin& admin = *opened;
+      admin.addSite(o.feature, o.id, o.name);
+      std::cout << "Site " << o.id << " " << q(trim(o.name)) << " added to feature " << q(admin.feature(o.feature).name)
+                << "\n";
+    });
+  }
+
+  // ---------------------------------------------------------------- add-attribute
+  {
+    CLI::App* sub = host->add_subcommand("add-attribute", "Add an attribute of a data type to a feature");
+    addHostOptions(sub, opts);
+    sub->add_option("--feature", opts.feature, "Feature name or code (may be left out when there is one feature)");
+    sub->add_option("--name", opts.name, "Attribute name (at most 30 characters)")->required();
+    sub->add_option("--type", opts.type,
+                    "Data type, name or number: text 0, singleint 1, singlereal 2, timeseries 3, bitmap 4, array 5, "
+                    "memo 6, linked 7")
+        ->required();
+    sub->add_option("--table", opts.table,
+                    "Table for its values (default: the table named after the data type, shared by the attributes "
+                    "of that type)");
+    bind(sub, [](HostOptions& o) {
+      auto type = dataTypeFromName(o.type);
+      if (!type) throw ModelError("--type: unknown data type " + q(o.type));
+      auto opened = openHostAdmin(o);
+      HostAdmin& admin = *opened;
+      const int code = admin.addAttribute(o.feature, o.name, *type, o.table);
+      AttributeInfo a = admin.attribute(std::to_string(code));
+      std::cout << "Attribute " << q(a.name) << " has code " << code << " (" << dataTypeName(*type)
+                << "); its values go into table " << q(a.table) << "\n";
+    });
+  }
+
+  // ---------------------------------------------------------------- import-flows
+  {
+    CLI::App* sub = host->add_subcommand("import-flows", "Import monthly flows from a CSV file into a time-series attribute of a site");
+    addHostOptions(sub, opts);
+    addTargetOptions(sub, opts);
+    sub->add_option("--file", opts.file, "The CSV file")->required();
+    sub->add_option("--layout", opts.layout, "auto, long (year,month,value) or wide (start,end,October..September[,Total])")
+        ->default_val("auto");
+    sub->add_option("--unit", opts.unit, "Unit of the file's values: mcm (million m3), m3 or acre-feet")->default_val("mcm");
+    sub->add_option("--na", opts.na,
+                    "Missing months (NA or empty): refuse, drop-leading, drop-leading-year, trim or zero")
+        ->default_val("refuse");
+    sub->add_option("--data-id", opts.dataId, "The series' DataID (default: the attribute's name, e.g. Natural flows)");
+    sub->add_option("--area", opts.area, "Catchment area, km2 (stored in the series' Area)");
+    sub->footer(
+        "Layouts: long = one month a row, year,month,value, header optional; wide = one hydrological year a\n"
+        "row, start,end then October to September, an optional Total (ignored); a UTF-8 byte-order mark is\n"
+        "allowed. Months must follow one another without gaps, duplicates or changes of order.\n"
+        "Missing months (NA or an empty cell):\n"
+        "  refuse             an error naming the line and column (default)\n"
+        "  drop-leading       the series starts at the first month with a value\n"
+        "  drop-leading-year  as drop-leading, then on to the next October, so that the series starts with\n"
+        "                     a whole hydrological year (the model expects natural flows to start in October)\n"
+        "  trim               missing months at the start and at the end are dropped\n"
+        "  zero               every missing month is stored as 0\n"
+        "Missing months that the choice does not cover stay an error. Values are stored in million m3\n"
+        "(1 acre-foot = 1233.48183754752 m3) with Time Units 4 (month), Time Int. 1, Time Int. Type 1,\n"
+        "Var. Type 3 (volume), Var. Unit 4 (million m3), MD Code -999, Scale 1; GeogID is the site's name,\n"
+        "Start Date and End Date the first day of the first and the last month. On any error nothing changes.");
+    bind(sub, [](HostOptions& o) {
+      FlowCsvOptions opt;
+      auto layout = flowLayoutFromName(o.layout);
+      if (!layout) throw ModelError("--layout: " + q(o.layout) + " is not auto, long or wide");
+      auto unit = flowUnitFromName(o.unit);
+      if (!unit) throw ModelError("--unit: " + q(o.unit) + " is not mcm, m3 or acre-feet");
+      auto na = missingMonthsFromName(o.na);
+      if (!na) throw ModelError("--na: " + q(o.na) + " is not refuse, drop-leading, drop-leading-year, trim or zero");
+      opt.layout = *layout;
+      opt.unit = *unit;
+      opt.missing = *na;
+      auto opened = openHostAdmin(o);
+      HostAdmin& admin = *opened;
+      MonthlyFlowSeries s;
+      WriteResult r = admin.importMonthlyFlows(target(o), o.file, opt, o.dataId, static_cast<float>(o.area), &s);
+      std::cout << "Imported " << s.values.size() << " months ("
+                << formatText("%04d-%02d to %04d-%02d", s.startYear, s.startMonth, s.endYear(), s.endMonth())
+                << ", " << (s.layout == FlowLayout::Wide ? "wide" : "long") << " layout, " << flowUnitName(opt.unit)
+                << ") into " << q(admin.attribute(o.attribute, o.feature).name) << " of site " << o.site << ": "
+                << describeWrite(r) << "\n";
+      if (s.missingDropped > 0) std::cout << "Missing months left out: " << s.missingDropped << "\n";
+      if (s.missingZeroed > 0) std::cout << "Missing months stored as 0: " << s.missingZeroed << "\n";
+      if (s.startMonth != 10) std::cout << "Note: the series starts in month " << s.startMonth << ", not October\n";
+    });
+  }
+
+  // ---------------------------------------------------------------- set-text
+  {
+    CLI::App* sub = host->add_subcommand("set-text", "Write a text value (e.g. the site name) of a site");
+    addHostOptions(sub, opts);
+    addTargetOptions(sub, opts);
+    sub->add_option("--text", opts.text, "The text (at most 80 characters)")->required();
+    bind(sub, [](HostOptions& o) {
+      auto opened = openHostAdmin(o);
+      HostAdmin& admin = *opened;
+      std::cout << "Text written: " << describeWrite(admin.setText(target(o), o.text)) << "\n";
+    });
+  }
+
+  // ---------------------------------------------------------------- set-number
+  {
+    CLI::App* sub = host->add_subcommand("set-number", "Write a singleint or singlereal value of a site");
+    addHostOptions(sub, opts);
+    addTargetOptions(sub, opts);
+    sub->add_option("--value", opts.number, "The number")->required();
+    bind(sub, [](HostOptions& o) {
+      auto opened = openHostAdmin(o);
+      HostAdmin& admin = *opened;
+      AttributeInfo a = admin.attribute(o.attribute, o.feature);
+      WriteResult r;
+      if (a.dataType == kSingleInt) {
+        long long v = 0;
+        if (!parseInteger(o.number, v) || v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
+          throw ModelError("--value: " + q(o.number) + " is not a 32-bit integer");
+        r = admin.setInteger(target(o), static_cast<int32_t>(v));
+      } else {
+        double v = 0;
+        if (!parseNumber(o.number, v)) throw ModelError("--value: " + q(o.number) + " is not a number");
+        r = admin.setReal(target(o), static_cast<float>(v));
+      }
+      std::cout << "Value written: " << describeWrite(r) << "\n";
+    });
+  }
+
+  // ---------------------------------------------------------------- set-memo
+  {
+    CLI::App* sub = host->add_subcommand("set-memo", "Write a memo value of a site from text or a text file");
+    addHostOptions(sub, opts);
+    addTargetOptions(sub, opts);
+    auto* text = sub->add_option("--text", opts.text, "The memo text");
+    auto* file = sub->add_option("--file", opts.file, "A text file holding the memo");
+    text->excludes(file);
+    sub->add_option("--title", opts.title, "The memo's title");
+    sub->add_option("--date", opts.date, "Date YYYY-MM-DD (default: today)");
+    bind(sub, [](HostOptions& o) {
+      if (o.text.empty() && o.file.empty()) throw ModelError("give --text or --file");
+      MemoValue m{o.title, o.date, o.file.empty() ? o.text : readTextFile(o.file)};
+      auto opened = openHostAdmin(o);
+      HostAdmin& admin = *opened;
+      std::cout << "Memo written: " << describeWrite(admin.setMemo(target(o), m)) << "\n";
+    });
+  }
+
+  // ---------------------------------------------------------------- set-array
+  {
+    CLI::App* sub = host->add_subcommand("set-array", "Write an array value of a site: parameters, a cross-section, rating segments or a table");
+    addHostOptions(sub, opts);
+    addTargetOptions(sub, opts);
+    sub->add_option("--kind", opts.kind,
+                    "site-parameters, ecological-parameters, flood-parameters, cross-section, rating or table")
+        ->required();
+    auto* values = sub->add_option("--values", opts.values, "The numbers, separated by commas (write --values=-1,2 when the first is negative)");
+    auto* file = sub->add_option("--file", opts.file, "A file holding the numbers");
+    values->excludes(file);
+    sub->add_option("--rows", opts.rows, "Rows of a table given with --values");
+    sub->add_option("--columns", opts.columns, "Columns of a table given with --values");
+    sub->add_option("--title", opts.title, "Title (default: the kind's own)");
+    sub->add_option("--format", opts.format, "Format, the host's column-template name (default: the kind's own)");
+    sub->add_option("--date", opts.date, "Date YYYY-MM-DD (default: today)");
+    sub->footer(
+        "Kinds and their values (in a file: one value or 'name,value' a line for parameters, one row a line\n"
+        "otherwise; '#' starts a comment; a first line of words is a header):\n"
+        "  site-parameters        24 values, slot 4 (Format OEWR_hyd_hydraulic_parameters.txp)\n"
+        "  ecological-parameters  27 values, slot 5 (Format OEWR_Ecological_parameters.txp)\n"
+        "  flood-parameters       25 values, 5 categories of depth, frequency, events, catchment shape,\n"
+        "                         river slope (Format OEWR_SavedFlood_parameters.txp), slot 6\n"
+        "  cross-section          distance,elevation points (2 to 400), slots 7 and 8; stored as Rows\n"
+        "                         distances then Rows elevations with a closing row of -999\n"
+        "  rating                 A,B,C,D segments (1 to 11; depth = C + A x Q^B up to discharge D), slot 9;\n"
+        "                         stored as 15 rows\n"
+        "  table                  any table: a file of rows, or --values column after column with --rows and\n"
+        "                         --columns");
+    bind(sub, [](HostOptions& o) {
+      auto kind = arrayKindFromName(o.kind);
+      if (!kind) throw ModelError("--kind: " + q(o.kind) + " is not a kind of array");
+      ArrayValue a;
+      if (!o.file.empty()) a = arrayFromText(*kind, readTextFile(o.file), o.file);
+      else if (!o.values.empty()) a = arrayFromNumbers(*kind, numbersFromList(o.values, "--values"), o.rows, o.columns);
+      else throw ModelError("give --values or --file");
+      if (!o.title.empty()) a.title = o.title;
+      if (!o.format.empty()) a.format = o.format;
+      a.date = o.date;
+      auto opened = openHostAdmin(o);
+      HostAdmin& admin = *opened;
+      std::cout << "Array written (" << a.rows << " rows, " << a.columns << " columns, " << a.data.size()
+                << " values): " << describeWrite(admin.setArray(target(o), a)) << "\n";
+    });
+  }
+
+  // ---------------------------------------------------------------- set-link
+  {
+    CLI::App* sub = host->add_subcommand("set-link", "Make a linked attribute of a site name another site's attribute");
+    addHostOptions(sub, opts);
+    addTargetOptions(sub, opts);
+    sub->add_option("--to-attribute", opts.toAttribute, "The attribute that holds the value (name or code)")->required();
+    sub->add_option("--to-site", opts.toSite, "The site that holds the value")->required();
+    sub->add_option("--to-feature", opts.toFeature, "Feature of --to-attribute, where attribute names repeat");
+    bind(sub, [](HostOptions& o) {
+      auto opened = openHostAdmin(o);
+      HostAdmin& admin = *opened;
+      WriteResult r = admin.setLink(target(o), {o.toAttribute, o.toSite, o.toFeature});
+      std::cout << "Link written: " << describeWrite(r) << "\n";
+    });
+  }
+
+  // ---------------------------------------------------------------- add-request
+  {
+    CLI::App* sub = host->add_subcommand("add-request", "Add a request record for the model (EXE new_oewr.exe)");
+    addHostOptions(sub, opts);
+    sub->add_option("--site", opts.site, "Site id (the request's spatial input)")->required();
+    sub->add_option("--feature", opts.feature, "Feature of the site (may be left out when there is one feature)");
+    sub->add_option("--description", opts.description, "Description (at most 40 characters)")->required();
+    sub->add_option("--date", opts.date, "Date YYYY-MM-DD (default: today)");
+    sub->add_option("--slot", opts.slots, "SLOT=ATTRIBUTE, repeated; SLOT a number or a name below, ATTRIBUTE a name or code");
+    sub->add_option("--slots", opts.slotCount, "Number of slots in the attribute list")->default_val(kRequestSlotCount);
+    std::string slotHelp = "Slots:\n";
+    for (const auto& s : modelSlots())
+      slotHelp += formatText("  %2d %-24s %s (%s)\n", s.slot, s.name, s.description, dataTypeName(s.dataType));
+    slotHelp += "Slots 0 to 2 are not read by the model; a slot without an attribute holds 0.\n"
+                "Prints the request's record number, which `oewr run --record` takes.";
+    sub->footer(slotHelp);
+    bind(sub, [](HostOptions& o) {
+      if (o.slotCount < 1 || o.slotCount > kAttributeSlots)
+        throw ModelError("--slots: " + std::to_string(o.slotCount) + " is not 1 to " + std::to_string(kAttributeSlots));
+      auto opened = openHostAdmin(o);
+      HostAdmin& admin = *opened;
+      std::vector<int32_t> codes(static_cast<std::size_t>(o.slotCount), 0);
+      const std::string featureName = admin.feature(o.feature).name;
+      for (const auto& entry : o.slots) {
+        const std::size_t eq = entry.find('=');
+        if (eq == std::string::npos) throw ModelError("--slot " + q(entry) + ": write SLOT=ATTRIBUTE");
+        auto slot = slotFromName(trim(entry.substr(0, eq)));
+        if (!slot) throw ModelError("--slot " + q(entry) + ": " + q(trim(entry.substr(0, eq))) + " is not a slot");
+        if (*slot >= o.slotCount)
+          throw ModelError("--slot " + q(entry) + ": slot " + std::to_string(*slot) + " lies beyond the " +
+                           std::to_string(o.slotCount) + " slots of the list");
+        codes[static_cast<std::size_t>(*slot)] = admin.attribute(trim(entry.substr(eq + 1)), featureName).code;
+      }
+      const int rec = admin.addRequest(o.description, o.date, o.feature, o.site, codes);
+      std::cout << "Request record " << rec << " added\n";
+    });
+  }
+
+  // ---------------------------------------------------------------- list
+  {
+    CLI::App* sub = host->add_subcommand("list", "List features, sites, attributes or requests");
+    addHostOptions(sub, opts);
+    sub->add_option("what", opts.what, "features, sites, attributes or requests")->required();
+    sub->add_option("--feature", opts.feature, "Feature of the sites or attributes to list");
+    bind(sub, [](HostOptions& o) {
+      auto opened = openHostAdmin(o);
+      HostAdmin& admin = *opened;
+      const std::string w = toLower(o.what);
+      if (w == "features") {
+        std::cout << formatText("%-5s %-30s %-20s %-12s %s\n", "Code", "Feature Name", "Feature Source", "IDField", "DescField");
+        for (const auto& f : admin.features())
+          std::cout << formatText("%-5d %-30s %-20s %-12s %s\n", f.code, f.name, f.sourceTable, f.idField, f.descField);
+      } else if (w == "sites") {
+        std::cout << formatText("%-10s %s\n", "Id", "Name");
+        for (const auto& s : admin.sites(o.feature)) std::cout << formatText("%-10d %s\n", s.id, s.name);
+      } else if (w == "attributes") {
+        std::cout << formatText("%-5s %-7s %-30s %-11s %-20s %8s %7s\n", "Code", "Feature", "Attribute Name", "Datatype",
+                                "Table", "Max. Rec", "Values");
+        for (const auto& a : admin.attributes(o.feature))
+          std::cout << formatText("%-5d %-7d %-30s %-11s %-20s %8d %7d\n", a.code, a.featureCode, a.name,
+                                  dataTypeName(a.dataType), a.stored ? a.table : std::string("-"), a.maxRec,
+                                  admin.valueCount(a.code));
+      } else if (w == "requests") {
+        std::cout << formatText("%-6s %-10s %-14s %-6s %-40s %s\n", "Record", "Date", "EXE", "Site", "Description",
+                                "Attribute List (slot 0 on)");
+        for (const auto& r : admin.requests()) {
+          std::string list;
+          for (auto c : r.attributeCodes) list += (list.empty() ? "" : ",") + std::to_string(c);
+          std::cout << formatText("%-6d %-10s %-14s %-6s %-40s %s\n", r.recordNumber, r.date, r.exe,
+                                  r.spatialInputs.empty() ? std::string("-") : std::to_string(r.spatialInputs[0]),
+                                  r.description, list);
+        }
+      } else {
+        throw ModelError(q(o.what) + " is not features, sites, attributes or requests");
+      }
+    });
+  }
+
+  // ---------------------------------------------------------------- export
+  {
+    CLI::App* sub = host->add_subcommand("export", "Export a site's value of an attribute to a file");
+    addHostOptions(sub, opts);
+    addTargetOptions(sub, opts);
+    sub->add_option("--out", opts.out, "Output file; - for standard output")->default_val("-");
+    sub->add_option("--decimals", opts.decimals,
+                    "Decimals of the numbers (default: 6 for time series, the shortest exact form for arrays)");
+    sub->footer(
+        "A time series becomes CSV year,month,value in million m3; an array CSV (parameters as name,value,\n"
+        "a cross-section as distance,elevation, rating segments as A,B,C,D, other tables Rows x Columns);\n"
+        "a memo or text its text. A record whose data do not fit its header is an error.");
+    bind(sub, [](HostOptions& o) {
+      auto opened = openHostAdmin(o);
+      HostAdmin& admin = *opened;
+      const std::string text = admin.exportValue(target(o), o.decimals);
+      writeTextFile(o.out, text);
+      if (o.out != "-") std::cout << "Written " << o.out << "\n";
+    });
+  }
+}
+
+HostCommand::~HostCommand() = default;
+
+}  // namespace oewr::cli

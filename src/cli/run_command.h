@@ -1,0 +1,29 @@
+#pragma once
+// `oewr run`: the whole model headless on one request.
+#include <functional>
+#include <iosfwd>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+namespace oewr::cli {
+
+struct RunOptions {
+  std::string ini;
+  int record = -1;
+  std::string answer = "yes";
+  double lockTimeoutSeconds = 60;
+  std::string outDir;
+};
+
+// Registers the sub-command; when the parse picks it, `action` is set to its
+// work, which returns the exit code.
+void addRunCommand(CLI::App& app, std::function<int()>& action);
+
+// Runs one request; returns the exit code. Messages go to `err`, the
+// summary of what was loaded and done to `out`.
+int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace oewr::cli

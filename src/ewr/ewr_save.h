@@ -1,0 +1,57 @@
+#pragma once
+// The results of the final analysis as host records: the five items of
+// "Select Data To Save ", the request slots that receive them, and the
+// writers that put them into the host's tables.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "process/model_state.h"
+
+namespace oewr::hostdb {
+class Ttxtab;
+class Ttable_save;
+}  // namespace oewr::hostdb
+
+namespace oewr::ewr {
+
+enum class EwrSaveItem { TotalAssurance = 0, LowAssurance = 1, TotalSeries = 2, LowSeries = 3, Report = 4 };
+constexpr int kSaveItemCount = 5;
+constexpr std::array<EwrSaveItem, kSaveItemCount> kSaveItems = {
+    EwrSaveItem::TotalAssurance, EwrSaveItem::LowAssurance, EwrSaveItem::TotalSeries, EwrSaveItem::LowSeries,
+    EwrSaveItem::Report};
+
+// Slot 13 .. 17 of the request's attribute list.
+int saveSlot(EwrSaveItem item);
+// The check-list caption ("Total Flow Assurance Data", ...).
+const char* saveItemCaption(EwrSaveItem item);
+
+constexpr int kAssuranceRows = 17;
+constexpr int kAssuranceColumns = 13;
+constexpr const char* kAssuranceFormat = "durc.txp";
+constexpr const char* kReportTitle = "MEOR Report";
+constexpr std::size_t kSeriesTitleLength = 41;
+
+// "IFR Total Ass. Class" or "IFR Lowflow Ass. Class" joined to the category name.
+std::string assuranceTableTitle(bool total, int category);
+// "Total Flow EWR for " or "Low Flow EWR for " and the category name.
+std::string ewrSeriesTitle(bool total, int category);
+// The natural series' header with its GeogID replaced by the title, cut to
+// 41 characters: the saved series keeps the natural dates and count.
+TimeSeriesHeader ewrSeriesHeader(const TimeSeriesHeader& natural, const std::string& title);
+// The first `count` values of ewrSeries (count of the natural series).
+std::vector<float> ewrSeriesValues(const ModelState& state);
+// The report lines, each followed by a carriage return and line feed.
+std::string reportMemoText(const std::vector<std::string>& lines);
+
+// Writers of one slot's record through the host's table saving. Each returns
+// true when the record was written, false when nothing was to be written or
+// the user cancelled the choice of a table; errors pass on as ModelError.
+bool saveAssuranceTable(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog, int slot,
+                        const std::string& title, const std::vector<float>& data);
+bool saveEwrSeriesRecord(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog, int slot,
+                         const TimeSeriesHeader& header, const std::vector<float>& values);
+bool saveReportMemo(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog, int slot,
+                    const std::string& memo);
+
+}  // namespace oewr::ewr

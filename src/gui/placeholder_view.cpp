@@ -1,1 +1,0 @@
-// Views of the forms are added here.

@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include "hostdb/blob_codec.h"
+#include "hostdb/table_save_dialog.h"
+#include "menu/submodel_windows.h"
+#include "process/input_loading.h"
+#include "process/tform1.h"
+#include "support/scripted_ui.h"
+#include "support/test_host.h"
+
+using namespace oewr;
+using oewr::testing::ScriptedUi;
+using oewr::testing::TestHost;
+
+namespace {
+
+std::vector<float> ecoParams(float first, std::vector<float> wetWeights = {9, 2, 1, 1}) {
+  std::vector<float> v = {first, 0, 0, 10, 20, 30, 40, 50, 60, 70, 80, 1, 2, 3, 4, 5, 6, 7, 8};
+  v.insert(v.end(), wetWeights.begin(), wetWeights.end());
+  for (float w : {5.0f, 3.0f, 1.0f, 1.0f}) v.push_back(w);
+  return v;
+}
+
+struct Loaded {
+  std::unique_ptr<ModelState> state = makeModelState();
+  ScriptedUi ui;
+  hostdb::Ttable_save dialog;
+  ModelWindows windows;
+  std::unique_ptr<TForm1> form;
+};
+
+std::unique_ptr<Loaded> start(TestHost& host, std::vector<std::string> args) {
+  auto l = std::make_unique<Loaded>();
+  l->form = std::make_unique<TForm1>(*l->state, l->ui, l->dialog, l->windows);
+  for (auto& a : args)
+    if (a == "INI") a = host.ini.string();
+  l->form->FormCreate(args, host.dir.path().string());
+  return l;
+}
+
+}  // namespace
+
+TEST(ProcessStart, LoadsTheRequestGivenAsSecondArgument) {
+  TestHost host;
+  host.admin->setText(host.target(3), "Test River at Gauge");
+  int rec = host.addRequest();
+  auto l = start(host, {"INI", std::to_string(rec)});
+  EXPECT_EQ(l->form->Button1, "Run Model");
+  EXPECT_EQ(l->state->siteName, "Test River at Gauge");
+  EXPECT_EQ(l->form->Label1, "TERAVOX PROCESS : new_oewr.exe");
+  EXPECT_EQ(l->form->Label2, "Test request");
+  EXPECT_EQ(l->form->gaugeProgress, 1);
+  EXPECT_EQ(l->state->requestSpatialRecord, TestHost::kSite);
+  EXPECT_TRUE(l->ui.messages.empty());
+}
+
+TEST(ProcessStart, ArgumentsThatLoadNothing) {
+  TestHost host;
+  host.admin->setText(host.target(3), "Site");
+  host.addRequest();
+  auto one = start(host, {"INI"});
+  EXPECT_EQ(one->form->Button1, "Read Data");
+  EXPECT_TRUE(one->state->siteName.empty());
+  auto negative = start(host, {"INI", "-1"});
+  EXPECT_EQ(negative->form->Button1, "Read Data");
+  EXPECT_TRUE(negative->ui.messages.empty());
+  auto text = start(host, {"INI", "abc"});
+  EXPECT_EQ(text->form->Button1, "Read Data");
+  EXPECT_TRUE(text->ui.said("'abc' is not a valid integer value"));
+  // The user then picks the request and presses "Read Data".
+  one->form->moveToRequest(0);
+  one->form->Button1Click();
+  EXPECT_EQ(one->form->Button1, "Run Model");
+  EXPECT_EQ(one->state->siteName, "Site");
+}
+
+TEST(ProcessStart, IniFileAndItsDefaults) {
+  TestHost host;
+  auto l = start(host, {"INI"});
+  EXPECT_EQ(l->state->iniFilePath, host.ini.string());
+  EXPECT_EQ(l->state->databaseName, "TERAVOX");
+  // No arguments, the open dialog cancelled: the executable's directory and teravox.ini.
+  auto s = makeModelState();
+  ScriptedUi ui;
+  hostdb::Ttable_save d;
+  ModelWindows w;
+  TForm1 f(*s, ui, d, w);
+  f.FormCreate({}, "/opt/oewr");
+  EXPECT_EQ(s->iniFilePath, "/opt/oewr/teravox.ini");
+  EXPECT_EQ(s->dataDirectory, "/opt/oewr");
+  EXPECT_EQ(s->databaseName, "TERAVOX");
+  EXPECT_EQ(f.Button1, "Read Data");
+}
+
+TEST(ProcessStart, ExecutableNameComparedInLowerCase) {
+  TestHost host;
+  host.admin->setText(host.target(3), "Site");
+  int upper = host.addRequest("NEW_OEWR.EXE");
+  int path = host.addRequest("C:\\teravox\\new_oewr.exe");
+  auto a = start(host, {"INI", std::to_string(upper)});
+  EXPECT_EQ(a->form->Button1, "Run Model");
+  auto b = start(host, {"INI", std::to_string(path)});
+  EXPECT_EQ(b->form->Button1, "Read Data");
+  EXPECT_TRUE(b->ui.said("Incompatible Requirement Record. Please Select an New Orvane EWR Model Application"));
+  EXPECT_TRUE(b->state->siteName.empty());
+}
+
+TEST(ProcessStart, FilterOnModelNameHidesOtherProcesses) {
+  TestHost host;
+  host.addRequest();
+  host.addRequest("other.exe");
+  auto l = start(host, {"INI"});
+  EXPECT_EQ(l->form->requestRows().size(), 1u);
+  l->form->CheckBox1 = false;
+  l->form->CheckBox1Click();
+  ASSERT_EQ(l->form->requestRows().size(), 2u);
+  l->form->moveToRequest(1);
+  l->form->Button1Click();
+  EXPECT_TRUE(l->ui.said("Incompatible Requirement Record. Please Select an New Orvane EWR Model Application"));
+  EXPECT_EQ(l->form->Button1, "Read Data");
+}
+
+TEST(InputLoading, MissingSiteNameStopsLoadingButSucceeds) {
+  TestHost host;
+  host.admin->setArray(host.target(5), hostdb::ecologicalParametersArray(ecoParams(20)));
+  int rec = host.addRequest();
+  auto l = start(host, {"INI", std::to_string(rec)});
+  EXPECT_TRUE(l->ui.said("The site name attribute has not been populated"));
+  EXPECT_EQ(l->form->Button1, "Run Model");
+  EXPECT_EQ(l->state->maxBaseflowExceedence, 0);  // not reached
+}
+
+TEST(InputLoading, EcologicalParameters) {
+  for (auto [first, expected, message] : {std::tuple{4.9f, 5, false}, {4.8f, 15, true}, {15.4f, 15, false},
+                                          {15.5f, 16, false}}) {
+    TestHost host;
+    host.admin->setText(host.target(3), "Site");
+    host.admin->setArray(host.target(5), hostdb::ecologicalParametersArray(ecoParams(first)));
+    auto l = start(host, {"INI", std::to_string(host.addRequest())});
+    EXPECT_EQ(l->state->maxBaseflowExceedence, expected) << first;
+    EXPECT_EQ(l->ui.said("The maximum baseflow exceedence frequency has been set to 15%"), message) << first;
+    if (first == 4.9f) {
+      const float wet[] = {10, 15, 20, 25, 30, 35, 40};
+      const float dry[] = {50, 55, 60, 65, 70, 75, 80};
+      for (int c = 0; c < 7; ++c) {
+        EXPECT_FLOAT_EQ(l->state->highShift[0][c], wet[c]);
+        EXPECT_FLOAT_EQ(l->state->highShift[1][c], dry[c]);
+      }
+      EXPECT_FLOAT_EQ(l->state->lowShift[0][1], 1.5f);
+      EXPECT_FLOAT_EQ(l->state->stressAtZeroFs[0], 9);
+      EXPECT_FLOAT_EQ(l->state->fdWeight[1], 1);
+    }
+  }
+}
+
+TEST(InputLoading, WetWeightsBelowFiveStopTheLoading) {
+  TestHost host;
+  host.admin->setText(host.target(3), "Site");
+  host.admin->setArray(host.target(5), hostdb::ecologicalParametersArray(ecoParams(15, {1, 1, 1, 1})));
+  host.admin->setArray(host.target(8), hostdb::crossSectionArray({10, 12, 15}, {5.2f, 3.1f, 4.0f}));
+  host.admin->setArray(host.target(9), hostdb::ratingSegmentsArray({{0.5f, 0.6f, 0.1f, 20}}));
+  auto l = start(host, {"INI", std::to_string(host.addRequest())});
+  EXPECT_TRUE(l->ui.said("The stress weight parameters for the wet season are not set"));
+  EXPECT_EQ(l->form->Button1, "Run Model");
+  EXPECT_EQ(l->state->xsPointCount, 0);
+  EXPECT_EQ(l->state->ratingCount, 0);
+}
+
+TEST(InputLoading, ObservedCrossSectionIsShiftedToItsFirstPointAndLowestBed) {
+  TestHost host;
+  host.admin->setText(host.target(3), "Site");
+  host.admin->setArray(host.target(8), hostdb::crossSectionArray({10, 12, 15}, {5.2f, 3.1f, 4.0f}));
+  auto l = start(host, {"INI", std::to_string(host.addRequest())});
+  ModelState& s = *l->state;
+  ASSERT_EQ(s.xsPointCount, 3);
+  EXPECT_FLOAT_EQ(s.xsDistance[0], 0);
+  EXPECT_FLOAT_EQ(s.xsDistance[1], 2);
+  EXPECT_FLOAT_EQ(s.xsDistance[2], 5);
+  EXPECT_NEAR(s.xsElevation[0], 2.1, 1e-5);
+  EXPECT_FLOAT_EQ(s.xsElevation[1], 0);
+  EXPECT_NEAR(s.xsElevation[2], 0.9, 1e-5);
+  EXPECT_EQ(s.ratingCount, 0);
+  EXPECT_EQ(s.savedXsCount, 0);
+}
+
+TEST(InputLoading, CrossSectionWithoutClosingRowStopsAtItsRows) {
+  auto s = makeModelState();
+  readObservedCrossSection(*s, 2, hostdb::floatsToBlob({0, 4, 1.5f, 0.5f}));
+  EXPECT_EQ(s->xsPointCount, 2);
+  EXPECT_FLOAT_EQ(s->xsElevation[0], 1.0f);
+  // A record whose Data is shorter than its rows reads zeros, never past the end.
+  readObservedCrossSection(*s, 500, hostdb::floatsToBlob({0, 4}));
+  EXPECT_EQ(s->xsPointCount, 500);
+  readObservedCrossSection(*s, 600, {});
+  EXPECT_EQ(s->xsPointCount, 501);
+}
+
+TEST(InputLoading, SavedCrossSectionCountsToItsMissingRow) {
+  auto s = makeModelState();
+  readSavedCrossSection(*s, 4, hostdb::floatsToBlob({0, 1, 2, -999, 3, 2, 3, -999}));
+  EXPECT_EQ(s->savedXsCount, 3);
+  EXPECT_FLOAT_EQ(s->savedXsElevation[1], 2);
+  // More rows than the 401 held: the elevations are still found after the distances.
+  std::vector<float> big;
+  for (int i = 0; i < 450; ++i) big.push_back(static_cast<float>(i));
+  for (int i = 0; i < 450; ++i) big.push_back(i == 10 ? -999.0f : 1000.0f + static_cast<float>(i));
+  readSavedCrossSection(*s, 450, hostdb::floatsToBlob(big));
+  EXPECT_EQ(s->savedXsCount, 10);
+  EXPECT_FLOAT_EQ(s->savedXsElevation[400], 1400);
+}
+
+TEST(InputLoading, RatingTableFromOneSegment) {
+  auto s = makeModelState();
+  hostdb::ArrayValue a = hostdb::ratingSegmentsArray({{0.5f, 0.6f, 0.1f, 20}});
+  readRatingTable(*s, hostdb::floatsToBlob(a.data));
+  ASSERT_GT(s->ratingCount, 50);
+  for (int i = 0; i <= 10; ++i) EXPECT_EQ(s->ratingFlow[i], 0.0f) << i;
+  EXPECT_NEAR(s->ratingDepth[50], 0.5, 1e-6);
+  EXPECT_NEAR(s->ratingFlow[50], 0.689, 0.001);
+  // The table ends at the first depth whose discharge exceeds 20 m3/s.
+  const int n = s->ratingCount;
+  EXPECT_LE(s->ratingFlow[n - 1], 20.0f);
+  const double next = std::pow((n * 0.01 - 0.1) / 0.5, 1 / 0.6);
+  EXPECT_GT(next, 20.0);
+}
+
+TEST(InputLoading, RatingTableOfTwoSegmentsAndItsCap) {
+  auto s = makeModelState();
+  hostdb::ArrayValue a = hostdb::ratingSegmentsArray({{0.5f, 0.6f, 0.1f, 2}, {0.6f, 0.5f, 0.0f, 1e9f}});
+  readRatingTable(*s, hostdb::floatsToBlob(a.data));
+  EXPECT_EQ(s->ratingCount, 501);  // never beyond the 501 rows held
+  // Past 2 m3/s the second law takes over: depth = 0.6 Q^0.5.
+  EXPECT_NEAR(s->ratingFlow[300], std::pow(3.0 / 0.6, 2.0), 1e-3);
+}
