@@ -1,0 +1,86 @@
+// Timing of the hydraulics model run on the worked-example channel (zone D,
+// slope 0.01, width 40 m, width/depth scaling 0.5) and of one stage's
+// discharge and habitat step.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "hydraulics/habitat_classes.h"
+#include "hydraulics/rating_curve.h"
+#include "hydraulics/synthetic_section.h"
+#include "hydraulics/tform4.h"
+#include "process/model_state.h"
+
+namespace {
+
+using namespace oewr;
+using namespace oewr::hydraulics;
+
+class QuietUi : public Ui {
+ public:
+  void showMessage(const std::string&, const std::string&) override {}
+  bool askYesNo(const std::string&, const std::string&) override { return false; }
+  std::optional<std::string> pickOpenFile(const FileDialogSpec&) override { return std::nullopt; }
+  std::optional<std::string> pickSaveFile(const FileDialogSpec&) override { return std::nullopt; }
+  int showModal(ModalForm&) override { return mrCancel; }
+  int showTableSave(hostdb::Ttable_save&) override { return mrCancel; }
+  bool keepWaitingForLock(const std::string&, int) override { return false; }
+};
+
+// The worked example's parameters as "Re-Calc Parameters" leaves them.
+std::unique_ptr<ModelState> workedExample(QuietUi& ui) {
+  auto state = makeModelState();
+  state->dataDirectory = (std::filesystem::temp_directory_path() / "oewr_hydraulics_bench").string();
+  std::filesystem::create_directories(state->dataDirectory);
+  state->siteName = "bench";
+  SiteParameters& p = state->siteParameters;
+  p.geoZone = 4;
+  p.widthDepthScaling = 0.5f;
+  p.valleySlope = 0.01f;
+  p.maxWidth = 40;
+  p.microRoughness = 0.01f;
+  state->maxBaseflowWet = 5;
+  state->maxBaseflowDry = 1;
+  TForm4 form(*state, ui);
+  form.checkParametersOnOpen();
+  form.recalcParameters();
+  return state;
+}
+
+void BM_RunHydraulicModel(benchmark::State& bs) {
+  QuietUi ui;
+  auto state = workedExample(ui);
+  HydraulicsCharts charts = makeHydraulicsCharts();
+  for (auto _ : bs) {
+    runHydraulicModel(*state, ui, charts);
+    benchmark::DoNotOptimize(state->stageDischarge[0]);
+  }
+  bs.counters["stages"] = state->stageCount;
+  bs.counters["points"] = state->modelXsCount;
+}
+BENCHMARK(BM_RunHydraulicModel)->Unit(benchmark::kMillisecond);
+
+void BM_StageDischargeAndHabitat(benchmark::State& bs) {
+  QuietUi ui;
+  auto state = workedExample(ui);
+  SectionLayout layout;
+  buildLayout(*state, ui, layout);
+  HydraulicSection section;
+  buildSection(*state, layout, section, nullptr);
+  const SiteParameters& p = state->siteParameters;
+  const FlowParameters fp{p.maxDepth, p.maxGradient, p.minGradient, p.gradientShapeFactor,
+                          p.maxManningN, p.minManningN, p.nShapeFactor};
+  const float d = 1.5f;
+  for (auto _ : bs) {
+    SectionHydraulics hyd;
+    const float S = stageGradient(fp, d);
+    const float Q = sectionDischarge(section, section.npt, d, S, p.nShapeFactor, p.maxManningN, p.minManningN,
+                                     p.maxDepth, hyd, ui);
+    const StageHabitat h = habitatStep(section, section.npt, d, Q, hyd, p.macroRoughness);
+    benchmark::DoNotOptimize(h.shares[0]);
+  }
+}
+BENCHMARK(BM_StageDischargeAndHabitat)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,222 @@
+#include "hydraulics/rating_curve.h"
+
+#include <cmath>
+#include <string>
+
+#include "common/errors.h"
+#include "common/text_format.h"
+#include "hydraulics/channel_parameters.h"
+#include "hydraulics/habitat_classes.h"
+#include "hydraulics/s_curve.h"
+
+namespace oewr::hydraulics {
+
+float stageGradient(const FlowParameters& fp, float d) {
+  return fp.minGradient +
+         (fp.maxGradient - fp.minGradient) * sCurve(1.0f - d / fp.maxDepth, fp.gradientShapeFactor / 10.0f);
+}
+
+float manningN(float h, float maxDepth, float nShapeFactor, float maxManningN, float minManningN) {
+  return minManningN + (maxManningN - minManningN) * sCurve(1.0f - h / maxDepth, nShapeFactor / 10.0f);
+}
+
+float sectionDischarge(const HydraulicSection& section, int32_t npt, float d, float S, float nShapeFactor,
+                       float maxManningN, float minManningN, float maxDepth, SectionHydraulics& hyd, Ui& ui) {
+  hyd.wettedWidth = 0.0f;
+  hyd.area = 0.0f;
+  hyd.xLeft = 0.0f;
+  float Q = 0.0f;
+  if (npt - 1 > kMaxWorkingPoint)
+    throw RangeError("Range check error: " + std::to_string(npt) + " section points");
+  const float* X = section.x.data();
+  const float* Y = section.y.data();
+  const float rootS = std::sqrt(S);
+  for (int32_t i = 0; i <= npt - 2; ++i) {
+    const float x1 = X[i];
+    const float y1 = Y[i];
+    const float x2 = X[i + 1];
+    const float y2 = Y[i + 1];
+    float w = 0, a = 0, p = 0, h = 0;
+    if (y1 > d && y2 > d) {
+      continue;  // dry
+    } else if (y1 > d) {
+      // Water's edge on the left bank of the segment.
+      const float f = (d - y2) / (y1 - y2);
+      w = (x2 - x1) * f;
+      const float hw = d - y2;
+      a = 0.5f * w * hw;
+      p = std::sqrt(w * w + hw * hw);
+      h = d / 2.0f;
+      hyd.xRight = x2;
+      if (hyd.xLeft == 0.0f) hyd.xLeft = x2 - w;
+    } else if (y2 > d) {
+      // Water's edge on the right bank of the segment.
+      const float f = (d - y1) / (y2 - y1);
+      w = (x2 - x1) * f;
+      const float hw = d - y1;
+      a = 0.5f * w * hw;
+      p = std::sqrt(w * w + hw * hw);
+      h = d / 2.0f;
+      hyd.xRight = x2;
+    } else {
+      w = x2 - x1;
+      h = d - (y1 + y2) / 2.0f;
+      a = w * h;
+      const float dy = y1 - y2;
+      p = std::sqrt(w * w + dy * dy);
+      hyd.xRight = x2;
+    }
+    const float n = manningN(h, maxDepth, nShapeFactor, maxManningN, minManningN);
+    if (p > 0.0f && n > 0.0f && S > 0.0f && a > 0.0f) {
+      const float R = a / p;
+      if (!(R > 0.0f)) {
+        ui.showMessage(kHydraulicsCaption, "Calculation/data error in H.Radius");
+        return Q;
+      }
+      Q = Q + a * std::pow(R, 0.667f) * rootS / n;
+    }
+    hyd.wettedWidth = hyd.wettedWidth + w;
+    hyd.area = hyd.area + a;
+  }
+  hyd.meanDepth = hyd.wettedWidth > 0.0f ? hyd.area / hyd.wettedWidth : 0.0f;
+  return Q;
+}
+
+float crossingDepth(int32_t j, float frac) {
+  if (j < 25) return 0.002f * static_cast<float>(j + 1) + 0.002f * frac;
+  return 0.05f + 0.01f * static_cast<float>(j - 25) + 0.01f * frac;
+}
+
+namespace {
+
+bool crossing(const ModelState& state, int32_t j, float baseflow, float& depth) {
+  const float below = state.stageDischarge[j - 1];
+  const float above = state.stageDischarge[j];
+  if (!(below <= baseflow && baseflow < above)) return false;
+  const float frac = (baseflow - below) / (above - below);
+  depth = crossingDepth(j, frac);
+  return true;
+}
+
+void drawBaseflowLine(charting::Series* line, float baseflow, float depth) {
+  if (line == nullptr) return;
+  line->add(static_cast<double>(baseflow), 0.0);
+  line->add(static_cast<double>(baseflow), static_cast<double>(depth));
+}
+
+}  // namespace
+
+void markBaseflowCrossings(ModelState& state, int32_t j, charting::Series* wetLine, charting::Series* dryLine) {
+  if (j < 1) return;
+  float depth = 0;
+  if (crossing(state, j, state.maxBaseflowWet, depth)) {
+    state.wetBaseflowDepth = depth;
+    drawBaseflowLine(wetLine, state.maxBaseflowWet, depth);
+    state.wetBaseflowStage = j;
+  }
+  if (crossing(state, j, state.maxBaseflowDry, depth)) {
+    state.dryBaseflowDepth = depth;
+    drawBaseflowLine(dryLine, state.maxBaseflowDry, depth);
+    state.dryBaseflowStage = j;
+  }
+}
+
+std::vector<std::string> habitatFileLines(const ModelState& state) {
+  std::vector<std::string> lines;
+  lines.reserve(static_cast<std::size_t>(state.stageCount) + 2);
+  lines.emplace_back("Discharge    Width     SVS       SS        SD        FVS       FI        FS        FD");
+  lines.emplace_back(" (m^s/s)       (m)            Habitat Frequencies as %Width");
+  for (int32_t j = 0; j < state.stageCount; ++j) {
+    std::string line = formatText("%10.3f", state.stageDischarge[j]) + formatText("%10.3f", state.stageWidth[j]);
+    for (int c = 0; c < kHabitatClassCount; ++c) line += formatText("%10.3f", state.stageClassShare[c][j]);
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+bool runHydraulicModel(ModelState& state, Ui& ui, HydraulicsCharts& charts) {
+  SectionLayout layout;
+  if (!buildLayout(state, ui, layout)) return false;
+
+  for (int c = 0; c < kHabitatClassCount; ++c) state.stageClassShare[c].fill(0.0f);
+  state.stageWidth.fill(0.0f);
+  state.stageDischarge.fill(0.0f);
+  state.stageDischargeLow.fill(1e8f);
+  state.stageDischargeHigh.fill(0.0f);
+
+  const SiteParameters& sp = state.siteParameters;
+  FlowParameters fp;
+  fp.maxDepth = sp.maxDepth;
+  fp.maxGradient = sp.maxGradient;
+  fp.minGradient = sp.minGradient;
+  fp.gradientShapeFactor = sp.gradientShapeFactor;
+  fp.maxManningN = sp.maxManningN;
+  fp.minManningN = sp.minManningN;
+  fp.nShapeFactor = sp.nShapeFactor;
+  const float realisations = static_cast<float>(kRealisationCount);
+
+  HydraulicSection section;
+  SectionHydraulics hyd;
+  int32_t stages = 0;
+  bool settled = true;
+  float firstUnsettledStage = 0;
+  for (int r = 1; r <= kRealisationCount; ++r) {
+    buildSection(state, layout, section, &charts.section);
+    float d = 0.0f;
+    int32_t j = 0;
+    for (;;) {
+      d = nextStage(d);
+      if (!(d < fp.maxDepth)) break;
+      if (j > kMaxStageIndex) break;  // counted, not filled: capped below
+      const float S = stageGradient(fp, d);
+      const float Q = sectionDischarge(section, section.npt, d, S, fp.nShapeFactor, fp.maxManningN,
+                                       fp.minManningN, fp.maxDepth, hyd, ui);
+      if (Q > state.stageDischargeHigh[j]) state.stageDischargeHigh[j] = Q;
+      if (Q < state.stageDischargeLow[j]) state.stageDischargeLow[j] = Q;
+      hyd.velocity = Q / hyd.area;
+      const StageHabitat habitat = habitatStep(section, section.npt, d, Q, hyd, sp.macroRoughness);
+      if (!habitat.settled && settled) {
+        settled = false;
+        firstUnsettledStage = d;
+      }
+      for (int c = 0; c < kHabitatClassCount; ++c)
+        state.stageClassShare[c][j] = state.stageClassShare[c][j] + habitat.shares[c] / realisations;
+      state.stageWidth[j] = state.stageWidth[j] + habitat.width / realisations;
+      state.stageDischarge[j] = state.stageDischarge[j] + Q / realisations;
+      ++j;
+    }
+    stages = j;
+  }
+  state.stageCount = stages;
+  if (state.stageCount > kMaxStageIndex) {
+    state.stageCount = kMaxStageIndex;
+    ui.showMessage(kHydraulicsCaption, "array bounds exceeded");
+  }
+  if (!settled)
+    ui.showMessage(kHydraulicsCaption,
+                   "The velocity distribution did not settle at the stage of " +
+                       formatText("%.3f", firstUnsettledStage) +
+                       " m (and perhaps others): the last distribution computed there was used");
+
+  charting::Chart& chart = charts.stageDischarge;
+  for (charting::Series& s : chart.series) s.clear();
+  auto seriesAt = [&chart](int index) -> charting::Series* {
+    return index < static_cast<int>(chart.series.size()) ? &chart.series[static_cast<std::size_t>(index)] : nullptr;
+  };
+  charting::Series* lower = seriesAt(kLowerEstimateSeries);
+  charting::Series* upper = seriesAt(kUpperEstimateSeries);
+  state.wetBaseflowDepth = 0.0f;
+  state.dryBaseflowDepth = 0.0f;
+  float d = 0.0f;
+  for (int32_t j = 0; j < state.stageCount; ++j) {
+    d = nextStage(d);
+    if (lower != nullptr) lower->add(static_cast<double>(state.stageDischargeLow[j]), static_cast<double>(d));
+    if (upper != nullptr) upper->add(static_cast<double>(state.stageDischargeHigh[j]), static_cast<double>(d));
+    markBaseflowCrossings(state, j, seriesAt(kWetBaseflowSeries), seriesAt(kDryBaseflowSeries));
+  }
+  chart.changed();
+  writeHabitatFile(state);
+  return true;
+}
+
+}  // namespace oewr::hydraulics

@@ -1,0 +1,77 @@
+#pragma once
+// The rating curve: discharge of a cross-section at a stage by segment-wise
+// Manning flow, with an energy gradient and a Manning n that fall along the
+// S-curve as the depth rises, and the model run over 20 random synthetic
+// sections with its envelopes, means and the depths of the maximum baseflows.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/ui.h"
+#include "hydraulics/hydraulics_charts.h"
+#include "hydraulics/synthetic_section.h"
+#include "process/model_state.h"
+
+namespace oewr::hydraulics {
+
+constexpr int kRealisationCount = 20;
+
+// The stage after d on the grid: 0.002 m steps while d is below 0.05 m, then
+// 0.01 m steps, accumulated in 4-byte floats from d = 0 (the 25th stage lands
+// just above 0.05, the 26th is 0.06).
+inline float nextStage(float d) { return d < 0.05f ? d + 0.002f : d + 0.01f; }
+
+// Results of one discharge computation.
+struct SectionHydraulics {
+  float wettedWidth = 0;  // W_w, m
+  float area = 0;         // A, m2
+  float meanDepth = 0;    // A / W_w
+  float velocity = 0;     // Q / A, set by the caller
+  float xLeft = 0;        // left water edge, 0 until found
+  float xRight = 0;       // far end of the last wet segment
+};
+
+// Gradient and Manning n of a run, and the depth their curves run over.
+struct FlowParameters {
+  float maxDepth = 0;
+  float maxGradient = 0;
+  float minGradient = 0;
+  float gradientShapeFactor = 0;
+  float maxManningN = 0;
+  float minManningN = 0;
+  float nShapeFactor = 0;
+};
+
+// Energy gradient at stage d.
+float stageGradient(const FlowParameters& fp, float d);
+// Manning n of a segment with flow depth h.
+float manningN(float h, float maxDepth, float nShapeFactor, float maxManningN, float minManningN);
+
+// Discharge (m3/s) of the section's first npt points at stage d with gradient
+// S; fills `hyd` (all but the velocity). A wet segment whose hydraulic radius
+// is not positive shows "Calculation/data error in H.Radius" and ends the
+// computation with the sums so far (the mean depth then keeps its value).
+float sectionDischarge(const HydraulicSection& section, int32_t npt, float d, float S, float nShapeFactor,
+                       float maxManningN, float minManningN, float maxDepth, SectionHydraulics& hyd, Ui& ui);
+
+// Depth at which the mean discharge passes a baseflow at stage j, frac of the
+// way from stage j - 1: 0.002 (j + 1) + 0.002 frac below stage 25, else
+// 0.05 + 0.01 (j - 25) + 0.01 frac.
+float crossingDepth(int32_t j, float frac);
+
+// Checks stage j (j >= 1) of stageDischarge for upward passes of the wet and
+// dry maximum baseflows; a pass sets the stage and depth and draws the
+// vertical line into the given series (when not null).
+void markBaseflowCrossings(ModelState& state, int32_t j, charting::Series* wetLine, charting::Series* dryLine);
+
+// The habitat file's lines of a synthetic run: two header lines and one line
+// per stage (discharge, width, the seven shares).
+std::vector<std::string> habitatFileLines(const ModelState& state);
+
+// The model run on 20 synthetic sections: the layout, the envelopes, means,
+// widths and class shares per stage, stageCount, the baseflow crossings, the
+// stage - discharge chart and the habitat file. Returns false when the layout
+// refused the parameters (nothing is then computed or cleared).
+bool runHydraulicModel(ModelState& state, Ui& ui, HydraulicsCharts& charts);
+
+}  // namespace oewr::hydraulics

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "hydraulics/hydraulics_step.h"
+#include "hydraulics/rating_curve.h"
+#include "hydraulics/tform4.h"
+#include "hydraulics_fixture.h"
+
+using namespace oewr;
+using namespace oewr::hydraulics;
+using oewr::testing::ScratchDir;
+using oewr::testing::ScriptedUi;
+
+TEST(HydraulicsStep, MaximumDepthZeroEstimatesAndRunsTwice) {
+  ScratchDir dir;
+  auto headless = workedExampleState(dir);
+  ScriptedUi ui;
+  const HydraulicsCharts charts = runHydraulicsStep(*headless, ui);
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(headless->stageCount, 362);
+  EXPECT_EQ(charts.stageDischarge.series[0].points.size(), 362u);
+  EXPECT_EQ(charts.section.series[0].points.size(), static_cast<std::size_t>(headless->modelXsCount));
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "Worked example_habitat.txt"));
+
+  // The same as Re-Calc (which runs the model) followed by a second run.
+  auto byHand = workedExampleState(dir);
+  TForm4 form(*byHand, ui);
+  form.checkParametersOnOpen();
+  form.recalcParameters();
+  HydraulicsCharts more = makeHydraulicsCharts();
+  runHydraulicModel(*byHand, ui, more);
+  EXPECT_EQ(headless->randomSeed, byHand->randomSeed);
+  EXPECT_EQ(headless->stageDischarge, byHand->stageDischarge);
+  EXPECT_EQ(headless->stageClassShare, byHand->stageClassShare);
+}
+
+TEST(HydraulicsStep, LoadedParametersRunOnceAsLoaded) {
+  ScratchDir dir;
+  auto state = workedExampleState(dir);
+  SiteParameters& p = state->siteParameters;
+  p.maxDepth = 2.0f;
+  p.bedWidthFraction = 0.0f;  // as loaded: shape 0, a V split at 0.3 W
+  p.macroRoughness = 0.5f;
+  p.maxGradient = 0.02f;
+  p.minGradient = 0.01f;
+  p.gradientShapeFactor = 10;
+  p.maxManningN = 0.08f;
+  p.minManningN = 0.05f;
+  p.nShapeFactor = 20;
+  ScriptedUi ui;
+  TForm4 form(*state, ui);
+  form.FormCreate();
+  EXPECT_TRUE(form.informationLines.empty());  // no Re-Calc
+  EXPECT_EQ(p.maxDepth, 2.0f);
+  EXPECT_EQ(state->xsShape, 0);
+  EXPECT_EQ(state->stageCount, 220);
+  EXPECT_EQ(form.parameterGrid.cell(1, 7), "      2.00");
+  EXPECT_EQ(form.observedGrid.cell(1, 6), "        20");
+  // Lowest point 0, bank tops at the maximum depth.
+  EXPECT_EQ(state->modelXsElevation[0], 2.0f);
+  EXPECT_EQ(state->modelXsElevation[state->modelXsCount - 1], 2.0f);
+}
