@@ -4,7 +4,12 @@
 #include <filesystem>
 #include <iostream>
 
+#include "cli/chart_output.h"
 #include "cli/headless_ui.h"
+#include "cli/results_export.h"
+#include "hydrology/hydrology_plots_form.h"
+#include "hydrology/hydrology_run.h"
+#include "menu/tform8.h"
 #include "common/text_format.h"
 #include "hostdb/table_save_dialog.h"
 #include "menu/submodel_windows.h"
@@ -34,35 +39,153 @@ void printLoaded(const ModelState& s, std::ostream& out) {
 
 }  // namespace
 
+namespace {
+
+int indexOf(const std::vector<std::string>& names, const std::string& v) {
+  for (std::size_t i = 0; i < names.size(); ++i)
+    if (equalsIgnoreCase(names[i], v)) return static_cast<int>(i);
+  return -1;
+}
+
+const std::vector<std::string> kCategories = {"A", "A/B", "B", "B/C", "C", "C/D", "D"};
+const std::vector<std::string> kHydroMonths = {"Oct", "Nov", "Dec", "Jan", "Feb", "Mar",
+                                               "Apr", "May", "Jun", "Jul", "Aug", "Sep"};
+const std::vector<std::string> kConstraints = {"none", "natural", "present"};
+const std::vector<std::string> kSaveItems = {"total-assurance", "low-assurance", "total-series", "low-series",
+                                             "report"};
+
+// The final analysis options from their texts; throws ModelError naming the option.
+EwrOptions ewrOptionsOf(const RunOptions& o) {
+  EwrOptions e;
+  e.category = indexOf(kCategories, o.category);
+  if (e.category < 0) throw ModelError("--category: '" + o.category + "' is not one of A, A/B, B, B/C, C, C/D, D");
+  e.month = indexOf(kHydroMonths, o.month);
+  if (e.month < 0) throw ModelError("--month: '" + o.month + "' is not one of Oct .. Sep");
+  e.constraint = indexOf(kConstraints, o.constraint);
+  if (e.constraint < 0) throw ModelError("--constraint: '" + o.constraint + "' is not none, natural or present");
+  e.highFlows = !o.noHighFlows;
+  if (o.save != "all") {
+    bool* flags[] = {&e.saveTotalAssurance, &e.saveLowAssurance, &e.saveTotalSeries, &e.saveLowSeries,
+                     &e.saveReport};
+    for (bool* f : flags) *f = false;
+    std::string rest = o.save;
+    while (!rest.empty()) {
+      const std::size_t comma = rest.find(',');
+      const std::string item = trim(rest.substr(0, comma));
+      rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
+      if (item.empty() || item == "none") continue;
+      const int i = indexOf(kSaveItems, item);
+      if (i < 0)
+        throw ModelError("--save: '" + item +
+                         "' is not one of all, none, total-assurance, low-assurance, total-series, low-series, report");
+      *flags[i] = true;
+    }
+  }
+  return e;
+}
+
+void writeChart(const charting::Chart& chart, const std::filesystem::path& dir, const std::string& name,
+                std::ostream& out, std::ostream& err) {
+  if (!chartPictureWriter()) {
+    err << "oewr run: this program was built without the chart renderer; " << name << " not written" << std::endl;
+    return;
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  const std::string path = (dir / (name + ".png")).string();
+  std::string error;
+  if (chartPictureWriter()(chart, path, error))
+    out << "  chart: " << path << "\n";
+  else
+    err << "oewr run: " << error << std::endl;
+}
+
+}  // namespace
+
 int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err) {
+  namespace fs = std::filesystem;
+  RunOptions o = options;
+  try {
+    o.ewr = ewrOptionsOf(options);
+    if (!isExceedenceChoice(o.exceedence)) throw ModelError("--exceedence: one of 5, 10, ..., 50");
+  } catch (const ModelError& e) {
+    err << "oewr run: " << e.what() << std::endl;
+    return 2;
+  }
+  if (!o.outDir.empty()) {
+    if (o.exportDir.empty()) o.exportDir = o.outDir;
+    if (o.chartsDir.empty()) o.chartsDir = (fs::path(o.outDir) / "charts").string();
+  }
   HeadlessPolicy policy;
-  policy.answerYes = options.answer != "no";
-  policy.lockTimeoutMs = static_cast<int>(options.lockTimeoutSeconds * 1000);
+  policy.answerYes = o.answer != "no";
+  policy.lockTimeoutMs = static_cast<int>(o.lockTimeoutSeconds * 1000);
   HeadlessUi ui(policy, err);
   auto state = makeModelState();
   hostdb::Ttable_save saveDialog;
   ModelWindows windows;
   TForm1 form(*state, ui, saveDialog, windows);
-  const std::string exeDir = std::filesystem::current_path().string();
+  const std::string exeDir = fs::current_path().string();
   try {
-    form.FormCreate({options.ini, std::to_string(options.record)}, exeDir);
+    form.FormCreate({o.ini, std::to_string(o.record)}, exeDir);
   } catch (const ModelError& e) {
     err << "oewr run: " << e.what() << std::endl;
     return 1;
   }
   if (form.Button1 != TForm1::kRunModel) {
-    err << "oewr run: request " << options.record << " of " << options.ini << " could not be loaded" << std::endl;
+    err << "oewr run: request " << o.record << " of " << o.ini << " could not be loaded" << std::endl;
     return 1;
   }
-  out << "Request " << options.record << ": " << form.Label2 << " (" << form.Label1 << ", " << form.Label3 << ")\n";
+  out << "Request " << o.record << ": " << form.Label2 << " (" << form.Label1 << ", " << form.Label3 << ")\n";
   printLoaded(*state, out);
+
+  ModelState& s = *state;
+  hostdb::Ttxtab& tx = *form.hostTables();
+  CompletedSteps done;
+  const char* step = "hydrology";
+  try {
+    HydrologyOptions h;
+    h.exceedence = o.exceedence;
+    h.useQtotal = o.useQtotal;
+    runHydrologyStep(s, tx, ui, saveDialog, h);
+    done.hydrology = true;
+    out << formatText("Hydrology: MAR %.3f million m3, critical months WET %s, DRY %s, "
+                      "maximum baseflows WET %.3f, DRY %.3f m3/s (%d%% point)\n",
+                      s.naturalFlows.mar, s.criticalWetMonth > 0 ? kMonthNames[static_cast<std::size_t>(s.criticalWetMonth - 1)] : "---",
+                      s.criticalDryMonth > 0 ? kMonthNames[static_cast<std::size_t>(s.criticalDryMonth - 1)] : "---",
+                      s.maxBaseflowWet, s.maxBaseflowDry, s.maxBaseflowExceedence);
+    if (!o.chartsDir.empty()) {
+      Tform3a plots(s, ui);
+      writeChart(plots.Chart1, o.chartsDir, "hydrology_time_series", out, err);
+      writeChart(plots.Chart2, o.chartsDir, "hydrology_duration_curves", out, err);
+      writeChart(plots.Chart3, o.chartsDir, "hydrology_monthly_distribution", out, err);
+    }
+  } catch (const ModelError& e) {
+    err << "oewr run: the " << step << " step stopped: " << e.what() << std::endl;
+    if (!o.exportDir.empty()) writeResults(s, done, o.exportDir);
+    return 1;
+  }
+
+  try {
+    if (!o.exportDir.empty()) {
+      for (const auto& f : writeResults(s, done, o.exportDir)) out << "  results: " << f.string() << "\n";
+    }
+    if (!o.outDir.empty() && s.reportLines) {
+      const fs::path report = fs::path(o.outDir) / "report.txt";
+      writeReportFile(report.string(), *s.reportLines);
+      out << "  report: " << report.string() << "\n";
+    }
+  } catch (const ModelError& e) {
+    err << "oewr run: " << e.what() << std::endl;
+    return 1;
+  }
   return 0;
 }
 
 void addRunCommand(CLI::App& app, std::function<int()>& action) {
   auto opts = std::make_shared<RunOptions>();
   CLI::App* run = app.add_subcommand("run", "Run the model headless on one request of the host database, in the order "
-                                            "hydrology, hydraulics, ecology, floods, final analysis.");
+                                            "hydrology, hydraulics, ecology, floods, final analysis, accepting every "
+                                            "default a hydrologist would accept unless told otherwise.");
   run->add_option("--ini", opts->ini, "The host's ini file (section Startup: dat_dir, datab_name; section Aliases)")
       ->required();
   run->add_option("--record", opts->record,
@@ -77,6 +200,24 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
   run->add_option("--lock-timeout", opts->lockTimeoutSeconds,
                   "Seconds to wait for a record another program holds locked before giving up (default 60)")
       ->check(CLI::NonNegativeNumber);
+  run->add_option("--out", opts->outDir,
+                  "Directory for all outputs: report.txt, results.json and CSV tables, charts/ as PNG");
+  run->add_option("--export", opts->exportDir, "Directory for results.json and the CSV tables (default: --out)");
+  run->add_option("--charts", opts->chartsDir, "Directory for the charts as PNG (default: --out/charts)");
+  run->add_option("--exceedence", opts->exceedence,
+                  "Hydrology: the flow-duration point (5, 10, ..., 50 %) for the maximum baseflows and critical months "
+                  "(default: the site's stored point, 15 when none)");
+  run->add_flag("--use-qtotal", opts->useQtotal,
+                "Hydrology: maximum baseflows from the 75 % total flows of the critical months instead of their "
+                "baseflows at the point");
+  run->add_option("--category", opts->category, "Final analysis: category A, A/B, B, B/C, C, C/D or D (default B)");
+  run->add_option("--month", opts->month, "Final analysis: month shown, Oct .. Sep (default Feb)");
+  run->add_option("--constraint", opts->constraint,
+                  "Final analysis: constrain the EWR to none, natural or present flows (default none)");
+  run->add_flag("--no-high-flows", opts->noHighFlows, "Final analysis: leave the flood high flows out");
+  run->add_option("--save", opts->save,
+                  "Final analysis: results saved to the host, comma-separated: total-assurance, low-assurance, "
+                  "total-series, low-series, report; or all (default) or none");
   run->callback([opts, &action] { action = [opts] { return runRequest(*opts, std::cout, std::cerr); }; });
 }
 

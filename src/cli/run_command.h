@@ -4,6 +4,8 @@
 #include <iosfwd>
 #include <string>
 
+#include "ewr/ewr_run.h"
+
 namespace CLI {
 class App;
 }
@@ -15,7 +17,19 @@ struct RunOptions {
   int record = -1;
   std::string answer = "yes";
   double lockTimeoutSeconds = 60;
-  std::string outDir;
+  std::string outDir;     // report, results and charts, unless given apart
+  std::string exportDir;  // results.json and CSV tables
+  std::string chartsDir;  // charts as PNG
+  // Hydrology
+  int exceedence = 0;  // 0: the site's stored point
+  bool useQtotal = false;
+  // Final analysis
+  EwrOptions ewr;
+  std::string category = "B";
+  std::string month = "Feb";
+  std::string constraint = "none";
+  bool noHighFlows = false;
+  std::string save = "all";
 };
 
 // Registers the sub-command; when the parse picks it, `action` is set to its

@@ -1,0 +1,127 @@
+#include "cli/json_writer.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace oewr::cli {
+
+std::string jsonEscape(const std::string& s) {
+  std::string out;
+  for (unsigned char c : s) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out;
+}
+
+void JsonWriter::separate() {
+  if (afterKey_) {
+    afterKey_ = false;
+    return;
+  }
+  if (!first_.empty()) {
+    if (!first_.back()) out_ += ",";
+    first_.back() = false;
+    out_ += "\n" + std::string(static_cast<std::size_t>(depth_) * 2, ' ');
+  }
+}
+
+JsonWriter& JsonWriter::beginObject() {
+  separate();
+  out_ += "{";
+  first_.push_back(true);
+  ++depth_;
+  return *this;
+}
+
+JsonWriter& JsonWriter::endObject() {
+  --depth_;
+  bool empty = first_.back();
+  first_.pop_back();
+  if (!empty) out_ += "\n" + std::string(static_cast<std::size_t>(depth_) * 2, ' ');
+  out_ += "}";
+  return *this;
+}
+
+JsonWriter& JsonWriter::beginArray() {
+  separate();
+  out_ += "[";
+  first_.push_back(true);
+  ++depth_;
+  return *this;
+}
+
+JsonWriter& JsonWriter::endArray() {
+  --depth_;
+  bool empty = first_.back();
+  first_.pop_back();
+  if (!empty) out_ += "\n" + std::string(static_cast<std::size_t>(depth_) * 2, ' ');
+  out_ += "]";
+  return *this;
+}
+
+JsonWriter& JsonWriter::key(const std::string& k) {
+  separate();
+  out_ += "\"" + jsonEscape(k) + "\": ";
+  afterKey_ = true;
+  return *this;
+}
+
+JsonWriter& JsonWriter::value(double v) {
+  separate();
+  if (!std::isfinite(v)) {
+    out_ += "null";
+    return *this;
+  }
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.17g", v);
+  out_ += buf;
+  return *this;
+}
+
+JsonWriter& JsonWriter::value(float v) {
+  separate();
+  if (!std::isfinite(v)) {
+    out_ += "null";
+    return *this;
+  }
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(v));
+  out_ += buf;
+  return *this;
+}
+
+JsonWriter& JsonWriter::value(int v) { return value(static_cast<long long>(v)); }
+
+JsonWriter& JsonWriter::value(long long v) {
+  separate();
+  out_ += std::to_string(v);
+  return *this;
+}
+
+JsonWriter& JsonWriter::value(bool v) {
+  separate();
+  out_ += v ? "true" : "false";
+  return *this;
+}
+
+JsonWriter& JsonWriter::value(const std::string& v) {
+  separate();
+  out_ += "\"" + jsonEscape(v) + "\"";
+  return *this;
+}
+
+}  // namespace oewr::cli

@@ -1,0 +1,173 @@
+#include "cli/results_export.h"
+
+#include "cli/json_writer.h"
+#include "common/text_format.h"
+#include "ewr/ewr_run.h"
+#include "hostdb/host_admin.h"
+
+namespace oewr::cli {
+
+namespace {
+
+// Hydrological order of the calendar-month tables: October first.
+constexpr int kCalendarFromOctober[12] = {9, 10, 11, 0, 1, 2, 3, 4, 5, 6, 7, 8};
+constexpr const char* kDurationPoints[21] = {"0.1", "1",  "5",  "10", "15", "20", "25", "30", "35", "40", "50",
+                                             "60",  "65", "70", "75", "80", "85", "90", "95", "99", "99.9"};
+
+template <typename Table>
+void writeMonthTable(JsonWriter& j, const Table& t) {
+  j.beginArray();
+  for (int m = 0; m < 12; ++m) j.floats(t[m].begin(), t[m].end());
+  j.endArray();
+}
+
+void writeSeries(JsonWriter& j, const TimeSeries& s) {
+  const int n = std::max(0, std::min(s.header.count, kSeriesCapacity));
+  j.beginObject();
+  j.key("name").value(s.name);
+  j.key("count").value(s.header.count);
+  j.key("startYear").value(static_cast<int>(s.header.startYear));
+  j.key("startMonth").value(static_cast<int>(s.header.startMonth));
+  j.key("mar").value(s.mar);
+  j.key("annualSd").value(s.annualSd);
+  j.key("annualCv").value(s.annualCv);
+  j.key("q75").value(s.q75);
+  j.key("bfi").value(s.bfi);
+  j.key("hydroIndex").value(s.hydroIndex);
+  j.key("pctZero").value(s.pctZero);
+  j.key("monthMean").floats(s.monthMean.begin(), s.monthMean.end());
+  j.key("monthSd").floats(s.monthSd.begin(), s.monthSd.end());
+  j.key("monthCv").floats(s.monthCv.begin(), s.monthCv.end());
+  j.key("monthFdc");
+  writeMonthTable(j, s.monthFdc);
+  j.key("monthBaseFdc");
+  writeMonthTable(j, s.monthBaseFdc);
+  j.key("baseflows").floats(s.baseflows.begin(), s.baseflows.begin() + n);
+  j.endObject();
+}
+
+template <typename Ranks>
+void writeMonthCategoryRanks(JsonWriter& j, const Ranks& t, const BoundedArray<int32_t, 0, 11>& counts) {
+  j.beginArray();
+  for (int m = 0; m < 12; ++m) {
+    j.beginArray();
+    const int n = std::max(0, std::min(counts[m], kMaxRanks));
+    for (int c = 0; c < kCategoryCount; ++c) j.floats(t[m][c].begin(), t[m][c].begin() + n);
+    j.endArray();
+  }
+  j.endArray();
+}
+
+std::string monthStatsCsv(const TimeSeries& s) {
+  std::string out = "month,mean_mcm,sd_mcm,cv\n";
+  for (int c : kCalendarFromOctober)
+    out += formatText("%s,%.9g,%.9g,%.9g\n", kMonthNames[static_cast<std::size_t>(c)], s.monthMean[c], s.monthSd[c],
+                      s.monthCv[c]);
+  return out;
+}
+
+std::string monthFdcCsv(const BoundedArray<BoundedArray<float, 0, 20>, 0, 11>& t) {
+  std::string out = "month";
+  for (const char* p : kDurationPoints) out += std::string(",p") + p;
+  out += "\n";
+  for (int c : kCalendarFromOctober) {
+    out += kMonthNames[static_cast<std::size_t>(c)];
+    for (int i = 0; i < 21; ++i) out += formatText(",%.9g", t[c][i]);
+    out += "\n";
+  }
+  return out;
+}
+
+std::string flowsCsv(const ModelState& s) {
+  const TimeSeries& n = s.naturalFlows;
+  const TimeSeries& p = s.presentFlows;
+  const int count = std::max(0, std::min(n.header.count, kSeriesCapacity));
+  const int pc = std::max(0, std::min(p.header.count, kSeriesCapacity));
+  std::string out = "year,month,natural_mcm,natural_baseflow_mcm,present_mcm,present_baseflow_mcm\n";
+  int year = n.header.startYear, month = n.header.startMonth;
+  for (int i = 0; i < count; ++i) {
+    out += formatText("%d,%d,%.9g,%.9g", year, month, n.values[i], n.baseflows[i]);
+    out += i < pc ? formatText(",%.9g,%.9g\n", p.values[i], p.baseflows[i]) : std::string(",,\n");
+    if (++month > 12) {
+      month = 1;
+      ++year;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string resultsJson(const ModelState& s, const CompletedSteps& steps) {
+  JsonWriter j;
+  j.beginObject();
+  j.key("siteName").value(s.siteName);
+  j.key("requestSpatialRecord").value(s.requestSpatialRecord);
+  if (steps.hydrology) {
+    j.key("naturalFlows");
+    writeSeries(j, s.naturalFlows);
+    j.key("presentFlows");
+    writeSeries(j, s.presentFlows);
+    j.key("scenarioFlows");
+    writeSeries(j, s.scenarioFlows);
+    j.key("criticalWetMonth").value(s.criticalWetMonth);
+    j.key("criticalDryMonth").value(s.criticalDryMonth);
+    j.key("maxBaseflowWet").value(s.maxBaseflowWet);
+    j.key("maxBaseflowDry").value(s.maxBaseflowDry);
+    j.key("maxBaseflowExceedence").value(s.maxBaseflowExceedence);
+  }
+  if (steps.ewr) {
+    j.key("valuesPerMonth").beginArray();
+    for (int m = 0; m < 12; ++m) j.value(s.valuesPerMonth[m]);
+    j.endArray();
+    for (int set = 0; set < 2; ++set) {
+      j.key(set == 0 ? "sortedFlows" : "sortedPresentFlows").beginArray();
+      for (int m = 0; m < 12; ++m) {
+        const int n = std::max(0, std::min(s.valuesPerMonth[m], kMaxRanks));
+        j.floats(s.sortedFlows[set][m].begin(), s.sortedFlows[set][m].begin() + n);
+      }
+      j.endArray();
+    }
+    j.key("sortedBaseflows").beginArray();
+    for (int m = 0; m < 12; ++m) {
+      const int n = std::max(0, std::min(s.valuesPerMonth[m], kMaxRanks));
+      j.floats(s.sortedBaseflows[0][m].begin(), s.sortedBaseflows[0][m].begin() + n);
+    }
+    j.endArray();
+    j.key("lowFlowAssurance");
+    writeMonthCategoryRanks(j, s.lowFlowAssurance, s.valuesPerMonth);
+    j.key("totalFlowAssurance");
+    writeMonthCategoryRanks(j, s.totalFlowAssurance, s.valuesPerMonth);
+    j.key("meanLowEwr").floats(s.meanLowEwr.begin(), s.meanLowEwr.end());
+    j.key("meanTotalEwr").floats(s.meanTotalEwr.begin(), s.meanTotalEwr.end());
+    const int n = std::max(0, std::min(s.naturalFlows.header.count, kMaxEwrMonths));
+    j.key("ewrSeries").floats(s.ewrSeries.begin(), s.ewrSeries.begin() + n);
+  }
+  j.endObject();
+  return j.text() + "\n";
+}
+
+std::vector<std::filesystem::path> writeResults(const ModelState& s, const CompletedSteps& steps,
+                                                const std::filesystem::path& dir) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (ec) throw ModelError("Cannot create the results directory " + dir.string() + ": " + ec.message());
+  std::vector<fs::path> files;
+  auto put = [&](const char* name, const std::string& text) {
+    hostdb::writeTextFile(dir / name, text);
+    files.push_back(dir / name);
+  };
+  put("results.json", resultsJson(s, steps));
+  if (steps.hydrology) {
+    put("flows.csv", flowsCsv(s));
+    put("natural_month_stats.csv", monthStatsCsv(s.naturalFlows));
+    put("present_month_stats.csv", monthStatsCsv(s.presentFlows));
+    put("natural_month_fdc.csv", monthFdcCsv(s.naturalFlows.monthFdc));
+    put("natural_month_baseflow_fdc.csv", monthFdcCsv(s.naturalFlows.monthBaseFdc));
+    put("present_month_fdc.csv", monthFdcCsv(s.presentFlows.monthFdc));
+  }
+  return files;
+}
+
+}  // namespace oewr::cli

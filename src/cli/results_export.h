@@ -1,0 +1,29 @@
+#pragma once
+// Export of a run's results for other tools: results.json with the model
+// state's fields under their own names, and one CSV file per table.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "process/model_state.h"
+
+namespace oewr::cli {
+
+// The steps a run has completed; only their fields are written.
+struct CompletedSteps {
+  bool hydrology = false;
+  bool hydraulics = false;
+  bool ecology = false;
+  bool floods = false;
+  bool ewr = false;
+};
+
+std::string resultsJson(const ModelState& state, const CompletedSteps& steps);
+
+// Writes results.json and the CSV tables into `directory` (created when
+// missing); returns the files written. Throws ModelError when a file cannot
+// be written.
+std::vector<std::filesystem::path> writeResults(const ModelState& state, const CompletedSteps& steps,
+                                                const std::filesystem::path& directory);
+
+}  // namespace oewr::cli
