@@ -1,0 +1,37 @@
+#pragma once
+// The flood step without windows, as the headless run takes it: the default
+// flood categories, optionally the saved flood parameters, "Generate T/S",
+// optionally "Save Flood Parameters", and the report section; and CSV texts
+// of its results for other tools.
+#include <string>
+
+#include "common/ui.h"
+#include "process/model_state.h"
+
+namespace oewr {
+
+namespace hostdb {
+class Ttxtab;
+class Ttable_save;
+}  // namespace hostdb
+
+struct FloodOptions {
+  bool useSaved = false;    // "Use Saved Flood Parameters" before generating
+  bool save = false;        // "Save Flood Parameters" after generating
+  bool addToReport = true;  // "Add to Report"
+};
+
+// Runs the step. Throws ActionStopped (after the window's message) when
+// "Generate T/S" was refused, so that no later step takes flood volumes that
+// were not made.
+void runFloodStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+                  const FloodOptions& options);
+
+// The flood categories as the window left them: "category,peak_m3s,
+// duration_hours,volume_mcm,events,frequency_code", one row a category.
+std::string floodCategoriesCsv(const ModelState& state);
+// The high-flow series: "year,month,A,A/B,B,B/C,C,C/D,D" (million m3), one
+// row a month of the natural record.
+std::string highFlowSeriesCsv(const ModelState& state);
+
+}  // namespace oewr

@@ -1,0 +1,112 @@
+#pragma once
+// TForm6, the flood window: the five flood categories (depth or default peak,
+// time to peak, duration, hydrograph and event volume, number of events and
+// frequency), the volume totals, "Generate T/S" of the high-flow series and
+// duration curves, saving and restoring the flood parameters, and the report
+// section. Values pass from box to box through the boxes' texts.
+#include <string>
+
+#include "charting/chart.h"
+#include "common/ui.h"
+#include "floods/flood_controls.h"
+#include "process/model_state.h"
+
+namespace oewr {
+
+namespace hostdb {
+class Ttxtab;
+class Ttable_save;
+}  // namespace hostdb
+
+class TForm6 : public ModalForm {
+ public:
+  static constexpr const char* kCaption = "New OEWR Ecological sub-model for Floods";
+  static constexpr const char* kRatioTooHigh = "Bankfull channel discharge is very high - check hydraulics";
+  static constexpr const char* kDepthNotSet = "Depth is not set - Cannot save Desktop settings.";
+  static constexpr const char* kCategoryDepthNotSet = "Depth is not set for some flood categories.";
+  static constexpr const char* kSavedMissing = "Could not find the saved flood parameter data";
+  static constexpr const char* kNoneSaved = "No saved Flood parameters";
+  static constexpr const char* kNoReport = "No report has been generated";
+  static constexpr const char* kNoRating = "The hydraulics sub-model has given no rating curve - check hydraulics";
+  static constexpr const char* kBaseflowAboveBankfull =
+      "Bankfull channel discharge is not above the maximum wet season baseflow - check hydraulics";
+
+  // Opens the window: the rating, the charts and the five default categories.
+  TForm6(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog);
+  TForm6(const TForm6&) = delete;
+  TForm6& operator=(const TForm6&) = delete;
+  std::string formCaption() const override { return kCaption; }
+
+  floods::SpinEdit SpinEdit1{"Flood Category No:", 1, 1, 5};
+  floods::SpinEdit SpinEdit4{"Depth (cm)", 0, 0, 1000};  // with up and down buttons of 10 cm
+  floods::Edit Edit2{"Peak Discharge (m3/s)", "", true};
+  floods::SpinEdit SpinEdit2{"No. of events", 1, 1, 5};
+  floods::RadioGroup RadioGroup1{"Frequency", {"Annual or better", "1 year in 2", "1 year in 5"}, 0};
+  floods::Edit Edit1{"Catchment Area (km2)", "", false};
+  floods::RadioGroup RadioGroup2{"Catchment shape", {"Round ", "Oval", "Elongated"}, 1};
+  floods::RadioGroup RadioGroup3{"River slope", {"Gentle", "Moderate", "Steep", "Very Steep"}, 1};
+  floods::Edit Edit3{"Time to Peak (hours)", "", true};
+  floods::Edit Edit4{"Duration (hours)", "", true};
+  floods::Edit Edit5{"Event volume (MCM)", "", true};
+  floods::Edit Edit6{"Constraint value", "", true};
+
+  // The category table lives in the model state (the high-flow series and
+  // the report read it).
+  FloodCategoryTable& StringGrid1;
+  floods::TextGrid<3, 4> StringGrid2;  // volume totals
+
+  charting::Chart Chart1;  // "Channel X-Section": section, flood depth, baseflow level
+  charting::Chart Chart2;  // "Rating Curve": rating, flood discharge, baseflow discharge
+  charting::Chart Chart3;  // "Hydrograph"
+
+  floods::Button Button1{"Accept Selection", true};
+  floods::Button Button3{"Generate T/S", true};
+  floods::Button Button5{"Save Flood Parameters", true};
+  floods::Button Button6{"Use Saved Flood Parameters", true};
+  floods::Button Button2{"Add to Report", false};
+  floods::Button Button4{"Return to Main Menu", false};
+
+  void FormCreate();
+  // The depth changed: the peak discharge of that depth on the rating.
+  void SpinEdit4Change();
+  void SpinButton1UpClick();    // depth + 10 cm
+  void SpinButton1DownClick();  // depth - 10 cm
+  void Edit1Change() { TP_update(); }  // catchment area typed
+  // The shape or slope group clicked, or the peak discharge changed.
+  void RG2Click() { TP_update(); }
+  // Time to peak and duration from the boxes, then the hydrograph.
+  void TP_update();
+  // The hydrograph and event volume of the peak, time-to-peak and duration boxes.
+  void hydrograph();
+  void Button1Click();  // "Accept Selection"
+  void Button3Click();  // "Generate T/S"
+  void Button5Click();  // "Save Flood Parameters"
+  void Button6Click();  // "Use Saved Flood Parameters"
+  void Button2Click();  // "Add to Report"
+  void Button4Click();  // "Return to Main Menu"
+  void close() { modalResult = mrCancel; }  // the window's close box
+
+  // Changes as a program makes them, each with the change event it raises.
+  void setDepth(int cm);                     // SpinEdit4Change when the depth changes
+  void setPeakText(const std::string& text);  // RG2Click
+  void setCatchmentText(const std::string& text);  // Edit1Change
+  void setShape(int index);                  // RG2Click when the shape changes
+  void setSlope(int index);                  // RG2Click when the slope changes
+
+ private:
+  void setUpCharts();
+  void drawSection();
+  void drawRating();
+  void drawFloodLevel(float depth, float discharge);
+  void fillDefaultCategories();
+  void showTotals();
+  void restoreSavedParameters();
+  void clearTiming();
+
+  ModelState& state_;
+  hostdb::Ttxtab& tx_;
+  Ui& ui_;
+  hostdb::Ttable_save& saveDialog_;
+};
+
+}  // namespace oewr
