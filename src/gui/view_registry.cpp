@@ -5,12 +5,14 @@ namespace oewr::gui {
 void registerMenuViews();
 void registerHydrologyViews();
 void registerEwrViews();
+void registerFloodViews();
 void registerTableSaveView();
 
 void QtUi::registerModelViews() {
   registerMenuViews();
   registerHydrologyViews();
   registerEwrViews();
+  registerFloodViews();
   registerTableSaveView();
 }
 

@@ -1,6 +1,7 @@
 #include "menu/submodel_windows.h"
 
 #include "ewr/tform7.h"
+#include "floods/tform6.h"
 #include "hydrology/hydrology_form.h"
 
 namespace oewr {
@@ -10,7 +11,7 @@ std::unique_ptr<ModalForm> ModelWindows::create(SubModel which, RunContext& ctx)
     case SubModel::Hydrology: return std::make_unique<TForm3>(ctx.state, ctx.tx, ctx.ui, ctx.saveDialog);
     case SubModel::Hydraulics: return std::make_unique<PlaceholderForm>("Orvane EWR Model : Hydraulics Sub-model");
     case SubModel::Ecology: return std::make_unique<PlaceholderForm>("Orvane EWR Model : Ecological Sub-model");
-    case SubModel::Floods: return std::make_unique<PlaceholderForm>("Orvane EWR Model : Flood Requirements");
+    case SubModel::Floods: return std::make_unique<TForm6>(ctx.state, ctx.tx, ctx.ui, ctx.saveDialog);
     case SubModel::Ewr: return std::make_unique<TForm7>(ctx.state, ctx.tx, ctx.ui, ctx.saveDialog);
   }
   return nullptr;

@@ -1,0 +1,193 @@
+// View of the flood window TForm6.
+#include <QButtonGroup>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "floods/tform6.h"
+#include "gui/chart_view.h"
+#include "gui/form_dialog.h"
+#include "gui/qt_ui.h"
+#include "gui/widgets.h"
+
+namespace oewr::gui {
+
+namespace {
+
+QButtonGroup* radioGroup(const floods::RadioGroup& g, QWidget* parent, QLayout* into) {
+  auto* box = new QGroupBox(QString::fromStdString(g.caption), parent);
+  auto* l = new QVBoxLayout(box);
+  auto* group = new QButtonGroup(box);
+  for (int i = 0; i < static_cast<int>(g.items.size()); ++i) {
+    auto* r = new QRadioButton(QString::fromStdString(g.items[static_cast<std::size_t>(i)]), box);
+    group->addButton(r, i);
+    l->addWidget(r);
+  }
+  into->addWidget(box);
+  return group;
+}
+
+template <typename Grid>
+void showGrid(QTableWidget* t, const Grid& g) {
+  t->setColumnCount(Grid::colCount);
+  t->setRowCount(Grid::rowCount);
+  for (int c = 0; c < Grid::colCount; ++c)
+    for (int r = 0; r < Grid::rowCount; ++r) {
+      auto* item = new QTableWidgetItem(QString::fromStdString(g.cell(c, r)));
+      item->setFlags(Qt::ItemIsEnabled);
+      t->setItem(r, c, item);
+    }
+}
+
+std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
+  auto& form = static_cast<TForm6&>(f);
+  auto d = std::make_unique<FormDialog>(form, parent);
+  FormDialog* dlg = d.get();
+  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(TForm6::kCaption, e); };
+  auto* layout = new QHBoxLayout(dlg);
+  auto* side = new QVBoxLayout;
+  auto* fields = new QFormLayout;
+  auto* category = new QSpinBox(dlg);
+  category->setRange(form.SpinEdit1.minValue, form.SpinEdit1.maxValue);
+  fields->addRow(QString::fromStdString(form.SpinEdit1.caption), category);
+  auto* depthRow = new QHBoxLayout;
+  auto* depth = new QSpinBox(dlg);
+  depth->setRange(form.SpinEdit4.minValue, form.SpinEdit4.maxValue);
+  auto* down = new QPushButton("-10", dlg);
+  auto* up = new QPushButton("+10", dlg);
+  depthRow->addWidget(depth);
+  depthRow->addWidget(down);
+  depthRow->addWidget(up);
+  fields->addRow(QString::fromStdString(form.SpinEdit4.caption), depthRow);
+  auto* peak = new QLineEdit(dlg);
+  fields->addRow(QString::fromStdString(form.Edit2.caption), peak);
+  auto* events = new QSpinBox(dlg);
+  events->setRange(form.SpinEdit2.minValue, form.SpinEdit2.maxValue);
+  fields->addRow(QString::fromStdString(form.SpinEdit2.caption), events);
+  auto* area = new QLineEdit(dlg);
+  fields->addRow(QString::fromStdString(form.Edit1.caption), area);
+  auto* tp = new QLineEdit(dlg);
+  auto* dur = new QLineEdit(dlg);
+  auto* vol = new QLineEdit(dlg);
+  auto* con = new QLineEdit(dlg);
+  for (auto* e : {tp, dur, vol, con}) e->setReadOnly(true);
+  fields->addRow(QString::fromStdString(form.Edit3.caption), tp);
+  fields->addRow(QString::fromStdString(form.Edit4.caption), dur);
+  fields->addRow(QString::fromStdString(form.Edit5.caption), vol);
+  fields->addRow(QString::fromStdString(form.Edit6.caption), con);
+  side->addLayout(fields);
+  auto* groups = new QHBoxLayout;
+  QButtonGroup* freq = radioGroup(form.RadioGroup1, dlg, groups);
+  QButtonGroup* shape = radioGroup(form.RadioGroup2, dlg, groups);
+  QButtonGroup* slope = radioGroup(form.RadioGroup3, dlg, groups);
+  side->addLayout(groups);
+  auto* table1 = new QTableWidget(dlg);
+  auto* table2 = new QTableWidget(dlg);
+  side->addWidget(table1);
+  side->addWidget(table2);
+  auto* buttons = new QGridLayout;
+  floods::Button* bs[] = {&form.Button1, &form.Button3, &form.Button5, &form.Button6, &form.Button2, &form.Button4};
+  void (TForm6::*clicks[])() = {&TForm6::Button1Click, &TForm6::Button3Click, &TForm6::Button5Click,
+                                &TForm6::Button6Click, &TForm6::Button2Click, &TForm6::Button4Click};
+  std::vector<QPushButton*> pushes;
+  for (int i = 0; i < 6; ++i) {
+    auto* b = new QPushButton(dlg);
+    buttons->addWidget(b, i / 2, i % 2);
+    pushes.push_back(b);
+  }
+  side->addLayout(buttons);
+  layout->addLayout(side);
+
+  auto* charts = new QSplitter(Qt::Vertical, dlg);
+  auto* v1 = new ChartView(charts);
+  auto* v2 = new ChartView(charts);
+  auto* v3 = new ChartView(charts);
+  v1->setChart(&form.Chart1);
+  v2->setChart(&form.Chart2);
+  v3->setChart(&form.Chart3);
+  layout->addWidget(charts, 1);
+
+  // The boxes a person types in go to the form before any button reads them.
+  auto take = [=, &form] {
+    form.SpinEdit1.value = category->value();
+    form.SpinEdit2.value = events->value();
+    form.RadioGroup1.itemIndex = freq->checkedId();
+  };
+  for (int i = 0; i < 6; ++i) {
+    auto click = clicks[i];
+    QObject::connect(pushes[static_cast<std::size_t>(i)], &QPushButton::clicked, dlg, [=, &form] {
+      take();
+      dlg->act([&] { (form.*click)(); });
+    });
+  }
+  QObject::connect(depth, &QSpinBox::editingFinished, dlg, [=, &form] {
+    take();
+    dlg->act([&] { form.setDepth(depth->value()); });
+  });
+  QObject::connect(up, &QPushButton::clicked, dlg, [=, &form] {
+    take();
+    dlg->act([&] { form.SpinButton1UpClick(); });
+  });
+  QObject::connect(down, &QPushButton::clicked, dlg, [=, &form] {
+    take();
+    dlg->act([&] { form.SpinButton1DownClick(); });
+  });
+  QObject::connect(peak, &QLineEdit::textEdited, dlg, [=, &form](const QString& t) {
+    take();
+    dlg->act([&] { form.setPeakText(t.toStdString()); });
+  });
+  QObject::connect(area, &QLineEdit::textEdited, dlg, [=, &form](const QString& t) {
+    take();
+    dlg->act([&] { form.setCatchmentText(t.toStdString()); });
+  });
+  QObject::connect(shape, &QButtonGroup::idClicked, dlg, [=, &form](int id) {
+    take();
+    dlg->act([&] { form.setShape(id); });
+  });
+  QObject::connect(slope, &QButtonGroup::idClicked, dlg, [=, &form](int id) {
+    take();
+    dlg->act([&] { form.setSlope(id); });
+  });
+
+  dlg->refresh = [=, &form] {
+    category->setValue(form.SpinEdit1.value);
+    depth->setValue(form.SpinEdit4.value);
+    events->setValue(form.SpinEdit2.value);
+    if (peak->text().toStdString() != form.Edit2.text) peak->setText(QString::fromStdString(form.Edit2.text));
+    if (area->text().toStdString() != form.Edit1.text) area->setText(QString::fromStdString(form.Edit1.text));
+    tp->setText(QString::fromStdString(form.Edit3.text));
+    dur->setText(QString::fromStdString(form.Edit4.text));
+    vol->setText(QString::fromStdString(form.Edit5.text));
+    con->setText(QString::fromStdString(form.Edit6.text));
+    if (auto* b = freq->button(form.RadioGroup1.itemIndex)) b->setChecked(true);
+    if (auto* b = shape->button(form.RadioGroup2.itemIndex)) b->setChecked(true);
+    if (auto* b = slope->button(form.RadioGroup3.itemIndex)) b->setChecked(true);
+    showGrid(table1, form.StringGrid1);
+    showGrid(table2, form.StringGrid2);
+    for (int i = 0; i < 6; ++i) {
+      pushes[static_cast<std::size_t>(i)]->setText(QString::fromStdString(bs[i]->caption));
+      pushes[static_cast<std::size_t>(i)]->setEnabled(bs[i]->enabled);
+    }
+    v1->redraw();
+    v2->redraw();
+    v3->redraw();
+  };
+  dlg->refresh();
+  dlg->resize(1200, 820);
+  return d;
+}
+
+}  // namespace
+
+void registerFloodViews() { QtUi::registerView<TForm6>(makeFloods); }
+
+}  // namespace oewr::gui
