@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the model on the demo site.
+# Installs what is missing, builds, builds the demo site's host database and
+# runs the model headless on it (outputs in ./oewr-demo).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset release >/dev/null
 cmake --build --preset release
-./build/release/src/oewr --help
+./build/release/src/oewr demo oewr-demo

@@ -86,6 +86,18 @@ DemoSite makeDemoSite() {
   return d;
 }
 
+DemoSite siteWithNaturalFlows(const std::string& name, int startYear, int startMonth, std::vector<float> natural) {
+  DemoSite site = makeDemoSite();
+  site.name = name;
+  site.startYear = startYear;
+  site.startMonth = startMonth;
+  site.years = static_cast<int>(natural.size() / 12);
+  site.natural = std::move(natural);
+  site.present.clear();
+  site.scenario.clear();
+  return site;
+}
+
 DemoDatabase buildDemoDatabase(const std::filesystem::path& directory, const DemoSite& site) {
   namespace fs = std::filesystem;
   using namespace hostdb;
@@ -135,9 +147,14 @@ DemoDatabase buildDemoDatabase(const std::filesystem::path& directory, const Dem
   admin.setArray(target("OEWR ecological parameters"), ecologicalParametersArray(site.ecologicalParameters));
   admin.setArray(target("Observed cross-section"), crossSectionArray(site.xsDistance, site.xsElevation));
   admin.setArray(target("Observed rating segments"), ratingSegmentsArray(site.rating));
-  admin.setMonthlyFlows(target("Natural flows"), site.startYear, 10, site.natural, "Natural flows", 1250.0f);
-  admin.setMonthlyFlows(target("Present day flows"), site.startYear, 10, site.present, "Present day flows", 1250.0f);
-  admin.setMonthlyFlows(target("Scenario flows"), site.startYear, 10, site.scenario, "Scenario flows", 1250.0f);
+  const float area = site.siteParameters.size() > 6 ? site.siteParameters[6] : 0.0f;
+  admin.setMonthlyFlows(target("Natural flows"), site.startYear, site.startMonth, site.natural, "Natural flows", area);
+  if (!site.present.empty())
+    admin.setMonthlyFlows(target("Present day flows"), site.startYear, site.startMonth, site.present,
+                          "Present day flows", area);
+  if (!site.scenario.empty())
+    admin.setMonthlyFlows(target("Scenario flows"), site.startYear, site.startMonth, site.scenario, "Scenario flows",
+                          area);
   db.requestRecord = admin.addRequest("Demo EWR, " + site.name, "2017-08-03", feature, siteId, codes);
   return db;
 }

@@ -14,8 +14,11 @@ namespace oewr::cli {
 struct DemoSite {
   std::string name = "Orvane River at Demo Weir";
   int startYear = 1950;  // hydrological years from October 1950
+  int startMonth = 10;
   int years = 70;
-  std::vector<float> natural, present, scenario;  // million m3 a month, from October
+  // Million m3 a month from the start month; an empty present-day or
+  // scenario series is not stored.
+  std::vector<float> natural, present, scenario;
   std::vector<float> siteParameters;              // 24 values
   std::vector<float> ecologicalParameters;        // 27 values
   std::vector<float> xsDistance, xsElevation;
@@ -25,15 +28,18 @@ struct DemoSite {
 // The same site every time (a fixed seed).
 DemoSite makeDemoSite();
 
+// A site with the demo's parameters and the given natural flows only.
+DemoSite siteWithNaturalFlows(const std::string& name, int startYear, int startMonth, std::vector<float> natural);
+
 struct DemoDatabase {
   std::filesystem::path iniFile;
   std::filesystem::path databaseDirectory;
   int requestRecord = 0;
 };
 
-// Builds the host database of the demo site in `directory` (its ini file,
-// the database under alias TERAVOX, the site, its attributes and a request).
-// An existing demo database there is replaced.
+// Builds the host database of a site in `directory` (its ini file, the
+// database under alias TERAVOX, the site, its attributes and a request).
+// An existing database there is replaced.
 DemoDatabase buildDemoDatabase(const std::filesystem::path& directory, const DemoSite& site);
 
 }  // namespace oewr::cli
