@@ -15,7 +15,11 @@
 #include "gui/process_window.h"
 #include "gui/qt_ui.h"
 #include "hostdb/table_save_dialog.h"
+#include "hydrology/hydrology_form.h"
+#include "hydrology/hydrology_plots_form.h"
 #include "menu/submodel_windows.h"
+#include "menu/tform2.h"
+#include "menu/tform8.h"
 #include "process/tform1.h"
 #include "support/test_host.h"
 
@@ -31,18 +35,25 @@ class RecordingQtUi : public gui::QtUi {
   bool askYesNo(const std::string&, const std::string&) override { return true; }
 };
 
+// The dialog's button of that caption; a missing one fails the test and
+// gives a button that closes nothing.
 QPushButton* findButton(QWidget* w, const QString& text) {
   for (auto* b : w->findChildren<QPushButton*>())
     if (b->text() == text) return b;
-  return nullptr;
+  ADD_FAILURE() << "no button \"" << text.toStdString() << "\" in " << w->windowTitle().toStdString();
+  static QPushButton none;
+  return &none;
 }
 
-// Runs `step` once the next modal dialog is up.
-void whenModal(std::function<void(QDialog*)> step) {
+const QString kMenu = QString::fromUtf8(TForm2::kCaption);
+
+// Runs `step` once the modal dialog of that caption is up.
+void whenModal(const QString& caption, std::function<void(QDialog*)> step) {
   auto* timer = new QTimer;
   timer->setInterval(20);
-  QObject::connect(timer, &QTimer::timeout, [timer, step] {
-    if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+  QObject::connect(timer, &QTimer::timeout, [timer, step, caption] {
+    auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (d && d->windowTitle() == caption) {
       timer->stop();
       timer->deleteLater();
       step(d);
@@ -87,9 +98,9 @@ TEST(DesktopProgram, MenuGatesItsStepsAndTheReviewShowsTheReport) {
   ASSERT_EQ(window.actionButton()->text(), "Run Model");
   d.state->reportLines = std::vector<std::string>{"line one", "line two"};
   QString reviewed;
-  whenModal([&](QDialog* menu) {
+  whenModal(kMenu, [&](QDialog* menu) {
     findButton(menu, "Hydraulics Sub-model")->click();  // gated: only a message
-    whenModal([&, menu](QDialog* review) {
+    whenModal(TForm8::kCaption, [&, menu](QDialog* review) {
       reviewed = review->findChild<QPlainTextEdit*>()->toPlainText();
       findButton(review, "Close")->click();
       QTimer::singleShot(0, menu, [menu] { menu->reject(); });
@@ -107,9 +118,9 @@ TEST(DesktopProgram, HydrologyWindowsOpenFromTheMenuAndTickTheStep) {
   d.form.FormCreate({d.db.iniFile.string(), std::to_string(d.db.requestRecord)}, d.dir.path().string());
   gui::ProcessWindow window(d.form);
   bool ticked = false;
-  whenModal([&](QDialog* menu) {
-    whenModal([&, menu](QDialog* hydrology) {
-      whenModal([](QDialog* plots) { findButton(plots, "Finished")->click(); });
+  whenModal(kMenu, [&](QDialog* menu) {
+    whenModal(TForm3::kCaption, [&, menu](QDialog* hydrology) {
+      whenModal(Tform3a::kCaption, [](QDialog* plots) { findButton(plots, "Finished")->click(); });
       findButton(hydrology, "Go to Graphics Plots")->click();
       QTimer::singleShot(0, hydrology, [hydrology, menu, &ticked] {
         findButton(hydrology, "Return to main menu")->click();
