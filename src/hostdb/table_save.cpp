@@ -246,6 +246,8 @@ int resolveOutputAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, i
   target = OutputTarget{};
   mode = 0;
   const int32_t code = state.attributeCodes[slot];
+  // A request that names no attribute for the slot has nothing to receive it.
+  if (code < 1) return -9;
 
   std::optional<int> dataType;
   bool listed = false;

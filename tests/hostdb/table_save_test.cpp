@@ -413,6 +413,11 @@ TEST(TableSave, AttributesThatCannotTakeTheRecordAreReported) {
   EXPECT_FALSE(saveEcologicalParameters(*f.state, *f.tx, f.dialog));
   EXPECT_EQ(f.ui.messages.back().text,
             "The output attribute 99 of slot 5 is not in the data dictionary (data_dict2); nothing was saved");
+  // A request that names no attribute for the slot saves nothing, quietly.
+  const std::size_t shown = f.ui.messages.size();
+  f.state->attributeCodes[kEcologicalSlot] = 0;
+  EXPECT_FALSE(saveEcologicalParameters(*f.state, *f.tx, f.dialog));
+  EXPECT_EQ(f.ui.messages.size(), shown);
   EXPECT_EQ(f.dump(), before);
 }
 
