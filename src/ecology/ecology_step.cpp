@@ -1,0 +1,109 @@
+#include "ecology/ecology_step.h"
+
+#include <string>
+
+#include "common/errors.h"
+#include "common/text_format.h"
+#include "ecology/tform5.h"
+#include "hostdb/host_admin.h"
+
+namespace oewr {
+
+void checkEcologyOptions(const EcologyOptions& options) {
+  if (options.perennial < -1 || options.perennial > 2)
+    throw ModelError("Perennial flow option " + std::to_string(options.perennial) +
+                     " is not 0 (Non-Perennial Allowed), 1 (Wet Season Perennial) or 2 (All Seasons Perennial)");
+  if (options.align < -1 || options.align > 7)
+    throw ModelError("Alignment option " + std::to_string(options.align) +
+                     " is not 0 (Don't Align) or 1 to 7 (Align A, A/B, B, B/C, C, C/D, D)");
+}
+
+EcologyCharts runEcologyStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+                             const EcologyOptions& options) {
+  checkEcologyOptions(options);
+  if (options.perennial >= 0) state.perennialOption = options.perennial;
+  TForm5 form(state, tx, ui, saveDialog);
+  form.prepareWithoutRun(options.align >= 0 ? options.align : state.alignStressOption);
+  form.processData();
+  if (options.restoreDefaultShifts && state.shiftsAltered) {
+    form.Button14Click();
+    form.saveShiftTable();
+  }
+  if (options.addToReport) form.Button4Click();
+  return {form.Chart1, form.Chart2, form.Chart3, form.Chart4};
+}
+
+namespace {
+
+const char* seasonText(int season) { return season == 0 ? "wet" : "dry"; }
+
+double durationPercent(int32_t position, int32_t n) {
+  return static_cast<double>(static_cast<float>((n - position) * 100) / static_cast<float>(n));
+}
+
+}  // namespace
+
+std::string stressTableCsv(const ModelState& state) {
+  std::string csv = "level,stress,wet_flow_m3s,dry_flow_m3s\n";
+  for (int j = 0; j < kStressLevelCount; ++j)
+    csv += formatText("%d,%.1f,%.6f,%.6f\n", j, state.stressLevel[0][j], state.stressFlow[0][j], state.stressFlow[1][j]);
+  return csv;
+}
+
+std::string shiftFactorsCsv(const ModelState& state) {
+  std::string csv = "season,category,default_high,high,default_low,low\n";
+  for (int s = 0; s < 2; ++s)
+    for (int c = 0; c < kCategoryCount; ++c)
+      csv += formatText("%s,%s,%.4f,%.4f,%.4f,%.4f\n", seasonText(s), kCategoryNames[static_cast<std::size_t>(c)],
+                        state.defaultHighShift[s][c], state.highShift[s][c], state.defaultLowShift[s][c],
+                        state.lowShift[s][c]);
+  return csv;
+}
+
+std::string stressFrequencyCsv(const ModelState& state) {
+  static const char* const kinds[] = {"natural", "present_day", "scenario"};
+  std::string csv = "season,kind,position,duration_pct,stress\n";
+  for (int s = 0; s < 2; ++s)
+    for (int kind = 0; kind < kFlowKindCount; ++kind) {
+      const int32_t n = state.stressSeriesCount[s][kind];
+      for (int32_t j = 0; j < n; ++j)
+        csv += formatText("%s,%s,%d,%.3f,%.4f\n", seasonText(s), kinds[kind], j, durationPercent(j, n),
+                          state.stressSeries[s][kind][j]);
+    }
+  return csv;
+}
+
+std::string ecologicalLowFlowsCsv(const ModelState& state) {
+  std::string csv = "season,month,category,rank,duration_pct,flow_m3s\n";
+  for (int s = 0; s < 2; ++s) {
+    const int calendar = s == 0 ? state.criticalWetMonth : state.criticalDryMonth;
+    const int32_t n = state.ecoRankCount[s];
+    if (n < 1 || calendar < 1 || calendar > 12) continue;
+    const int m = hydroMonthIndex(calendar);
+    for (int c = 0; c < kCategoryCount; ++c)
+      for (int32_t r = 0; r < n; ++r)
+        csv += formatText("%s,%s,%s,%d,%.3f,%.6f\n", seasonText(s), kMonthNames[static_cast<std::size_t>(calendar - 1)],
+                          kCategoryNames[static_cast<std::size_t>(c)], r, durationPercent(r, n),
+                          state.ecoLowReq[m][c][r]);
+  }
+  return csv;
+}
+
+std::vector<std::filesystem::path> writeEcologyCsvFiles(const ModelState& state, const std::filesystem::path& directory) {
+  std::error_code ec;
+  std::filesystem::create_directories(directory, ec);
+  if (ec) throw ModelError("Cannot create the directory \"" + directory.string() + "\": " + ec.message());
+  const std::vector<std::pair<const char*, std::string>> files = {{"stress_table.csv", stressTableCsv(state)},
+                                                                  {"shift_factors.csv", shiftFactorsCsv(state)},
+                                                                  {"stress_frequency.csv", stressFrequencyCsv(state)},
+                                                                  {"ecological_low_flows.csv", ecologicalLowFlowsCsv(state)}};
+  std::vector<std::filesystem::path> written;
+  for (const auto& [name, text] : files) {
+    const std::filesystem::path file = directory / name;
+    hostdb::writeTextFile(file, text);
+    written.push_back(file);
+  }
+  return written;
+}
+
+}  // namespace oewr
