@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <memory>
 
+#include "hostdb/host_session.h"
+#include "hostdb/table_save_dialog.h"
+#include "hostdb/txtab.h"
 #include "hydraulics/habitat_classes.h"
 #include "hydraulics/rating_curve.h"
 #include "hydraulics/synthetic_section.h"
@@ -42,7 +45,10 @@ std::unique_ptr<ModelState> workedExample(QuietUi& ui) {
   p.microRoughness = 0.01f;
   state->maxBaseflowWet = 5;
   state->maxBaseflowDry = 1;
-  TForm4 form(*state, ui);
+  hostdb::HostSession session;  // the estimation saves nothing
+  hostdb::Ttxtab tx(session, "TERAVOX", ui);
+  hostdb::Ttable_save dialog;
+  TForm4 form(*state, tx, ui, dialog);
   form.checkParametersOnOpen();
   form.recalcParameters();
   return state;

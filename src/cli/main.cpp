@@ -14,5 +14,9 @@ int main(int argc, char** argv) {
     return oewr::gui::saveChartImage(chart, path, oewr::gui::kChartImageWidth, oewr::gui::kChartImageHeight, error);
   };
 #endif
-  return oewr::cli::runMain(argc, argv);
+  const int code = oewr::cli::runMain(argc, argv);
+#ifdef OEWR_HAVE_CHART_RENDER
+  oewr::gui::releaseGuiApplication();
+#endif
+  return code;
 }

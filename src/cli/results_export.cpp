@@ -2,7 +2,9 @@
 
 #include "cli/json_writer.h"
 #include "common/text_format.h"
+#include "ecology/ecology_step.h"
 #include "ewr/ewr_run.h"
+#include "floods/flood_run.h"
 #include "hostdb/host_admin.h"
 
 namespace oewr::cli {
@@ -53,6 +55,112 @@ void writeMonthCategoryRanks(JsonWriter& j, const Ranks& t, const BoundedArray<i
     j.beginArray();
     const int n = std::max(0, std::min(counts[m], kMaxRanks));
     for (int c = 0; c < kCategoryCount; ++c) j.floats(t[m][c].begin(), t[m][c].begin() + n);
+    j.endArray();
+  }
+  j.endArray();
+}
+
+template <typename Arr>
+void writeStages(JsonWriter& j, const Arr& a, int count) {
+  j.floats(a.begin(), a.begin() + std::max(0, std::min(count, static_cast<int>(a.size()))));
+}
+
+void writeHydraulics(JsonWriter& j, const ModelState& s) {
+  const int n = s.stageCount;
+  j.key("siteParameters").beginObject();
+  for (int p = 1; p <= SiteParameters::count; ++p) j.key(SiteParameters::nameAt(p)).value(s.siteParameters.at(p));
+  j.endObject();
+  j.key("stageCount").value(n);
+  j.key("stageDischarge");
+  writeStages(j, s.stageDischarge, n);
+  j.key("stageDischargeLow");
+  writeStages(j, s.stageDischargeLow, n);
+  j.key("stageDischargeHigh");
+  writeStages(j, s.stageDischargeHigh, n);
+  j.key("stageWidth");
+  writeStages(j, s.stageWidth, n);
+  j.key("stageClassShare").beginArray();
+  for (int c = 0; c < kHabitatClassCount; ++c) writeStages(j, s.stageClassShare[c], n);
+  j.endArray();
+  j.key("wetBaseflowStage").value(s.wetBaseflowStage);
+  j.key("dryBaseflowStage").value(s.dryBaseflowStage);
+  j.key("wetBaseflowDepth").value(s.wetBaseflowDepth);
+  j.key("dryBaseflowDepth").value(s.dryBaseflowDepth);
+  j.key("modelXsCount").value(s.modelXsCount);
+  j.key("modelXsDistance");
+  writeStages(j, s.modelXsDistance, s.modelXsCount);
+  j.key("modelXsElevation");
+  writeStages(j, s.modelXsElevation, s.modelXsCount);
+}
+
+template <typename SeasonTable>
+void writeSeasons(JsonWriter& j, const char* name, const SeasonTable& t) {
+  j.key(name).beginArray();
+  for (int season = 0; season < 2; ++season) j.floats(t[season].begin(), t[season].end());
+  j.endArray();
+}
+
+void writeEcology(JsonWriter& j, const ModelState& s) {
+  writeSeasons(j, "stressFlow", s.stressFlow);
+  writeSeasons(j, "stressLevel", s.stressLevel);
+  j.key("stressAtZeroFs").floats(s.stressAtZeroFs.begin(), s.stressAtZeroFs.end());
+  j.key("fsWeight").floats(s.fsWeight.begin(), s.fsWeight.end());
+  j.key("fiWeight").floats(s.fiWeight.begin(), s.fiWeight.end());
+  j.key("fdWeight").floats(s.fdWeight.begin(), s.fdWeight.end());
+  j.key("stressSeries").beginArray();
+  for (int season = 0; season < 2; ++season) {
+    j.beginArray();
+    for (int k = 0; k < kFlowKindCount; ++k) {
+      const int n = std::max(0, std::min(s.stressSeriesCount[season][k], kMaxRanks));
+      j.floats(s.stressSeries[season][k].begin(), s.stressSeries[season][k].begin() + n);
+    }
+    j.endArray();
+  }
+  j.endArray();
+  j.key("fitShape").beginArray();
+  for (int k = 0; k < kFittedKindCount; ++k) j.floats(s.fitShape[k].begin(), s.fitShape[k].end());
+  j.endArray();
+  j.key("fitOffset").beginArray();
+  for (int k = 0; k < kFittedKindCount; ++k) {
+    j.beginArray();
+    for (int season = 0; season < 2; ++season) j.value(s.fitOffset[k][season]);
+    j.endArray();
+  }
+  j.endArray();
+  writeSeasons(j, "defaultHighShift", s.defaultHighShift);
+  writeSeasons(j, "defaultLowShift", s.defaultLowShift);
+  writeSeasons(j, "highShift", s.highShift);
+  writeSeasons(j, "lowShift", s.lowShift);
+  j.key("ecoLowReq").beginArray();
+  for (int m = 0; m < 12; ++m) {
+    j.beginArray();
+    // The ecological step fills the two critical months; their ranks are the whole years.
+    const int n = std::max(0, std::min(std::max(s.ecoRankCount[0], s.ecoRankCount[1]), kMaxRanks));
+    for (int c = 0; c < kCategoryCount; ++c) j.floats(s.ecoLowReq[m][c].begin(), s.ecoLowReq[m][c].begin() + n);
+    j.endArray();
+  }
+  j.endArray();
+}
+
+void writeFloods(JsonWriter& j, const ModelState& s) {
+  j.key("bankfullDischarge").value(s.bankfullDischarge);
+  j.key("floodCategoryTable").beginArray();
+  for (int r = 0; r < FloodCategoryTable::rowCount; ++r) {
+    j.beginArray();
+    for (int c = 0; c < FloodCategoryTable::colCount; ++c) j.value(s.floodCategoryTable.cell(c, r));
+    j.endArray();
+  }
+  j.endArray();
+  const int months = std::max(0, std::min(s.naturalFlows.header.count, kMaxFloodMonths));
+  j.key("highFlowSeries").beginArray();
+  for (int c = 0; c < kCategoryCount; ++c) j.floats(s.highFlowSeries[c].begin(), s.highFlowSeries[c].begin() + months);
+  j.endArray();
+  const int years = std::max(0, std::min(s.naturalFlows.header.count / 12, kMaxRanks));
+  j.key("highFlowAssurance").beginArray();
+  for (int m = 0; m < 12; ++m) {
+    j.beginArray();
+    for (int c = 0; c < kCategoryCount; ++c)
+      j.floats(s.highFlowAssurance[m][c].begin(), s.highFlowAssurance[m][c].begin() + years);
     j.endArray();
   }
   j.endArray();
@@ -116,6 +224,9 @@ std::string resultsJson(const ModelState& s, const CompletedSteps& steps) {
     j.key("maxBaseflowDry").value(s.maxBaseflowDry);
     j.key("maxBaseflowExceedence").value(s.maxBaseflowExceedence);
   }
+  if (steps.hydraulics) writeHydraulics(j, s);
+  if (steps.ecology) writeEcology(j, s);
+  if (steps.floods) writeFloods(j, s);
   if (steps.ewr) {
     j.key("valuesPerMonth").beginArray();
     for (int m = 0; m < 12; ++m) j.value(s.valuesPerMonth[m]);
@@ -166,6 +277,12 @@ std::vector<std::filesystem::path> writeResults(const ModelState& s, const Compl
     put("natural_month_fdc.csv", monthFdcCsv(s.naturalFlows.monthFdc));
     put("natural_month_baseflow_fdc.csv", monthFdcCsv(s.naturalFlows.monthBaseFdc));
     put("present_month_fdc.csv", monthFdcCsv(s.presentFlows.monthFdc));
+  }
+  if (steps.ecology)
+    for (const auto& f : writeEcologyCsvFiles(s, dir)) files.push_back(f);
+  if (steps.floods) {
+    put("flood_categories.csv", floodCategoriesCsv(s));
+    put("high_flow_series.csv", highFlowSeriesCsv(s));
   }
   return files;
 }

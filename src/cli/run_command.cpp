@@ -7,6 +7,10 @@
 #include "cli/chart_output.h"
 #include "cli/headless_ui.h"
 #include "cli/results_export.h"
+#include "ecology/ecology_step.h"
+#include "floods/flood_run.h"
+#include "floods/tform6.h"
+#include "hydraulics/hydraulics_step.h"
 #include "hydrology/hydrology_plots_form.h"
 #include "hydrology/hydrology_run.h"
 #include "menu/tform8.h"
@@ -159,6 +163,64 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err) 
       writeChart(plots.Chart2, o.chartsDir, "hydrology_duration_curves", out, err);
       writeChart(plots.Chart3, o.chartsDir, "hydrology_monthly_distribution", out, err);
     }
+
+    step = "hydraulics";
+    hydraulics::HydraulicsOptions hy;
+    hy.section = o.section == "observed" ? hydraulics::HydraulicsOptions::Section::Observed
+                 : o.section == "saved"  ? hydraulics::HydraulicsOptions::Section::Saved
+                                         : hydraulics::HydraulicsOptions::Section::Synthetic;
+    hy.saveParameters = o.saveParameters;
+    hy.saveSection = o.saveSection;
+    hydraulics::HydraulicsStepCharts hc = hydraulics::runHydraulicsStep(s, tx, ui, saveDialog, hy);
+    done.hydraulics = true;
+    out << formatText("Hydraulics: %d stages, wet baseflow at stage %d (%.3f m), dry baseflow at stage %d (%.3f m)\n",
+                      s.stageCount, s.wetBaseflowStage, s.wetBaseflowDepth, s.dryBaseflowStage, s.dryBaseflowDepth);
+    if (!o.chartsDir.empty()) {
+      writeChart(hc.section, o.chartsDir, "hydraulics_section", out, err);
+      writeChart(hc.stageDischarge, o.chartsDir, "hydraulics_stage_discharge", out, err);
+      writeChart(hc.habitat, o.chartsDir, "hydraulics_habitat", out, err);
+      writeChart(hc.width, o.chartsDir, "hydraulics_width", out, err);
+    }
+
+    step = "ecology";
+    EcologyOptions eo;
+    eo.perennial = o.perennial;
+    eo.align = o.align;
+    eo.restoreDefaultShifts = o.restoreDefaultShifts;
+    EcologyCharts ec = runEcologyStep(s, tx, ui, saveDialog, eo);
+    done.ecology = true;
+    out << "Ecology: low-flow requirements of the critical months computed\n";
+    if (!o.chartsDir.empty()) {
+      writeChart(ec.flowStress, o.chartsDir, "ecology_flow_stress", out, err);
+      writeChart(ec.wetStressFrequency, o.chartsDir, "ecology_stress_frequency_wet", out, err);
+      writeChart(ec.dryStressFrequency, o.chartsDir, "ecology_stress_frequency_dry", out, err);
+      writeChart(ec.flowDuration, o.chartsDir, "ecology_flow_duration", out, err);
+    }
+
+    step = "floods";
+    FloodOptions fo;
+    fo.useSaved = o.useSavedFloods;
+    fo.save = o.saveFloods;
+    runFloodStep(s, tx, ui, saveDialog, fo);
+    done.floods = true;
+    out << formatText("Floods: bankfull discharge %.3f m3/s\n", s.bankfullDischarge);
+    if (!o.chartsDir.empty()) {
+      TForm6 floods(s, tx, ui, saveDialog);
+      writeChart(floods.Chart1, o.chartsDir, "floods_section", out, err);
+      writeChart(floods.Chart2, o.chartsDir, "floods_rating", out, err);
+      writeChart(floods.Chart3, o.chartsDir, "floods_hydrograph", out, err);
+    }
+
+    step = "final analysis";
+    runEwrStep(s, tx, ui, saveDialog, o.ewr);
+    done.ewr = true;
+    out << "Final analysis, category " << kCategoryNames[static_cast<std::size_t>(o.ewr.category)]
+        << formatText(": mean low-flow EWR %.3f million m3 (%.1f %% of MAR), mean total EWR %.3f million m3 "
+                      "(%.1f %% of MAR)\n",
+                      s.meanLowEwr[o.ewr.category],
+                      s.naturalFlows.mar > 0 ? 100.0f * s.meanLowEwr[o.ewr.category] / s.naturalFlows.mar : 0.0f,
+                      s.meanTotalEwr[o.ewr.category],
+                      s.naturalFlows.mar > 0 ? 100.0f * s.meanTotalEwr[o.ewr.category] / s.naturalFlows.mar : 0.0f);
   } catch (const ModelError& e) {
     err << "oewr run: the " << step << " step stopped: " << e.what() << std::endl;
     if (!o.exportDir.empty()) writeResults(s, done, o.exportDir);
@@ -168,6 +230,8 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err) 
   try {
     if (!o.exportDir.empty()) {
       for (const auto& f : writeResults(s, done, o.exportDir)) out << "  results: " << f.string() << "\n";
+      if (done.ewr)
+        for (const auto& f : writeEwrCsvFiles(s, o.ewr.category, o.exportDir)) out << "  results: " << f.string() << "\n";
     }
     if (!o.outDir.empty() && s.reportLines) {
       const fs::path report = fs::path(o.outDir) / "report.txt";
@@ -210,6 +274,23 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
   run->add_flag("--use-qtotal", opts->useQtotal,
                 "Hydrology: maximum baseflows from the 75 % total flows of the critical months instead of their "
                 "baseflows at the point");
+  run->add_option("--section", opts->section,
+                  "Hydraulics: the cross-section, synthetic (default), observed (the surveyed section with the stored "
+                  "observed gradients and roughness) or saved")
+      ->check(CLI::IsMember({"synthetic", "observed", "saved"}));
+  run->add_flag("--save-parameters", opts->saveParameters, "Hydraulics: save the parameters to the host (slot 4)");
+  run->add_flag("--save-section", opts->saveSection, "Hydraulics: save the cross-section to the host (slot 7)");
+  run->add_option("--perennial", opts->perennial,
+                  "Ecology: 0 Non-Perennial Allowed, 1 wet season perennial, 2 all seasons perennial (default: stored)")
+      ->check(CLI::Range(0, 2));
+  run->add_option("--align", opts->align,
+                  "Ecology: align the maximum stress to present day, 0 Don't Align, 1..7 to category A..D "
+                  "(default: stored)")
+      ->check(CLI::Range(0, 7));
+  run->add_flag("--restore-default-shifts", opts->restoreDefaultShifts,
+                "Ecology: shifts that are not the defaults go back to them (the window's opening question)");
+  run->add_flag("--use-saved-floods", opts->useSavedFloods, "Floods: start from the saved flood parameters (slot 6)");
+  run->add_flag("--save-floods", opts->saveFloods, "Floods: save the flood parameters to the host (slot 6)");
   run->add_option("--category", opts->category, "Final analysis: category A, A/B, B, B/C, C, C/D or D (default B)");
   run->add_option("--month", opts->month, "Final analysis: month shown, Oct .. Sep (default Feb)");
   run->add_option("--constraint", opts->constraint,

@@ -23,6 +23,17 @@ struct RunOptions {
   // Hydrology
   int exceedence = 0;  // 0: the site's stored point
   bool useQtotal = false;
+  // Hydraulics
+  std::string section = "synthetic";
+  bool saveParameters = false;
+  bool saveSection = false;
+  // Ecology
+  int perennial = -1;
+  int align = -1;
+  bool restoreDefaultShifts = false;
+  // Floods
+  bool useSavedFloods = false;
+  bool saveFloods = false;
   // Final analysis
   EwrOptions ewr;
   std::string category = "B";

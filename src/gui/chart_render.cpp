@@ -604,7 +604,7 @@ void ensureGuiApplication() {
                        std::string(existing->metaObject()->className()) + ", not a widget application");
     return;
   }
-  // Lives to the end of the program; the headless run draws on no screen.
+  // Lives until releaseGuiApplication(); the headless run draws on no screen.
   static int argc = 3;
   static char arg0[] = "oewr", arg1[] = "-platform", arg2[] = "offscreen";
   static char* argv[] = {arg0, arg1, arg2, nullptr};
@@ -612,10 +612,11 @@ void ensureGuiApplication() {
   previousHandler = previous;
   ownApplication = new QApplication(argc, argv);
   qInstallMessageHandler(previous);
-  std::atexit([] {
-    delete ownApplication;
-    ownApplication = nullptr;
-  });
+}
+
+void releaseGuiApplication() {
+  delete ownApplication;
+  ownApplication = nullptr;
 }
 
 }  // namespace oewr::gui

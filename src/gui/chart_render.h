@@ -33,6 +33,10 @@ bool saveChartImage(const charting::Chart& chart, const std::string& path, int w
 // when the program has none (the headless run); throws ModelError when the
 // program runs an application that cannot draw widgets.
 void ensureGuiApplication();
+// Deletes the application ensureGuiApplication() made, if any. Call it before
+// the program returns from main: Qt's own globals are gone by the time exit
+// handlers run.
+void releaseGuiApplication();
 
 // Label format of a value axis: the "#,##0.##" style format translated to
 // the printf-like form Qt Charts takes ("%'.2f"). Optional decimals ('#')

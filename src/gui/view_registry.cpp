@@ -6,6 +6,8 @@ void registerMenuViews();
 void registerHydrologyViews();
 void registerEwrViews();
 void registerFloodViews();
+void registerEcologyViews();
+void registerHydraulicsViews();
 void registerTableSaveView();
 
 void QtUi::registerModelViews() {
@@ -13,6 +15,8 @@ void QtUi::registerModelViews() {
   registerHydrologyViews();
   registerEwrViews();
   registerFloodViews();
+  registerEcologyViews();
+  registerHydraulicsViews();
   registerTableSaveView();
 }
 

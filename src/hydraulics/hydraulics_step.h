@@ -1,15 +1,42 @@
 #pragma once
 // The hydraulics step of a headless run: what the hydraulics window does when
 // it opens (the checks, "Re-Calc Parameters" when the maximum depth is 0, the
-// model run on synthetic sections), without a window.
+// model run on synthetic sections), then, as asked, the surveyed or saved
+// section, the saving of the parameters and of the section, and the report
+// section; without a window.
+#include "charting/chart.h"
 #include "common/ui.h"
-#include "hydraulics/hydraulics_charts.h"
+#include "hostdb/txtab.h"
 #include "process/model_state.h"
+
+namespace oewr::hostdb {
+class Ttable_save;
+}
 
 namespace oewr::hydraulics {
 
-// Runs the step on the state; messages and questions go through `ui`.
-// Returns the window's two charts as they stand after the run.
-HydraulicsCharts runHydraulicsStep(ModelState& state, Ui& ui);
+struct HydraulicsOptions {
+  // The section the results are computed on: the 20 synthetic sections, the
+  // surveyed section with the stored observed set of gradients and n values
+  // ("Use Observed Data"), or the saved section ("Use Saved X-Section").
+  enum class Section { Synthetic, Observed, Saved } section = Section::Synthetic;
+  bool saveParameters = false;  // "Save Parameters" (slot 4)
+  bool saveSection = false;     // "Save XS to TERAVOX" (slot 7)
+  bool addToReport = true;      // "Add to Report"
+};
+
+// The charts of the step as they stand after it.
+struct HydraulicsStepCharts {
+  charting::Chart section;         // "Channel X-Section"
+  charting::Chart stageDischarge;  // "Stage - Discharge Curve"
+  charting::Chart habitat;         // habitat frequencies, default discharge limit
+  charting::Chart width;           // wetted width, default discharge limit
+};
+
+// Runs the step on the state; messages and questions go through `ui`. Asking
+// for a section the site does not have is a ModelError (after the opening's
+// run, before any saving).
+HydraulicsStepCharts runHydraulicsStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& dialog,
+                                       const HydraulicsOptions& options = {});
 
 }  // namespace oewr::hydraulics

@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "common/checked_int.h"
 #include "common/errors.h"
 #include "common/text_format.h"
 #include "hydraulics/channel_parameters.h"
+#include "hydraulics/hydraulics_report.h"
+#include "hydraulics/hydraulics_save.h"
+#include "hydraulics/observed_section.h"
 #include "hydraulics/rating_curve.h"
+#include "hydraulics/tform5b.h"
 
 namespace oewr::hydraulics {
 
@@ -65,22 +70,8 @@ long long round2(float x) { return static_cast<long long>(std::floor(static_cast
 
 }  // namespace
 
-StringGrid::StringGrid(int colCount, int rowCount)
-    : colWidths(static_cast<std::size_t>(colCount), 64),
-      cols_(colCount),
-      rows_(rowCount),
-      cells_(static_cast<std::size_t>(colCount * rowCount)) {}
-
-std::size_t StringGrid::index(int col, int row) const {
-  if (col < 0 || col >= cols_ || row < 0 || row >= rows_)
-    throw RangeError("Range check error: grid cell (" + std::to_string(col) + ", " + std::to_string(row) + ")");
-  return static_cast<std::size_t>(row * cols_ + col);
-}
-
-std::string& StringGrid::cell(int col, int row) { return cells_[index(col, row)]; }
-const std::string& StringGrid::cell(int col, int row) const { return cells_[index(col, row)]; }
-
-TForm4::TForm4(ModelState& state, Ui& ui) : charts(makeHydraulicsCharts()), state_(state), ui_(ui) {
+TForm4::TForm4(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog)
+    : charts(makeHydraulicsCharts()), state_(state), tx_(tx), ui_(ui), saveDialog_(saveDialog) {
   parameterGrid.cell(0, 0) = "Hydraulic Parameters";
   parameterGrid.cell(1, 0) = "Values";
   parameterGrid.colWidths[0] = 120;
@@ -93,13 +84,27 @@ TForm4::TForm4(ModelState& state, Ui& ui) : charts(makeHydraulicsCharts()), stat
 }
 
 void TForm4::FormCreate() {
+  opened = true;
   observedGrid.visible = false;
   observedMode = false;
   savedMode = false;
+  datag.items[kSavedSectionItem].checked = state_.savedXsCount > 0;
+  Button7.enabled = state_.savedXsCount > 0;
+  datag.items[kObservedSectionItem].checked = state_.xsPointCount > 0;
+  Button6.enabled = state_.xsPointCount > 0;
+  datag.items[kRatingTableItem].checked = state_.ratingCount > 0;
   checkParametersOnOpen();
-  charts = makeHydraulicsCharts();
+  resetCharts();
   if (state_.siteParameters.maxDepth == 0.0f) recalcParameters();
   runHydraulicModel(state_, ui_, charts);
+}
+
+void TForm4::resetCharts() {
+  const int sectionRevision = charts.section.revision;
+  const int stageRevision = charts.stageDischarge.revision;
+  charts = makeHydraulicsCharts();
+  charts.section.revision = sectionRevision + 1;
+  charts.stageDischarge.revision = stageRevision + 1;
 }
 
 void TForm4::offerVariabilityFromHydrology() {
@@ -156,7 +161,10 @@ void TForm4::readParameterTable(int firstRow, int lastRow) {
 }
 
 void TForm4::readObservedTable() {
-  for (int row = 1; row <= 6; ++row) state_.siteParameters.at(observedRowOf(row).position) = readObservedRow(row);
+  std::array<float, 6> values{};
+  for (int row = 1; row <= 6; ++row) values[static_cast<std::size_t>(row - 1)] = readObservedRow(row);
+  for (int row = 1; row <= 6; ++row)
+    state_.siteParameters.at(observedRowOf(row).position) = values[static_cast<std::size_t>(row - 1)];
 }
 
 int TForm4::readZoneNumber() const {
@@ -228,6 +236,7 @@ void TForm4::recalcParameters() {
   observedGrid.visible = false;
   parameterGrid.enabled = true;
   savedMode = false;
+  if (state_.savedXsCount > 0) Button7.enabled = true;
   rePlotGraphs();
 }
 
@@ -237,6 +246,197 @@ void TForm4::rePlotGraphs() {
   readParameterTable(6, 16);
   state_.xsShape = state_.siteParameters.bedWidthFraction > 0.0f ? 0 : 1;
   runHydraulicModel(state_, ui_, charts);
+}
+
+
+namespace {
+
+charting::Series& curve(charting::Chart& chart, int index) {
+  if (index < 0 || index >= static_cast<int>(chart.series.size()))
+    throw RangeError("Range check error: curve " + std::to_string(index) + " of the chart \"" + chart.title + "\"");
+  return chart.series[static_cast<std::size_t>(index)];
+}
+
+constexpr const char* kNoStages =
+    " m: no stage lies below it, so no rating curve or habitat frequencies were computed";
+
+}  // namespace
+
+bool TForm4::saveParameters() {
+  // Both tables are read whole before any parameter changes.
+  std::array<float, 16> typed{};
+  for (int row = 1; row <= 16; ++row) typed[static_cast<std::size_t>(row - 1)] = readParameterRow(row);
+  readObservedTable();
+  for (int row = 1; row <= 16; ++row)
+    state_.siteParameters.at(rowOf(kParameterRows, row).position) = typed[static_cast<std::size_t>(row - 1)];
+  return saveSiteParameters(state_, tx_, saveDialog_);
+}
+
+bool TForm4::saveSection() {
+  if (state_.modelXsCount >= kMaxSavedPoints) {
+    ui_.showMessage(caption, kTooManyPoints);
+    return false;
+  }
+  if (state_.attributeCodes[kSavedSectionSlot] < 1) return false;
+  if (state_.modelXsCount < 1) {
+    // Writing an empty section would replace a saved one with nothing.
+    ui_.showMessage(caption, "There is no cross-section in use to save: nothing was written");
+    return false;
+  }
+  if (!saveSectionInUse(state_, tx_, saveDialog_)) return false;
+  datag.items[kSavedSectionItem].checked = true;
+  Button7.enabled = true;
+  return true;
+}
+
+void TForm4::addToReport() {
+  if (!state_.reportLines) {
+    ui_.showMessage(caption, kNoReport);
+    return;
+  }
+  if (observedMode) readObservedTable();
+  const std::vector<std::string> lines = hydraulicsReportLines(state_, observedMode, savedMode, charts.stageDischarge);
+  state_.reportLines->insert(state_.reportLines->end(), lines.begin(), lines.end());
+}
+
+void TForm4::takeSection(const float* distances, const float* elevations, int32_t count) {
+  charting::Series& line = curve(charts.section, 0);
+  line.clear();
+  state_.modelXsCount = count;
+  for (int32_t i = 0; i < count; ++i) {
+    line.add(static_cast<double>(distances[i]), static_cast<double>(elevations[i]));
+    state_.modelXsDistance[i] = distances[i];
+    state_.modelXsElevation[i] = elevations[i];
+    workingSection_.x[i] = distances[i];
+    workingSection_.y[i] = elevations[i];
+  }
+  workingSection_.npt = count;
+  charts.section.changed();
+  // A warning for each point behind the one before; the section is computed
+  // as it stands.
+  const auto problems = chainageProblems(std::span<const float>(distances, static_cast<std::size_t>(count)));
+  for (std::size_t n = 0; n < problems.size(); ++n) ui_.showMessage(caption, kChainage);
+}
+
+void TForm4::useObservedData() {
+  const int32_t count = state_.xsPointCount;
+  const int32_t capacity = static_cast<int32_t>(std::min(state_.xsDistance.size(), state_.modelXsDistance.size()));
+  if (count < 1) {
+    ui_.showMessage(caption, "There is no observed cross-section to use (slot 8 holds no points)");
+    return;
+  }
+  if (count > capacity) {
+    ui_.showMessage(caption, formatText("The observed cross-section has %d points; the window holds at most %d: "
+                                        "it is not used",
+                                        count, capacity));
+    return;
+  }
+  if (state_.ratingCount > kMaxRatingRows) {
+    ui_.showMessage(caption, formatText("array bound: the observed rating table has %d rows, more than the %d "
+                                        "that can be drawn; nothing was changed",
+                                        state_.ratingCount, kMaxRatingRows));
+    return;
+  }
+  // The observed set as typed; a text that is no number ends the action here.
+  std::array<float, 6> observed{};
+  for (int row = 1; row <= 6; ++row) observed[static_cast<std::size_t>(row - 1)] = readObservedRow(row);
+
+  charting::Chart& sd = charts.stageDischarge;
+  curve(sd, kLowerEstimateSeries).title = "Observed Rating Curve";
+  curve(sd, kUpperEstimateSeries).title = "Calculated Rating Curve";
+  observedMode = true;
+  savedMode = false;
+  Button7.enabled = false;
+  observedGrid.visible = true;
+  parameterGrid.enabled = false;
+
+  takeSection(state_.xsDistance.data(), state_.xsElevation.data(), count);
+  const float level = bankLevel(std::span<const float>(state_.xsElevation.data(), static_cast<std::size_t>(count)));
+  maxDepthBox.text = formatText("%6.2f", level);
+
+  charting::Series& observedCurve = curve(sd, kLowerEstimateSeries);
+  observedCurve.clear();
+  for (int32_t i = 0; i < state_.ratingCount; ++i)
+    observedCurve.add(static_cast<double>(state_.ratingFlow[i]), static_cast<double>(state_.ratingDepth[i]));
+  sd.changed();
+
+  for (int row = 1; row <= 6; ++row)
+    state_.siteParameters.at(observedRowOf(row).position) = observed[static_cast<std::size_t>(row - 1)];
+  runSingleSection();
+}
+
+void TForm4::useSavedSection() {
+  const int32_t count = state_.savedXsCount;
+  const int32_t capacity =
+      static_cast<int32_t>(std::min(state_.savedXsDistance.size(), state_.modelXsDistance.size()));
+  if (count < 1) {
+    ui_.showMessage(caption, "There is no saved cross-section to use (slot 7 holds no points)");
+    return;
+  }
+  if (count > capacity) {
+    ui_.showMessage(caption, formatText("The saved cross-section has %d points; the window holds at most %d: "
+                                        "it is not used",
+                                        count, capacity));
+    return;
+  }
+  readParameterRow(7);  // the depth the computation reads; checked before anything changes
+
+  charting::Chart& sd = charts.stageDischarge;
+  curve(sd, kLowerEstimateSeries).clear();
+  curve(sd, kUpperEstimateSeries).clear();
+  curve(sd, kLowerEstimateSeries).title = "Not used";
+  curve(sd, kUpperEstimateSeries).title = "Saved Rating Curve";
+  sd.changed();
+  parameterGrid.enabled = false;
+  observedMode = false;
+  savedMode = true;
+
+  takeSection(state_.savedXsDistance.data(), state_.savedXsElevation.data(), count);
+  runSingleSection();
+}
+
+void TForm4::runSingleSection() {
+  SiteParameters& p = state_.siteParameters;
+  FlowParameters fp;
+  int32_t npt = 0;
+  if (observedMode) {
+    double depth = 0;
+    if (!parseNumber(maxDepthBox.text, depth))
+      throw ModelError("'" + maxDepthBox.text + "' is not a valid floating point value (\"" + maxDepthBox.caption +
+                       "\")");
+    p.maxDepth = static_cast<float>(depth);
+    fp.maxGradient = p.obsMaxGradient;
+    fp.minGradient = p.obsMinGradient;
+    fp.gradientShapeFactor = p.obsGradientShapeFactor;
+    fp.maxManningN = p.obsMaxManningN;
+    fp.minManningN = p.obsMinManningN;
+    fp.nShapeFactor = p.obsNShapeFactor;
+    npt = state_.xsPointCount;
+  } else {
+    p.maxDepth = readParameterRow(7);
+    fp.maxGradient = p.maxGradient;
+    fp.minGradient = p.minGradient;
+    fp.gradientShapeFactor = p.gradientShapeFactor;
+    fp.maxManningN = p.maxManningN;
+    fp.minManningN = p.minManningN;
+    fp.nShapeFactor = p.nShapeFactor;
+    npt = state_.savedXsCount;
+  }
+  fp.maxDepth = p.maxDepth;
+  if (npt != workingSection_.npt)
+    throw ModelError(formatText("The cross-section in use has %d points, not the %d of the %s section: use it again",
+                                workingSection_.npt, npt, observedMode ? "observed" : "saved"));
+  computeSingleSection(state_, ui_, workingSection_, npt, fp, p.macroRoughness, charts);
+  if (state_.stageCount == 0)
+    ui_.showMessage(caption, (observedMode ? "The bank level of the observed cross-section is "
+                                           : "The maximum depth (\"Max. Depth (m)\") of the saved cross-section is ") +
+                                 formatText("%.2f", p.maxDepth) + kNoStages);
+}
+
+void TForm4::Button9Click() {
+  TForm5b diagram(state_, ui_);
+  diagram.FormCreate();
+  ui_.showModal(diagram);
 }
 
 }  // namespace oewr::hydraulics

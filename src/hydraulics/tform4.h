@@ -1,39 +1,27 @@
 #pragma once
 // TForm4, the hydraulics window as plain data: the parameter table and the
-// observed-data table with the texts the person sees and types, the
-// information list, the two charts and the mode flags; with the handlers
-// that check, estimate and run.
+// observed-data table with the texts the person sees and types, the data
+// check list, the information list, the "Max. Depth (m)" box, the two
+// charts, the buttons and the mode flags; with the handlers that check,
+// estimate, run on synthetic, surveyed or saved sections, save to the host
+// and add the report section.
 #include <array>
 #include <string>
 #include <vector>
 
 #include "common/ui.h"
+#include "hostdb/txtab.h"
 #include "hydraulics/channel_parameters.h"
 #include "hydraulics/hydraulics_charts.h"
+#include "hydraulics/hydraulics_controls.h"
+#include "hydraulics/synthetic_section.h"
 #include "process/model_state.h"
 
+namespace oewr::hostdb {
+class Ttable_save;
+}
+
 namespace oewr::hydraulics {
-
-// An editable grid of texts, cell(col, row) as the window shows it.
-class StringGrid {
- public:
-  StringGrid(int colCount, int rowCount);
-  int colCount() const { return cols_; }
-  int rowCount() const { return rows_; }
-  // A cell outside the grid throws RangeError.
-  std::string& cell(int col, int row);
-  const std::string& cell(int col, int row) const;
-
-  bool visible = true;
-  bool enabled = true;
-  std::vector<int> colWidths;  // pixels
-
- private:
-  std::size_t index(int col, int row) const;
-  int cols_;
-  int rows_;
-  std::vector<std::string> cells_;
-};
 
 // One row of a parameter table: the stored position of the value in
 // siteParameters, the row label and the display format.
@@ -45,22 +33,60 @@ struct ParameterRow {
 extern const std::array<ParameterRow, 16> kParameterRows;  // rows 1 .. 16
 extern const std::array<ParameterRow, 6> kObservedRows;    // rows 1 .. 6
 
+// Items of the data check list.
+enum DataItem { kSavedSectionItem = 0, kObservedSectionItem = 1, kRatingTableItem = 2 };
+
 class TForm4 : public ModalForm {
  public:
-  TForm4(ModelState& state, Ui& ui);
+  static constexpr const char* kNoReport = "No report has been generated";
+  static constexpr const char* kTooManyPoints = "Cannot save X-Section as there are too many points";
+  static constexpr const char* kChainage = "Problem in X-Section Chainage";
+  static constexpr int kMaxSavedPoints = 400;  // a saved section has fewer points
+
+  TForm4(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog);
   std::string formCaption() const override { return caption; }
 
   std::string caption = kHydraulicsCaption;
+  std::string Label1 = "Reading data";  // title label
+  CheckListBox datag{{{"Saved X-Section", false}, {"Observed X-Section", false}, {"Observed Rating Table", false}}};
   StringGrid parameterGrid{2, 17};  // "Hydraulic Parameters"
   StringGrid observedGrid{2, 7};    // "Obs. Hydraulic Data"
   std::vector<std::string> informationLines;
+  Edit maxDepthBox{"Max. Depth (m)", "", true};  // bank level of the surveyed section
   HydraulicsCharts charts;
   bool observedMode = false;  // surveyed section in use
   bool savedMode = false;     // saved section in use
+  bool opened = false;        // FormCreate has run
 
-  // Opening: the checks, the tables, the charts; "Re-Calc Parameters" when
-  // the maximum depth is 0; then the model run on synthetic sections.
+  Button Button1{"Re-Plot Graphs", true};
+  Button Button2{"Re-Calc Parameters", true};
+  Button Button3{"Save Parameters", true};
+  Button Button4{"Save XS to TERAVOX", true};
+  Button Button5{"Add to Report", true};
+  Button Button6{"Use Observed Data", false};  // a surveyed section is loaded
+  Button Button7{"Use Saved X-Section", false};  // a saved section is loaded
+  Button Button8{"Return to Main Menu", true};
+  Button Button9{"Habitat Frequency Diagram", true};
+
+  // Opening: the data check list, the checks, the tables, the charts;
+  // "Re-Calc Parameters" when the maximum depth is 0; then the model run on
+  // synthetic sections.
   void FormCreate();
+  void Button1Click() { rePlotGraphs(); }
+  void Button2Click() { recalcParameters(); }
+  void Button3Click() { saveParameters(); }
+  void Button4Click() { saveSection(); }
+  void Button5Click() { addToReport(); }
+  void Button6Click() {
+    if (Button6.enabled) useObservedData();
+  }
+  void Button7Click() {
+    if (Button7.enabled) useSavedSection();
+  }
+  void Button8Click() { modalResult = mrOK; }  // "Return to Main Menu"
+  void Button9Click();                         // the habitat frequency diagram
+  void close() { modalResult = mrCancel; }     // the window's close box
+
   // The checks of the parameters when the window opens, and the tables.
   void checkParametersOnOpen();
   // "Re-Calc Parameters": estimates the channel parameters from the zone,
@@ -68,6 +94,21 @@ class TForm4 : public ModalForm {
   void recalcParameters();
   // "Re-Plot Graphs": reads rows 6 to 16 and runs the model.
   void rePlotGraphs();
+  // "Save Parameters": reads both tables and writes the 24 parameters to the
+  // slot-4 attribute. True when written.
+  bool saveParameters();
+  // "Save XS to TERAVOX": writes the section in use to the slot-7 attribute.
+  // True when written.
+  bool saveSection();
+  // "Add to Report": appends the hydraulics section to the report.
+  void addToReport();
+  // "Use Observed Data": the surveyed section with the observed set of the
+  // observed-data table, against the observed rating table.
+  void useObservedData();
+  // "Use Saved X-Section": the saved section with the main set.
+  void useSavedSection();
+  // The single computation on the section in use, in the current mode.
+  void runSingleSection();
 
   void fillParameterTable();
   void fillObservedTable();
@@ -80,7 +121,8 @@ class TForm4 : public ModalForm {
   float readObservedRow(int row) const;
   // Reads rows first .. last of the parameter table into the parameters.
   void readParameterTable(int firstRow, int lastRow);
-  // Reads the observed-data table into the observed set.
+  // Reads the observed-data table into the observed set; nothing is changed
+  // unless every row holds a number.
   void readObservedTable();
 
  private:
@@ -89,9 +131,17 @@ class TForm4 : public ModalForm {
   // The hydrological-variability question; on Yes the index replaces the
   // value and row 3 shows it.
   void offerVariabilityFromHydrology();
+  // Fresh charts whose revisions continue those shown so far.
+  void resetCharts();
+  // Shows a section on the section chart, makes it the section in use
+  // (model and working section) and warns of each decreasing chainage.
+  void takeSection(const float* distances, const float* elevations, int32_t count);
 
   ModelState& state_;
+  hostdb::Ttxtab& tx_;
   Ui& ui_;
+  hostdb::Ttable_save& saveDialog_;
+  HydraulicSection workingSection_;  // the surveyed or saved section in use
 };
 
 }  // namespace oewr::hydraulics

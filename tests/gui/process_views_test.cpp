@@ -35,14 +35,14 @@ class RecordingQtUi : public gui::QtUi {
   bool askYesNo(const std::string&, const std::string&) override { return true; }
 };
 
-// The dialog's button of that caption; a missing one fails the test and
-// gives a button that closes nothing.
-QPushButton* findButton(QWidget* w, const QString& text) {
+// Clicks the dialog's button of that caption; a missing one fails the test.
+void clickButton(QWidget* w, const QString& text) {
   for (auto* b : w->findChildren<QPushButton*>())
-    if (b->text() == text) return b;
+    if (b->text() == text) {
+      b->click();
+      return;
+    }
   ADD_FAILURE() << "no button \"" << text.toStdString() << "\" in " << w->windowTitle().toStdString();
-  static QPushButton none;
-  return &none;
 }
 
 const QString kMenu = QString::fromUtf8(TForm2::kCaption);
@@ -99,13 +99,13 @@ TEST(DesktopProgram, MenuGatesItsStepsAndTheReviewShowsTheReport) {
   d.state->reportLines = std::vector<std::string>{"line one", "line two"};
   QString reviewed;
   whenModal(kMenu, [&](QDialog* menu) {
-    findButton(menu, "Hydraulics Sub-model")->click();  // gated: only a message
+    clickButton(menu, "Hydraulics Sub-model");  // gated: only a message
     whenModal(TForm8::kCaption, [&, menu](QDialog* review) {
       reviewed = review->findChild<QPlainTextEdit*>()->toPlainText();
-      findButton(review, "Close")->click();
+      clickButton(review, "Close");
       QTimer::singleShot(0, menu, [menu] { menu->reject(); });
     });
-    findButton(menu, "Review Report")->click();
+    clickButton(menu, "Review Report");
   });
   window.actionButton()->click();
   EXPECT_EQ(d.ui.messages, std::vector<std::string>{"Complete the hydrological analysis first please."});
@@ -120,10 +120,10 @@ TEST(DesktopProgram, HydrologyWindowsOpenFromTheMenuAndTickTheStep) {
   bool ticked = false;
   whenModal(kMenu, [&](QDialog* menu) {
     whenModal(TForm3::kCaption, [&, menu](QDialog* hydrology) {
-      whenModal(Tform3a::kCaption, [](QDialog* plots) { findButton(plots, "Finished")->click(); });
-      findButton(hydrology, "Go to Graphics Plots")->click();
+      whenModal(Tform3a::kCaption, [](QDialog* plots) { clickButton(plots, "Finished"); });
+      clickButton(hydrology, "Go to Graphics Plots");
       QTimer::singleShot(0, hydrology, [hydrology, menu, &ticked] {
-        findButton(hydrology, "Return to main menu")->click();
+        clickButton(hydrology, "Return to main menu");
         QTimer::singleShot(0, menu, [menu, &ticked] {
           for (auto* c : menu->findChildren<QCheckBox*>())
             if (c->text() == "Hydrology data requirements") ticked = c->isChecked();
@@ -131,7 +131,7 @@ TEST(DesktopProgram, HydrologyWindowsOpenFromTheMenuAndTickTheStep) {
         });
       });
     });
-    findButton(menu, "Hydrological Sub-model")->click();
+    clickButton(menu, "Hydrological Sub-model");
   });
   window.actionButton()->click();
   EXPECT_TRUE(ticked);

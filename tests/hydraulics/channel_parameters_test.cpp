@@ -11,6 +11,7 @@
 using namespace oewr;
 using namespace oewr::hydraulics;
 using oewr::testing::ScratchDir;
+using oewr::testing::NoHost;
 using oewr::testing::ScriptedUi;
 
 namespace {
@@ -27,8 +28,9 @@ void recalc(TForm4& form, const std::string& zone, const std::string& slope) {
 TEST(ChannelParameters, WorkedExampleEstimates) {
   ScratchDir dir;
   auto state = workedExampleState(dir);
-  ScriptedUi ui;
-  TForm4 form(*state, ui);
+  NoHost host;
+  ScriptedUi& ui = host.ui;
+  TForm4 form(*state, host.tx, ui, host.dialog);
   form.checkParametersOnOpen();
   form.recalcParameters();
   const SiteParameters& p = state->siteParameters;
@@ -107,8 +109,9 @@ TEST(ChannelParameters, ZoneSixRefusesASlopeOfZeroOrBelow) {
   }
   ScratchDir dir;
   auto state = workedExampleState(dir);
-  ScriptedUi ui;
-  TForm4 form(*state, ui);
+  NoHost host;
+  ScriptedUi& ui = host.ui;
+  TForm4 form(*state, host.tx, ui, host.dialog);
   form.checkParametersOnOpen();
   recalc(form, "6", "0");
   EXPECT_TRUE(ui.said("Slope to high for F Geom. Zone"));
@@ -127,8 +130,9 @@ TEST(ChannelParameters, OpeningChecks) {
   state->naturalFlows.hydroIndex = 1.231f;  // differs in the third decimal only
   p.maxGradient = 0.02f;
   p.nShapeFactor = 11;
-  ScriptedUi ui;
-  TForm4 form(*state, ui);
+  NoHost host;
+  ScriptedUi& ui = host.ui;
+  TForm4 form(*state, host.tx, ui, host.dialog);
   form.checkParametersOnOpen();
   EXPECT_TRUE(ui.questions.empty());
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -161,9 +165,10 @@ TEST(ChannelParameters, VariabilityQuestion) {
   auto state = workedExampleState(dir);
   state->siteParameters.hydroVariability = 3.0f;
   state->naturalFlows.hydroIndex = 4.256f;
-  ScriptedUi ui;
+  NoHost host;
+  ScriptedUi& ui = host.ui;
   ui.answers = {false, true};
-  TForm4 form(*state, ui);
+  TForm4 form(*state, host.tx, ui, host.dialog);
   form.checkParametersOnOpen();
   ASSERT_EQ(ui.questions.size(), 1u);
   EXPECT_EQ(ui.questions[0], "Replace hydro. Variability table value with estimate from hydrology?");
@@ -187,8 +192,9 @@ TEST(ChannelParameters, SecondRecalcUsesTheMicroRoughnessOfTheFirst) {
   auto state = workedExampleState(dir);
   SiteParameters& p = state->siteParameters;
   p.microRoughness = 0.25f;  // as loaded
-  ScriptedUi ui;
-  TForm4 form(*state, ui);
+  NoHost host;
+  ScriptedUi& ui = host.ui;
+  TForm4 form(*state, host.tx, ui, host.dialog);
   form.checkParametersOnOpen();
   form.recalcParameters();
   const float macro = 0.694f;
@@ -204,8 +210,9 @@ TEST(ChannelParameters, SecondRecalcUsesTheMicroRoughnessOfTheFirst) {
 TEST(ChannelParameters, TableTextThatIsNoNumberEndsTheAction) {
   ScratchDir dir;
   auto state = workedExampleState(dir);
-  ScriptedUi ui;
-  TForm4 form(*state, ui);
+  NoHost host;
+  ScriptedUi& ui = host.ui;
+  TForm4 form(*state, host.tx, ui, host.dialog);
   form.checkParametersOnOpen();
   form.parameterGrid.cell(1, 1) = "   4.5";
   try {
@@ -229,8 +236,9 @@ TEST(ChannelParameters, TableTextThatIsNoNumberEndsTheAction) {
 TEST(ChannelParameters, ZoneOutsideTheTablesStopsAtTheMacroRoughness) {
   ScratchDir dir;
   auto state = workedExampleState(dir);
-  ScriptedUi ui;
-  TForm4 form(*state, ui);
+  NoHost host;
+  ScriptedUi& ui = host.ui;
+  TForm4 form(*state, host.tx, ui, host.dialog);
   form.checkParametersOnOpen();
   const float macroBefore = state->siteParameters.macroRoughness;
   EXPECT_THROW(recalc(form, "7", "0.5"), RangeError);

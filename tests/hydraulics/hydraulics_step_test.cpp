@@ -8,14 +8,18 @@
 using namespace oewr;
 using namespace oewr::hydraulics;
 using oewr::testing::ScratchDir;
+using oewr::testing::NoHost;
 using oewr::testing::ScriptedUi;
 
 TEST(HydraulicsStep, MaximumDepthZeroEstimatesAndRunsTwice) {
   ScratchDir dir;
   auto headless = workedExampleState(dir);
-  ScriptedUi ui;
-  const HydraulicsCharts charts = runHydraulicsStep(*headless, ui);
+  NoHost host;
+  ScriptedUi& ui = host.ui;
+  headless->reportLines.emplace();
+  const HydraulicsStepCharts charts = runHydraulicsStep(*headless, host.tx, ui, host.dialog);
   EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(headless->reportLines->at(1), "HYDRAULICS DATA SUMMARY");
   EXPECT_EQ(headless->stageCount, 362);
   EXPECT_EQ(charts.stageDischarge.series[0].points.size(), 362u);
   EXPECT_EQ(charts.section.series[0].points.size(), static_cast<std::size_t>(headless->modelXsCount));
@@ -23,7 +27,7 @@ TEST(HydraulicsStep, MaximumDepthZeroEstimatesAndRunsTwice) {
 
   // The same as Re-Calc (which runs the model) followed by a second run.
   auto byHand = workedExampleState(dir);
-  TForm4 form(*byHand, ui);
+  TForm4 form(*byHand, host.tx, ui, host.dialog);
   form.checkParametersOnOpen();
   form.recalcParameters();
   HydraulicsCharts more = makeHydraulicsCharts();
@@ -46,8 +50,9 @@ TEST(HydraulicsStep, LoadedParametersRunOnceAsLoaded) {
   p.maxManningN = 0.08f;
   p.minManningN = 0.05f;
   p.nShapeFactor = 20;
-  ScriptedUi ui;
-  TForm4 form(*state, ui);
+  NoHost host;
+  ScriptedUi& ui = host.ui;
+  TForm4 form(*state, host.tx, ui, host.dialog);
   form.FormCreate();
   EXPECT_TRUE(form.informationLines.empty());  // no Re-Calc
   EXPECT_EQ(p.maxDepth, 2.0f);

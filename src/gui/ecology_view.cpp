@@ -1,0 +1,223 @@
+// View of the ecology window TForm5.
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "ecology/tform5.h"
+#include "gui/chart_render.h"
+#include "gui/chart_view.h"
+#include "gui/form_dialog.h"
+#include "gui/qt_ui.h"
+#include "gui/widgets.h"
+
+namespace oewr::gui {
+
+namespace {
+
+QButtonGroup* radioBox(const ecology::RadioGroup& g, QWidget* parent, QLayout* into) {
+  auto* box = new QGroupBox(QString::fromStdString(g.caption), parent);
+  auto* l = new QVBoxLayout(box);
+  auto* group = new QButtonGroup(box);
+  for (int i = 0; i < static_cast<int>(g.items.size()); ++i) {
+    auto* r = new QRadioButton(QString::fromStdString(g.items[static_cast<std::size_t>(i)]), box);
+    group->addButton(r, i);
+    l->addWidget(r);
+  }
+  into->addWidget(box);
+  return group;
+}
+
+void showGrid(QTableWidget* t, const ecology::StringGrid& g, bool editable) {
+  t->blockSignals(true);
+  t->setColumnCount(g.colCount());
+  t->setRowCount(g.rowCount());
+  for (int c = 0; c < g.colCount(); ++c)
+    for (int r = 0; r < g.rowCount(); ++r) {
+      auto* item = new QTableWidgetItem(QString::fromStdString(g.cell(c, r)));
+      Qt::ItemFlags flags = Qt::ItemIsEnabled;
+      if (editable && c > 0 && r > 0) flags |= Qt::ItemIsEditable | Qt::ItemIsSelectable;
+      item->setFlags(flags);
+      t->setItem(r, c, item);
+    }
+  t->blockSignals(false);
+}
+
+// Cells typed over go back to the form's grid before a handler reads them.
+void takeGrid(QTableWidget* t, ecology::StringGrid& g) {
+  for (int c = 0; c < g.colCount() && c < t->columnCount(); ++c)
+    for (int r = 0; r < g.rowCount() && r < t->rowCount(); ++r)
+      if (auto* item = t->item(r, c)) g.cell(c, r) = item->text().toStdString();
+}
+
+std::unique_ptr<QDialog> makeEcology(ModalForm& f, QtUi& ui, QWidget* parent) {
+  auto& form = static_cast<TForm5&>(f);
+  form.saveChartPicture = [](const charting::Chart& chart, const std::string& path) {
+    std::string error;
+    return saveChartImage(chart, path, kChartImageWidth, kChartImageHeight, error);
+  };
+  auto d = std::make_unique<FormDialog>(form, parent);
+  FormDialog* dlg = d.get();
+  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(TForm5::kCaption, e); };
+  auto* layout = new QHBoxLayout(dlg);
+  auto* side = new QVBoxLayout;
+  QButtonGroup* perennial = radioBox(form.RadioGroup1, dlg, side);
+  QButtonGroup* align = radioBox(form.RadioGroup2, dlg, side);
+  QButtonGroup* season = radioBox(form.rg1, dlg, side);
+
+  struct Action {
+    ecology::Button* button;
+    void (TForm5::*click)();
+    QPushButton* push;
+  };
+  std::vector<Action> actions = {{&form.Button1, &TForm5::Button1Click, nullptr},
+                                 {&form.Button6, &TForm5::Button6Click, nullptr},
+                                 {&form.Button8, &TForm5::Button8Click, nullptr},
+                                 {&form.Button4, &TForm5::Button4Click, nullptr},
+                                 {&form.Button9, &TForm5::Button9Click, nullptr},
+                                 {&form.Button11, &TForm5::Button11Click, nullptr},
+                                 {&form.Button2, &TForm5::Button2Click, nullptr},
+                                 {&form.Button3, &TForm5::Button3Click, nullptr}};
+  auto* buttonGrid = new QGridLayout;
+  for (std::size_t i = 0; i < actions.size(); ++i) {
+    actions[i].push = new QPushButton(dlg);
+    buttonGrid->addWidget(actions[i].push, static_cast<int>(i / 2), static_cast<int>(i % 2));
+  }
+  side->addLayout(buttonGrid);
+
+  // The shift panel, the weight panel and the output panel.
+  auto* shiftPanel = new QGroupBox("SHIFTS", dlg);
+  auto* sp = new QVBoxLayout(shiftPanel);
+  auto* shifts = new QTableWidget(shiftPanel);
+  sp->addWidget(shifts);
+  auto* weightPanel = new QGroupBox("Stress Weights", dlg);
+  auto* wp = new QVBoxLayout(weightPanel);
+  auto* weights = new QTableWidget(weightPanel);
+  wp->addWidget(weights);
+  std::vector<Action> panelActions = {{&form.Button14, &TForm5::Button14Click, nullptr},
+                                      {&form.Button12, &TForm5::Button12Click, nullptr},
+                                      {&form.Button5, &TForm5::Button5Click, nullptr},
+                                      {&form.Button13, &TForm5::Button13Click, nullptr},
+                                      {&form.Button7, &TForm5::Button7Click, nullptr},
+                                      {&form.Button10, &TForm5::Button10Click, nullptr}};
+  auto* shiftButtons = new QHBoxLayout;
+  auto* weightButtons = new QHBoxLayout;
+  for (std::size_t i = 0; i < panelActions.size(); ++i) {
+    panelActions[i].push = new QPushButton(dlg);
+    if (i < 3) shiftButtons->addWidget(panelActions[i].push);
+    else if (i < 5) weightButtons->addWidget(panelActions[i].push);
+  }
+  sp->addLayout(shiftButtons);
+  wp->addLayout(weightButtons);
+  auto* outputPanel = new QGroupBox("Graph Outputs", dlg);
+  auto* op = new QVBoxLayout(outputPanel);
+  auto* outputs = new QListWidget(outputPanel);
+  op->addWidget(outputs);
+  op->addWidget(panelActions[5].push);
+  side->addWidget(shiftPanel);
+  side->addWidget(weightPanel);
+  side->addWidget(outputPanel);
+  side->addStretch(1);
+  layout->addLayout(side);
+
+  auto* right = new QVBoxLayout;
+  auto* habitats = new QHBoxLayout;
+  auto* wetBox = new QGroupBox(QString::fromStdString(form.wetgLabel), dlg);
+  auto* wl = new QVBoxLayout(wetBox);
+  auto* wetLabel = new QLabel(wetBox);
+  auto* wet = new QTableWidget(wetBox);
+  wl->addWidget(wetLabel);
+  wl->addWidget(wet);
+  auto* dryBox = new QGroupBox(QString::fromStdString(form.drygLabel), dlg);
+  auto* dl = new QVBoxLayout(dryBox);
+  auto* dryLabel = new QLabel(dryBox);
+  auto* dry = new QTableWidget(dryBox);
+  dl->addWidget(dryLabel);
+  dl->addWidget(dry);
+  habitats->addWidget(wetBox);
+  habitats->addWidget(dryBox);
+  right->addLayout(habitats);
+  auto* charts = new QGridLayout;
+  ChartView* views[4];
+  const charting::Chart* chartsOfForm[4] = {&form.Chart1, &form.Chart2, &form.Chart3, &form.Chart4};
+  for (int i = 0; i < 4; ++i) {
+    views[i] = new ChartView(dlg);
+    views[i]->setChart(chartsOfForm[i]);
+    charts->addWidget(views[i], i / 2, i % 2);
+  }
+  right->addLayout(charts, 1);
+  layout->addLayout(right, 1);
+
+  auto take = [=, &form] {
+    takeGrid(shifts, form.StringGrid1);
+    takeGrid(weights, form.StringGrid2);
+    form.rg1.itemIndex = season->checkedId() < 0 ? 0 : season->checkedId();
+    for (int i = 0; i < outputs->count() && i < static_cast<int>(form.CheckListBox1.items.size()); ++i)
+      form.CheckListBox1.items[static_cast<std::size_t>(i)].checked = outputs->item(i)->checkState() == Qt::Checked;
+  };
+  for (auto list : {&actions, &panelActions})
+    for (const Action& a : *list) {
+      auto click = a.click;
+      QObject::connect(a.push, &QPushButton::clicked, dlg, [=, &form] {
+        take();
+        dlg->act([&] { (form.*click)(); });
+      });
+    }
+  QObject::connect(perennial, &QButtonGroup::idClicked, dlg, [=, &form](int id) {
+    take();
+    form.RadioGroup1.itemIndex = id;
+    dlg->act([&] { form.RadioGroup1Click(); });
+  });
+  QObject::connect(align, &QButtonGroup::idClicked, dlg, [=, &form](int id) {
+    take();
+    dlg->act([&] { form.setAlignSelection(id); });
+  });
+  QObject::connect(season, &QButtonGroup::idClicked, dlg, [=, &form](int id) {
+    take();
+    form.rg1.itemIndex = id;
+    dlg->act([&] { form.Button1Click(); });
+  });
+
+  dlg->refresh = [=, &form] {
+    if (auto* b = perennial->button(form.RadioGroup1.itemIndex)) b->setChecked(true);
+    if (auto* b = align->button(form.RadioGroup2.itemIndex)) b->setChecked(true);
+    if (auto* b = season->button(form.rg1.itemIndex)) b->setChecked(true);
+    for (auto list : {&actions, &panelActions})
+      for (const Action& a : *list) {
+        a.push->setText(QString::fromStdString(a.button->caption));
+        a.push->setEnabled(a.button->enabled);
+      }
+    shiftPanel->setVisible(form.shiftPanelVisible);
+    weightPanel->setVisible(form.weightPanelVisible);
+    outputPanel->setVisible(form.outputPanelVisible);
+    showGrid(shifts, form.StringGrid1, true);
+    showGrid(weights, form.StringGrid2, true);
+    showGrid(wet, form.wetg, false);
+    showGrid(dry, form.dryg, false);
+    wetLabel->setText(QString::fromStdString(form.wetMonthLabel + "  " + form.wetDepthLabel));
+    dryLabel->setText(QString::fromStdString(form.dryMonthLabel + "  " + form.dryDepthLabel));
+    outputs->clear();
+    for (const auto& it : form.CheckListBox1.items) {
+      auto* item = new QListWidgetItem(QString::fromStdString(it.caption), outputs);
+      item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+      item->setCheckState(it.checked ? Qt::Checked : Qt::Unchecked);
+    }
+    for (auto* v : views) v->redraw();
+  };
+  dlg->refresh();
+  dlg->resize(1250, 860);
+  return d;
+}
+
+}  // namespace
+
+void registerEcologyViews() { QtUi::registerView<TForm5>(makeEcology); }
+
+}  // namespace oewr::gui

@@ -1,0 +1,13 @@
+// The widget application of the view tests lives from the first test that
+// needs it to the end of the test run, and goes before the program exits.
+#include <gtest/gtest.h>
+
+#include "gui/chart_render.h"
+
+namespace {
+class GuiEnvironment : public ::testing::Environment {
+ public:
+  void TearDown() override { oewr::gui::releaseGuiApplication(); }
+};
+[[maybe_unused]] const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+}  // namespace
