@@ -99,25 +99,28 @@ DemoSite siteWithNaturalFlows(const std::string& name, int startYear, int startM
 }
 
 DemoDatabase buildDemoDatabase(const std::filesystem::path& directory, const DemoSite& site) {
+  DemoDatabase db;
+  db.requestRecord = buildSitesDatabase(directory, {site}, db.iniFile).front();
+  db.databaseDirectory = directory / "db";
+  return db;
+}
+
+std::vector<int> buildSitesDatabase(const std::filesystem::path& directory, const std::vector<DemoSite>& sites,
+                                    std::filesystem::path& iniFile) {
   namespace fs = std::filesystem;
   using namespace hostdb;
-  DemoDatabase db;
   fs::create_directories(directory);
-  db.iniFile = directory / "teravox.ini";
-  db.databaseDirectory = directory / "db";
+  iniFile = directory / "teravox.ini";
+  const fs::path databaseDirectory = directory / "db";
   std::error_code ec;
-  fs::remove(db.iniFile, ec);
-  fs::remove(db.databaseDirectory / kHostDatabaseFile, ec);
-  fs::remove(db.databaseDirectory / (std::string(kHostDatabaseFile) + "-wal"), ec);
-  fs::remove(db.databaseDirectory / (std::string(kHostDatabaseFile) + "-shm"), ec);
-  HostAdmin::createDatabase(db.iniFile, kDefaultDatabaseName, db.databaseDirectory, true);
-  HostAdmin admin(db.iniFile, kDefaultDatabaseName);
+  fs::remove(iniFile, ec);
+  for (const char* suffix : {"", "-wal", "-shm"})
+    fs::remove(databaseDirectory / (std::string(kHostDatabaseFile) + suffix), ec);
+  HostAdmin::createDatabase(iniFile, kDefaultDatabaseName, databaseDirectory, true);
+  HostAdmin admin(iniFile, kDefaultDatabaseName);
 
   const std::string feature = "River sites";
   admin.addFeature(feature, "river_sites", "ID", "Name");
-  const int32_t siteId = 1;
-  admin.addSite(feature, siteId, site.name);
-
   struct Attr {
     int slot;
     const char* name;
@@ -141,22 +144,30 @@ DemoDatabase buildDemoDatabase(const std::filesystem::path& directory, const Dem
   std::vector<int32_t> codes(kRequestSlotCount, 0);
   for (const Attr& a : attrs) codes[static_cast<std::size_t>(a.slot)] = admin.addAttribute(feature, a.name, a.type);
 
-  auto target = [&](const char* attribute) { return ValueTarget{attribute, siteId, feature}; };
-  admin.setText(target("Site name"), site.name);
-  admin.setArray(target("OEWR hydraulic parameters"), siteParametersArray(site.siteParameters));
-  admin.setArray(target("OEWR ecological parameters"), ecologicalParametersArray(site.ecologicalParameters));
-  admin.setArray(target("Observed cross-section"), crossSectionArray(site.xsDistance, site.xsElevation));
-  admin.setArray(target("Observed rating segments"), ratingSegmentsArray(site.rating));
-  const float area = site.siteParameters.size() > 6 ? site.siteParameters[6] : 0.0f;
-  admin.setMonthlyFlows(target("Natural flows"), site.startYear, site.startMonth, site.natural, "Natural flows", area);
-  if (!site.present.empty())
-    admin.setMonthlyFlows(target("Present day flows"), site.startYear, site.startMonth, site.present,
-                          "Present day flows", area);
-  if (!site.scenario.empty())
-    admin.setMonthlyFlows(target("Scenario flows"), site.startYear, site.startMonth, site.scenario, "Scenario flows",
-                          area);
-  db.requestRecord = admin.addRequest("Demo EWR, " + site.name, "2017-08-03", feature, siteId, codes);
-  return db;
+  std::vector<int> requests;
+  for (std::size_t i = 0; i < sites.size(); ++i) {
+    const DemoSite& site = sites[i];
+    const int32_t siteId = static_cast<int32_t>(i + 1);
+    admin.addSite(feature, siteId, site.name);
+    auto target = [&](const char* attribute) { return ValueTarget{attribute, siteId, feature}; };
+    admin.setText(target("Site name"), site.name);
+    admin.setArray(target("OEWR hydraulic parameters"), siteParametersArray(site.siteParameters));
+    admin.setArray(target("OEWR ecological parameters"), ecologicalParametersArray(site.ecologicalParameters));
+    admin.setArray(target("Observed cross-section"), crossSectionArray(site.xsDistance, site.xsElevation));
+    admin.setArray(target("Observed rating segments"), ratingSegmentsArray(site.rating));
+    const float area = site.siteParameters.size() > 6 ? site.siteParameters[6] : 0.0f;
+    admin.setMonthlyFlows(target("Natural flows"), site.startYear, site.startMonth, site.natural, "Natural flows", area);
+    if (!site.present.empty())
+      admin.setMonthlyFlows(target("Present day flows"), site.startYear, site.startMonth, site.present,
+                            "Present day flows", area);
+    if (!site.scenario.empty())
+      admin.setMonthlyFlows(target("Scenario flows"), site.startYear, site.startMonth, site.scenario, "Scenario flows",
+                            area);
+    std::string description = "EWR, " + site.name;
+    if (description.size() > 40) description.resize(40);
+    requests.push_back(admin.addRequest(description, "2017-08-03", feature, siteId, codes));
+  }
+  return requests;
 }
 
 }  // namespace oewr::cli

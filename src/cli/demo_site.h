@@ -42,4 +42,9 @@ struct DemoDatabase {
 // An existing database there is replaced.
 DemoDatabase buildDemoDatabase(const std::filesystem::path& directory, const DemoSite& site);
 
+// The same for several sites in one database: site i gets spatial record
+// i + 1 and a request of its own; returns the requests' record numbers.
+std::vector<int> buildSitesDatabase(const std::filesystem::path& directory, const std::vector<DemoSite>& sites,
+                                    std::filesystem::path& iniFile);
+
 }  // namespace oewr::cli

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "cli/batch_run.h"
 #include "cli/chart_output.h"
 #include "cli/headless_ui.h"
 #include "cli/results_export.h"
@@ -88,9 +89,9 @@ EwrOptions ewrOptionsOf(const RunOptions& o) {
   return e;
 }
 
-void writeChart(const charting::Chart& chart, const std::filesystem::path& dir, const std::string& name,
-                std::ostream& out, std::ostream& err) {
-  if (!chartPictureWriter()) {
+void writeChart(const ChartPictureWriter& writer, const charting::Chart& chart, const std::filesystem::path& dir,
+                const std::string& name, std::ostream& out, std::ostream& err) {
+  if (!writer) {
     err << "oewr run: this program was built without the chart renderer; " << name << " not written" << std::endl;
     return;
   }
@@ -98,7 +99,7 @@ void writeChart(const charting::Chart& chart, const std::filesystem::path& dir, 
   std::filesystem::create_directories(dir, ec);
   const std::string path = (dir / (name + ".png")).string();
   std::string error;
-  if (chartPictureWriter()(chart, path, error))
+  if (writer(chart, path, error))
     out << "  chart: " << path << "\n";
   else
     err << "oewr run: " << error << std::endl;
@@ -106,14 +107,20 @@ void writeChart(const charting::Chart& chart, const std::filesystem::path& dir, 
 
 }  // namespace
 
-int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err) {
+int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, RunSummary* summary) {
   namespace fs = std::filesystem;
   RunOptions o = options;
+  RunSummary unused;
+  RunSummary& sum = summary ? *summary : unused;
+  sum = RunSummary{};
+  sum.record = o.record;
+  const ChartPictureWriter& writer = o.chartWriter ? o.chartWriter : chartPictureWriter();
   try {
     o.ewr = ewrOptionsOf(options);
     if (!isExceedenceChoice(o.exceedence)) throw ModelError("--exceedence: one of 5, 10, ..., 50");
   } catch (const ModelError& e) {
     err << "oewr run: " << e.what() << std::endl;
+    sum.reason = e.what();
     return 2;
   }
   if (!o.outDir.empty()) {
@@ -133,12 +140,15 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err) 
     form.FormCreate({o.ini, std::to_string(o.record)}, exeDir);
   } catch (const ModelError& e) {
     err << "oewr run: " << e.what() << std::endl;
+    sum.reason = e.what();
     return 1;
   }
   if (form.Button1 != TForm1::kRunModel) {
     err << "oewr run: request " << o.record << " of " << o.ini << " could not be loaded" << std::endl;
+    sum.reason = ui.messages().empty() ? "the request could not be loaded" : ui.messages().back();
     return 1;
   }
+  sum.siteName = state->siteName;
   out << "Request " << o.record << ": " << form.Label2 << " (" << form.Label1 << ", " << form.Label3 << ")\n";
   printLoaded(*state, out);
 
@@ -159,9 +169,9 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err) 
                       s.maxBaseflowWet, s.maxBaseflowDry, s.maxBaseflowExceedence);
     if (!o.chartsDir.empty()) {
       Tform3a plots(s, ui);
-      writeChart(plots.Chart1, o.chartsDir, "hydrology_time_series", out, err);
-      writeChart(plots.Chart2, o.chartsDir, "hydrology_duration_curves", out, err);
-      writeChart(plots.Chart3, o.chartsDir, "hydrology_monthly_distribution", out, err);
+      writeChart(writer, plots.Chart1, o.chartsDir, "hydrology_time_series", out, err);
+      writeChart(writer, plots.Chart2, o.chartsDir, "hydrology_duration_curves", out, err);
+      writeChart(writer, plots.Chart3, o.chartsDir, "hydrology_monthly_distribution", out, err);
     }
 
     step = "hydraulics";
@@ -176,10 +186,10 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err) 
     out << formatText("Hydraulics: %d stages, wet baseflow at stage %d (%.3f m), dry baseflow at stage %d (%.3f m)\n",
                       s.stageCount, s.wetBaseflowStage, s.wetBaseflowDepth, s.dryBaseflowStage, s.dryBaseflowDepth);
     if (!o.chartsDir.empty()) {
-      writeChart(hc.section, o.chartsDir, "hydraulics_section", out, err);
-      writeChart(hc.stageDischarge, o.chartsDir, "hydraulics_stage_discharge", out, err);
-      writeChart(hc.habitat, o.chartsDir, "hydraulics_habitat", out, err);
-      writeChart(hc.width, o.chartsDir, "hydraulics_width", out, err);
+      writeChart(writer, hc.section, o.chartsDir, "hydraulics_section", out, err);
+      writeChart(writer, hc.stageDischarge, o.chartsDir, "hydraulics_stage_discharge", out, err);
+      writeChart(writer, hc.habitat, o.chartsDir, "hydraulics_habitat", out, err);
+      writeChart(writer, hc.width, o.chartsDir, "hydraulics_width", out, err);
     }
 
     step = "ecology";
@@ -191,10 +201,10 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err) 
     done.ecology = true;
     out << "Ecology: low-flow requirements of the critical months computed\n";
     if (!o.chartsDir.empty()) {
-      writeChart(ec.flowStress, o.chartsDir, "ecology_flow_stress", out, err);
-      writeChart(ec.wetStressFrequency, o.chartsDir, "ecology_stress_frequency_wet", out, err);
-      writeChart(ec.dryStressFrequency, o.chartsDir, "ecology_stress_frequency_dry", out, err);
-      writeChart(ec.flowDuration, o.chartsDir, "ecology_flow_duration", out, err);
+      writeChart(writer, ec.flowStress, o.chartsDir, "ecology_flow_stress", out, err);
+      writeChart(writer, ec.wetStressFrequency, o.chartsDir, "ecology_stress_frequency_wet", out, err);
+      writeChart(writer, ec.dryStressFrequency, o.chartsDir, "ecology_stress_frequency_dry", out, err);
+      writeChart(writer, ec.flowDuration, o.chartsDir, "ecology_flow_duration", out, err);
     }
 
     step = "floods";
@@ -206,9 +216,9 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err) 
     out << formatText("Floods: bankfull discharge %.3f m3/s\n", s.bankfullDischarge);
     if (!o.chartsDir.empty()) {
       TForm6 floods(s, tx, ui, saveDialog);
-      writeChart(floods.Chart1, o.chartsDir, "floods_section", out, err);
-      writeChart(floods.Chart2, o.chartsDir, "floods_rating", out, err);
-      writeChart(floods.Chart3, o.chartsDir, "floods_hydrograph", out, err);
+      writeChart(writer, floods.Chart1, o.chartsDir, "floods_section", out, err);
+      writeChart(writer, floods.Chart2, o.chartsDir, "floods_rating", out, err);
+      writeChart(writer, floods.Chart3, o.chartsDir, "floods_hydrograph", out, err);
     }
 
     step = "final analysis";
@@ -221,10 +231,26 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err) 
                       s.naturalFlows.mar > 0 ? 100.0f * s.meanLowEwr[o.ewr.category] / s.naturalFlows.mar : 0.0f,
                       s.meanTotalEwr[o.ewr.category],
                       s.naturalFlows.mar > 0 ? 100.0f * s.meanTotalEwr[o.ewr.category] / s.naturalFlows.mar : 0.0f);
-  } catch (const ModelError& e) {
-    err << "oewr run: the " << step << " step stopped: " << e.what() << std::endl;
-    if (!o.exportDir.empty()) writeResults(s, done, o.exportDir);
+  } catch (const std::exception& e) {
+    // An action stopped after its message carries the message as its reason.
+    const std::string why = *e.what() || ui.messages().empty() ? std::string(e.what()) : ui.messages().back();
+    err << "oewr run: the " << step << " step stopped: " << why << std::endl;
+    sum.reason = std::string(step) + ": " + why;
+    try {
+      if (!o.exportDir.empty()) writeResults(s, done, o.exportDir);
+    } catch (const std::exception&) {
+    }
     return 1;
+  }
+  sum.mar = s.naturalFlows.mar;
+  sum.criticalWetMonth = s.criticalWetMonth;
+  sum.criticalDryMonth = s.criticalDryMonth;
+  sum.maxBaseflowWet = s.maxBaseflowWet;
+  sum.maxBaseflowDry = s.maxBaseflowDry;
+  sum.ewrDone = done.ewr;
+  for (int c = 0; c < kCategoryCount; ++c) {
+    sum.meanLowEwr[c] = s.meanLowEwr[c];
+    sum.meanTotalEwr[c] = s.meanTotalEwr[c];
   }
 
   try {
@@ -240,8 +266,10 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err) 
     }
   } catch (const ModelError& e) {
     err << "oewr run: " << e.what() << std::endl;
+    sum.reason = e.what();
     return 1;
   }
+  sum.ok = true;
   return 0;
 }
 
@@ -252,10 +280,16 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
                                             "default a hydrologist would accept unless told otherwise.");
   run->add_option("--ini", opts->ini, "The host's ini file (section Startup: dat_dir, datab_name; section Aliases)")
       ->required();
-  run->add_option("--record", opts->record,
-                  "The request's record number in the host's request table (1-based over all requests; 0 is the first)")
-      ->required()
-      ->check(CLI::NonNegativeNumber);
+  auto* record = run->add_option(
+      "--record", opts->records,
+      "The request's record number in the host's request table (1-based over all requests; 0 is the first), or a "
+      "list such as 1,3,5-7 to run many requests");
+  auto* all = run->add_flag("--all", opts->all, "Run every request of the model in the host database");
+  record->excludes(all);
+  run->add_option("--jobs", opts->jobs,
+                  "Requests run side by side (default 1). Each runs as a fresh program start would, with its own "
+                  "outputs in --out/request-N and a row in --out/summary.csv")
+      ->check(CLI::Range(1, 64));
   run->add_option("--answer", opts->answer,
                   "Answer to the questions a window would ask (default yes). \"Overwrite existing table? (not "
                   "undoable)\" is always answered No: a headless run never empties a table. Where a window would "
@@ -299,7 +333,29 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
   run->add_option("--save", opts->save,
                   "Final analysis: results saved to the host, comma-separated: total-assurance, low-assurance, "
                   "total-series, low-series, report; or all (default) or none");
-  run->callback([opts, &action] { action = [opts] { return runRequest(*opts, std::cout, std::cerr); }; });
+  run->callback([opts, &action] {
+    action = [opts] {
+      std::vector<int> records;
+      try {
+        if (opts->all) records = modelRequests(opts->ini);
+        else if (!opts->records.empty()) records = parseRecordList(opts->records);
+        else throw ModelError("--record or --all is required");
+      } catch (const std::exception& e) {
+        std::cerr << "oewr run: " << e.what() << std::endl;
+        return 2;
+      }
+      if (records.empty()) {
+        std::cerr << "oewr run: the host database holds no request of the model" << std::endl;
+        return 1;
+      }
+      if (records.size() == 1 && !opts->all) {
+        RunOptions one = *opts;
+        one.record = records.front();
+        return runRequest(one, std::cout, std::cerr);
+      }
+      return runBatch(*opts, records, std::cout, std::cerr);
+    };
+  });
 }
 
 }  // namespace oewr::cli

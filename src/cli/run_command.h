@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "cli/chart_output.h"
 #include "ewr/ewr_run.h"
 
 namespace CLI {
@@ -15,6 +16,9 @@ namespace oewr::cli {
 struct RunOptions {
   std::string ini;
   int record = -1;
+  std::string records;  // a list "1,3,5-7" for a batch
+  bool all = false;     // every request of the model
+  int jobs = 1;         // requests run side by side in a batch
   std::string answer = "yes";
   double lockTimeoutSeconds = 60;
   std::string outDir;     // report, results and charts, unless given apart
@@ -41,6 +45,22 @@ struct RunOptions {
   std::string constraint = "none";
   bool noHighFlows = false;
   std::string save = "all";
+  // Writes the charts; empty: the program's own writer.
+  ChartPictureWriter chartWriter;
+};
+
+// What a run leaves for the batch summary.
+struct RunSummary {
+  int record = 0;
+  bool ok = false;
+  std::string reason;  // why the run failed
+  std::string siteName;
+  float mar = 0;
+  int criticalWetMonth = 0, criticalDryMonth = 0;
+  float maxBaseflowWet = 0, maxBaseflowDry = 0;
+  bool ewrDone = false;
+  float meanLowEwr[7] = {};
+  float meanTotalEwr[7] = {};
 };
 
 // Registers the sub-command; when the parse picks it, `action` is set to its
@@ -49,6 +69,6 @@ void addRunCommand(CLI::App& app, std::function<int()>& action);
 
 // Runs one request; returns the exit code. Messages go to `err`, the
 // summary of what was loaded and done to `out`.
-int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err);
+int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, RunSummary* summary = nullptr);
 
 }  // namespace oewr::cli

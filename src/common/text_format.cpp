@@ -157,7 +157,7 @@ std::string formatArgs(std::string_view format, const std::vector<FormatArg>& ar
         }
       }
     }
-    while (i < format.size() && (format[i] == 'l' || format[i] == 'h')) ++i;
+    while (i < format.size() && std::string_view("lhzjtL").find(format[i]) != std::string_view::npos) ++i;
     if (i >= format.size()) throw ModelError("format: incomplete conversion in \"" + std::string(format) + "\"");
     s.conv = format[i];
     switch (s.conv) {

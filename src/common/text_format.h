@@ -21,6 +21,7 @@ inline FormatArg toFormatArg(int v) { return static_cast<long long>(v); }
 inline FormatArg toFormatArg(long v) { return static_cast<long long>(v); }
 inline FormatArg toFormatArg(long long v) { return v; }
 inline FormatArg toFormatArg(unsigned v) { return static_cast<long long>(v); }
+inline FormatArg toFormatArg(unsigned long v) { return static_cast<long long>(v); }
 inline FormatArg toFormatArg(short v) { return static_cast<long long>(v); }
 inline FormatArg toFormatArg(double v) { return v; }
 inline FormatArg toFormatArg(float v) { return static_cast<double>(v); }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <functional>
+#include <thread>
 #include <system_error>
 
 #include "common/errors.h"
@@ -272,7 +274,8 @@ std::filesystem::path habitatFilePath(const ModelState& state) {
 void writeHabitatFile(const ModelState& state, const std::vector<std::string>& lines) {
   const std::filesystem::path target = habitatFilePath(state);
   std::filesystem::path temporary = target;
-  temporary += ".tmp";
+  // Runs side by side may write the same site's file: each its own temporary.
+  temporary += ".tmp" + std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()));
   const std::string where = "the habitat file \"" + target.string() + "\"";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);

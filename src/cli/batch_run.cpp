@@ -1,0 +1,219 @@
+#include "cli/batch_run.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <ostream>
+#include <sstream>
+#include <thread>
+
+#include "common/text_format.h"
+#include "hostdb/host_admin.h"
+#include "process/input_loading.h"
+
+namespace oewr::cli {
+
+std::vector<int> parseRecordList(const std::string& list) {
+  std::vector<int> records;
+  std::string rest = list;
+  while (!rest.empty()) {
+    const std::size_t comma = rest.find(',');
+    const std::string part = trim(rest.substr(0, comma));
+    rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
+    if (part.empty()) continue;
+    const std::size_t dash = part.find('-', 1);
+    long long first = 0, last = 0;
+    const bool ok = dash == std::string::npos
+                        ? parseInteger(part, first) && (last = first, true)
+                        : parseInteger(part.substr(0, dash), first) && parseInteger(part.substr(dash + 1), last);
+    if (!ok || first < 0 || last < first || last > 1000000)
+      throw ModelError("--record: '" + part + "' is not a record number or a range like 5-7");
+    for (long long r = first; r <= last; ++r) records.push_back(static_cast<int>(r));
+  }
+  if (records.empty()) throw ModelError("--record: no record numbers in '" + list + "'");
+  return records;
+}
+
+std::vector<int> modelRequests(const std::string& ini) {
+  hostdb::HostAdmin admin{std::filesystem::path(ini)};
+  std::vector<int> records;
+  for (const auto& r : admin.requests())
+    if (toLower(r.exe) == kModelExe) records.push_back(r.recordNumber);
+  return records;
+}
+
+namespace {
+
+std::string csvField(const std::string& s) {
+  if (s.find_first_of(",\"\n") == std::string::npos) return s;
+  std::string q = "\"";
+  for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return q + "\"";
+}
+
+const char* monthName(int calendarMonth) {
+  return calendarMonth >= 1 && calendarMonth <= 12 ? kMonthNames[static_cast<std::size_t>(calendarMonth - 1)] : "";
+}
+
+struct PendingChart {
+  charting::Chart chart;
+  std::string path;
+};
+
+}  // namespace
+
+std::string summaryCsv(const std::vector<RunSummary>& runs) {
+  std::string out = "request,site,status,reason,mar_mcm,critical_wet_month,critical_dry_month,"
+                    "max_baseflow_wet_m3s,max_baseflow_dry_m3s";
+  for (const char* c : {"A", "AB", "B", "BC", "C", "CD", "D"})
+    out += formatText(",low_%s_mcm,low_%s_pct_mar,total_%s_mcm,total_%s_pct_mar", c, c, c, c);
+  out += "\n";
+  for (const RunSummary& r : runs) {
+    out += formatText("%d,%s,%s,%s", r.record, csvField(r.siteName), r.ok ? "ok" : "failed", csvField(r.reason));
+    if (r.siteName.empty() && !r.ok) {
+      out += std::string(5 + 28, ',') + "\n";
+      continue;
+    }
+    out += formatText(",%.3f,%s,%s,%.3f,%.3f", r.mar, monthName(r.criticalWetMonth), monthName(r.criticalDryMonth),
+                      r.maxBaseflowWet, r.maxBaseflowDry);
+    for (int c = 0; c < 7; ++c) {
+      if (!r.ewrDone) {
+        out += ",,,,";
+        continue;
+      }
+      const float pctLow = r.mar > 0 ? 100.0f * r.meanLowEwr[c] / r.mar : 0.0f;
+      const float pctTotal = r.mar > 0 ? 100.0f * r.meanTotalEwr[c] / r.mar : 0.0f;
+      out += formatText(",%.3f,%.2f,%.3f,%.2f", r.meanLowEwr[c], pctLow, r.meanTotalEwr[c], pctTotal);
+    }
+    out += "\n";
+  }
+  return out;
+}
+
+int runBatch(const RunOptions& options, const std::vector<int>& records, std::ostream& out, std::ostream& err) {
+  namespace fs = std::filesystem;
+  using Clock = std::chrono::steady_clock;
+  const fs::path root = options.outDir.empty() ? fs::path("oewr-runs") : fs::path(options.outDir);
+  std::error_code ec;
+  fs::create_directories(root, ec);
+  if (ec) {
+    err << "oewr run: cannot create " << root.string() << ": " << ec.message() << std::endl;
+    return 1;
+  }
+  const std::size_t total = records.size();
+  const int jobs = std::max(1, std::min<int>(options.jobs, static_cast<int>(total)));
+  std::vector<RunSummary> summaries(total);
+
+  // Charts are drawn by this thread: the chart renderer is not for worker threads.
+  std::mutex mutex;
+  std::condition_variable wake;
+  std::vector<PendingChart> charts;
+  std::size_t finished = 0, failed = 0;
+  const bool drawCharts = static_cast<bool>(chartPictureWriter());
+  ChartPictureWriter queueChart = [&](const charting::Chart& chart, const std::string& path, std::string&) {
+    std::lock_guard<std::mutex> lock(mutex);
+    charts.push_back({chart, path});
+    return true;
+  };
+
+  std::atomic<std::size_t> next{0};
+  auto worker = [&] {
+    for (std::size_t i = next++; i < total; i = next++) {
+      RunOptions o = options;
+      o.record = records[i];
+      o.outDir = (root / ("request-" + std::to_string(records[i]))).string();
+      o.exportDir.clear();
+      o.chartsDir.clear();
+      o.chartWriter = drawCharts ? queueChart : ChartPictureWriter{};
+      std::ostringstream log, messages;
+      RunSummary summary;
+      int code = 1;
+      try {
+        fs::create_directories(o.outDir);
+        code = runRequest(o, log, messages, &summary);
+      } catch (const std::exception& e) {
+        summary.reason = e.what();
+      }
+      summary.record = records[i];
+      if (code != 0 && summary.reason.empty()) summary.reason = "failed";
+      try {
+        std::ofstream file(fs::path(o.outDir) / "log.txt", std::ios::trunc);
+        file << log.str() << (messages.str().empty() ? "" : "\nMessages:\n") << messages.str();
+      } catch (const std::exception&) {
+      }
+      std::lock_guard<std::mutex> lock(mutex);
+      summaries[i] = summary;
+      ++finished;
+      if (code != 0) ++failed;
+      wake.notify_all();
+    }
+  };
+
+  const auto start = Clock::now();
+  std::vector<std::thread> threads;
+  struct Joiner {
+    std::vector<std::thread>& threads;
+    ~Joiner() {
+      for (auto& t : threads)
+        if (t.joinable()) t.join();
+    }
+  } joiner{threads};
+  for (int j = 0; j < jobs; ++j) threads.emplace_back(worker);
+
+  auto drawPending = [&](std::vector<PendingChart>& batch) {
+    for (auto& c : batch) {
+      std::string error;
+      if (!chartPictureWriter()(c.chart, c.path, error)) err << "\noewr run: " << error << std::endl;
+    }
+    batch.clear();
+  };
+  std::size_t shown = static_cast<std::size_t>(-1);
+  for (;;) {
+    std::vector<PendingChart> batch;
+    std::size_t doneNow = 0, failedNow = 0;
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      wake.wait_for(lock, std::chrono::milliseconds(200));
+      batch.swap(charts);
+      doneNow = finished;
+      failedNow = failed;
+    }
+    drawPending(batch);
+    if (doneNow != shown) {
+      shown = doneNow;
+      const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+      const double left = doneNow > 0 ? elapsed / static_cast<double>(doneNow) * static_cast<double>(total - doneNow) : 0;
+      err << formatText("\r%zu of %zu sites done, %zu failed, %.1f s elapsed", doneNow, total, failedNow, elapsed)
+          << (doneNow > 0 && doneNow < total ? formatText(", about %.0f s left   ", left) : std::string("   "))
+          << std::flush;
+    }
+    if (doneNow == total) break;
+  }
+  for (auto& t : threads) t.join();
+  {
+    std::vector<PendingChart> batch;
+    batch.swap(charts);
+    drawPending(batch);
+  }
+  err << std::endl;
+
+  const fs::path summaryFile = root / "summary.csv";
+  try {
+    hostdb::writeTextFile(summaryFile, summaryCsv(summaries));
+  } catch (const std::exception& e) {
+    err << "oewr run: " << e.what() << std::endl;
+    return 1;
+  }
+  const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+  out << formatText("%zu sites in %.2f s with %d job(s): %zu ran, %zu failed\n", total, elapsed, jobs, total - failed,
+                    failed);
+  for (const RunSummary& r : summaries)
+    if (!r.ok) out << "  request " << r.record << (r.siteName.empty() ? "" : " (" + r.siteName + ")") << ": " << r.reason << "\n";
+  out << "  summary: " << summaryFile.string() << "\n  outputs: " << (root / "request-N").string() << "\n";
+  return failed > 0 ? 1 : 0;
+}
+
+}  // namespace oewr::cli

@@ -1,0 +1,26 @@
+#pragma once
+// Many requests in one command: each runs as a fresh program start would
+// (its own model state, its random sections from seed 0), side by side up to
+// the number of jobs, with progress on the terminal, its outputs in a folder
+// of its own and one row in summary.csv.
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "cli/run_command.h"
+
+namespace oewr::cli {
+
+// "1,3,5-7" → 1, 3, 5, 6, 7. Throws ModelError naming the bad part.
+std::vector<int> parseRecordList(const std::string& list);
+
+// The record numbers of every request of the model in the ini file's database.
+std::vector<int> modelRequests(const std::string& ini);
+
+// summary.csv of the runs, in the order given.
+std::string summaryCsv(const std::vector<RunSummary>& runs);
+
+// Runs the batch; 0 when every request ran, 1 when any failed.
+int runBatch(const RunOptions& options, const std::vector<int>& records, std::ostream& out, std::ostream& err);
+
+}  // namespace oewr::cli

@@ -1,0 +1,105 @@
+// Many requests in one command.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "cli/batch_run.h"
+#include "cli/demo_site.h"
+#include "hostdb/flow_csv.h"
+#include "support/test_host.h"
+
+using namespace oewr;
+
+namespace {
+
+std::string fileText(const std::filesystem::path& p) {
+  std::ifstream in(p);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) out.push_back(l);
+  return out;
+}
+
+}  // namespace
+
+TEST(BatchRun, RecordLists) {
+  EXPECT_EQ(cli::parseRecordList("1,3,5-7"), (std::vector<int>{1, 3, 5, 6, 7}));
+  EXPECT_EQ(cli::parseRecordList(" 2 "), (std::vector<int>{2}));
+  EXPECT_THROW(cli::parseRecordList("7-5"), ModelError);
+  EXPECT_THROW(cli::parseRecordList("a"), ModelError);
+  EXPECT_THROW(cli::parseRecordList(","), ModelError);
+}
+
+TEST(BatchRun, SitesRunSideBySideAndAFailureStopsNoOther) {
+  oewr::testing::TempDir dir;
+  cli::DemoSite a = cli::makeDemoSite();
+  cli::DemoSite b = cli::makeDemoSite();
+  b.name = "Second river";
+  for (float& v : b.natural) v *= 2.0f;
+  cli::DemoSite shortSite = cli::siteWithNaturalFlows("Too short", 2000, 10, {1, 2, 3, 4, 5, 6});
+  std::filesystem::path ini;
+  const std::vector<int> requests = cli::buildSitesDatabase(dir.path(), {a, b, shortSite}, ini);
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(cli::modelRequests(ini.string()), requests);
+
+  cli::RunOptions o;
+  o.ini = ini.string();
+  o.outDir = (dir.path() / "runs").string();
+  o.jobs = 2;
+  std::ostringstream out, err;
+  EXPECT_EQ(cli::runBatch(o, requests, out, err), 1) << err.str();
+  const auto rows = lines(fileText(dir.path() / "runs" / "summary.csv"));
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[1].rfind("1,Orvane River at Demo Weir,ok,", 0), 0u) << rows[1];
+  EXPECT_EQ(rows[2].rfind("2,Second river,ok,", 0), 0u) << rows[2];
+  EXPECT_EQ(rows[3].rfind("3,Too short,failed,", 0), 0u) << rows[3];
+  EXPECT_NE(out.str().find("request 3 (Too short): "), std::string::npos) << out.str();
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "runs" / "request-1" / "results.json"));
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "runs" / "request-2" / "report.txt"));
+
+  // A site's results do not depend on the sites that ran before or beside it.
+  cli::RunOptions single = o;
+  single.outDir = (dir.path() / "alone").string();
+  std::ostringstream out2, err2;
+  ASSERT_EQ(cli::runBatch(single, {requests[1]}, out2, err2), 0) << err2.str();
+  EXPECT_EQ(fileText(dir.path() / "alone" / "request-2" / "results.json"),
+            fileText(dir.path() / "runs" / "request-2" / "results.json"));
+  EXPECT_EQ(lines(fileText(dir.path() / "alone" / "summary.csv"))[1], rows[2]);
+}
+
+TEST(BatchRun, EverySharedRecordInOneBatch) {
+  const std::filesystem::path data = OEWR_SHARED_DATA;
+  if (!std::filesystem::exists(data / "colorado-natural")) GTEST_SKIP() << "no shared data";
+  std::vector<cli::DemoSite> sites;
+  for (const auto& entry : std::filesystem::directory_iterator(data / "colorado-natural")) {
+    if (entry.path().filename() == "sites.csv" || entry.path().extension() != ".csv") continue;
+    auto flows = hostdb::readMonthlyFlowCsv(entry.path(), {});
+    sites.push_back(cli::siteWithNaturalFlows("Colorado " + entry.path().stem().string(), flows.startYear,
+                                              flows.startMonth, flows.values));
+  }
+  hostdb::FlowCsvOptions wide;
+  wide.missing = hostdb::MissingMonths::DropLeadingYear;
+  auto berg = hostdb::readMonthlyFlowCsv(data / "G1H020-monthly.csv", wide);
+  sites.push_back(cli::siteWithNaturalFlows("Berg River G1H020", berg.startYear, berg.startMonth, berg.values));
+  oewr::testing::TempDir dir;
+  std::filesystem::path ini;
+  const auto requests = cli::buildSitesDatabase(dir.path(), sites, ini);
+  cli::RunOptions o;
+  o.ini = ini.string();
+  o.outDir = (dir.path() / "runs").string();
+  o.jobs = 2;
+  std::ostringstream out, err;
+  const int code = cli::runBatch(o, cli::modelRequests(ini.string()), out, err);
+  const auto rows = lines(fileText(dir.path() / "runs" / "summary.csv"));
+  EXPECT_EQ(rows.size(), sites.size() + 1);
+  std::cout << out.str();
+  for (std::size_t i = 1; i < rows.size(); ++i) std::cout << rows[i].substr(0, 120) << "\n";
+  EXPECT_EQ(code, 0) << out.str();
+}
