@@ -4,6 +4,7 @@
 // and high flows, shows them in a list and two charts, appends the final
 // section to the report and saves the chosen results of the selected
 // category to the host.
+#include "common/form_controls.h"
 #include <string>
 #include <vector>
 
@@ -21,29 +22,10 @@ class Ttable_save;
 
 namespace ewr {
 
-struct Button {
-  std::string caption;
-  bool enabled = true;
-};
-
-struct CheckBox {
-  std::string caption;
-  bool checked = false;
-};
-
-struct RadioGroup {
-  std::string caption;
-  std::vector<std::string> items;
-  int itemIndex = 0;
-};
-
-struct CheckListBox {
-  struct Item {
-    std::string caption;
-    bool checked = false;
-  };
-  std::vector<Item> items;
-};
+using forms::Button;
+using forms::CheckBox;
+using forms::RadioGroup;
+using forms::CheckListBox;
 
 }  // namespace ewr
 

@@ -2,6 +2,7 @@
 // The controls of the flood window as plain data: what the window shows and
 // what the person typed, picked or clicked. The Qt view shows these and
 // forwards the person's actions to the form's handlers.
+#include "common/form_controls.h"
 #include <string>
 #include <vector>
 
@@ -9,16 +10,9 @@
 
 namespace oewr::floods {
 
-struct Button {
-  std::string caption;
-  bool enabled = true;
-};
-
-struct Edit {
-  std::string caption;  // the label beside the box
-  std::string text;
-  bool readOnly = false;
-};
+using forms::Button;
+using forms::Edit;
+using forms::RadioGroup;
 
 // A spin edit holds a whole number within [minValue, maxValue].
 struct SpinEdit {
@@ -27,12 +21,6 @@ struct SpinEdit {
   int minValue = 0;
   int maxValue = 0;
   int clamp(int v) const { return v < minValue ? minValue : v > maxValue ? maxValue : v; }
-};
-
-struct RadioGroup {
-  std::string caption;
-  std::vector<std::string> items;
-  int itemIndex = 0;
 };
 
 // A grid of texts, cell(col, row).
