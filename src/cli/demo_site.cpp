@@ -31,8 +31,9 @@ class DemoRandom {
 
 }  // namespace
 
-DemoSite makeDemoSite() {
+DemoSite makeDemoSite(int years) {
   DemoSite d;
+  d.years = years;
   DemoRandom rnd(20170803);
   // Mean monthly volumes (million m3), October to September: a summer-rainfall
   // river, wet from December to April, driest in August and September.

@@ -25,8 +25,8 @@ struct DemoSite {
   std::vector<hostdb::RatingSegment> rating;
 };
 
-// The same site every time (a fixed seed).
-DemoSite makeDemoSite();
+// The same site every time (a fixed seed), with `years` hydrological years.
+DemoSite makeDemoSite(int years = 70);
 
 // A site with the demo's parameters and the given natural flows only.
 DemoSite siteWithNaturalFlows(const std::string& name, int startYear, int startMonth, std::vector<float> natural);

@@ -1,6 +1,7 @@
 #include "cli/run_command.h"
 
 #include <CLI/CLI.hpp>
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 
@@ -156,6 +157,15 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
   hostdb::Ttxtab& tx = *form.hostTables();
   CompletedSteps done;
   const char* step = "hydrology";
+  using Clock = std::chrono::steady_clock;
+  auto mark = Clock::now();
+  std::vector<std::pair<std::string, double>> timings;
+  auto lap = [&](const char* name) {
+    const auto now = Clock::now();
+    timings.emplace_back(name, std::chrono::duration<double, std::milli>(now - mark).count());
+    mark = now;
+  };
+  mark = Clock::now();
   try {
     HydrologyOptions h;
     h.exceedence = o.exceedence;
@@ -174,6 +184,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
       writeChart(writer, plots.Chart3, o.chartsDir, "hydrology_monthly_distribution", out, err);
     }
 
+    lap("hydrology");
     step = "hydraulics";
     hydraulics::HydraulicsOptions hy;
     hy.section = o.section == "observed" ? hydraulics::HydraulicsOptions::Section::Observed
@@ -192,6 +203,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
       writeChart(writer, hc.width, o.chartsDir, "hydraulics_width", out, err);
     }
 
+    lap("hydraulics");
     step = "ecology";
     EcologyOptions eo;
     eo.perennial = o.perennial;
@@ -207,6 +219,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
       writeChart(writer, ec.flowDuration, o.chartsDir, "ecology_flow_duration", out, err);
     }
 
+    lap("ecology");
     step = "floods";
     FloodOptions fo;
     fo.useSaved = o.useSavedFloods;
@@ -221,9 +234,11 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
       writeChart(writer, floods.Chart3, o.chartsDir, "floods_hydrograph", out, err);
     }
 
+    lap("floods");
     step = "final analysis";
     runEwrStep(s, tx, ui, saveDialog, o.ewr);
     done.ewr = true;
+    lap("final analysis");
     out << "Final analysis, category " << kCategoryNames[static_cast<std::size_t>(o.ewr.category)]
         << formatText(": mean low-flow EWR %.3f million m3 (%.1f %% of MAR), mean total EWR %.3f million m3 "
                       "(%.1f %% of MAR)\n",
@@ -268,6 +283,13 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     err << "oewr run: " << e.what() << std::endl;
     sum.reason = e.what();
     return 1;
+  }
+  if (o.timing) {
+    double total = 0;
+    for (const auto& [name, ms] : timings) total += ms;
+    out << "Timing (ms, charts included where asked):";
+    for (const auto& [name, ms] : timings) out << formatText(" %s %.1f;", name, ms);
+    out << formatText(" all steps %.1f\n", total);
   }
   sum.ok = true;
   return 0;
@@ -325,6 +347,7 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
                 "Ecology: shifts that are not the defaults go back to them (the window's opening question)");
   run->add_flag("--use-saved-floods", opts->useSavedFloods, "Floods: start from the saved flood parameters (slot 6)");
   run->add_flag("--save-floods", opts->saveFloods, "Floods: save the flood parameters to the host (slot 6)");
+  run->add_flag("--timing", opts->timing, "Print the time each step took");
   run->add_option("--category", opts->category, "Final analysis: category A, A/B, B, B/C, C, C/D or D (default B)");
   run->add_option("--month", opts->month, "Final analysis: month shown, Oct .. Sep (default Feb)");
   run->add_option("--constraint", opts->constraint,

@@ -45,6 +45,7 @@ struct RunOptions {
   std::string constraint = "none";
   bool noHighFlows = false;
   std::string save = "all";
+  bool timing = false;  // print the time of each step
   // Writes the charts; empty: the program's own writer.
   ChartPictureWriter chartWriter;
 };
