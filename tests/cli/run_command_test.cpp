@@ -6,6 +6,7 @@
 
 #include "cli/demo_site.h"
 #include "cli/run_command.h"
+#include "hostdb/host_admin.h"
 #include "support/test_host.h"
 
 using namespace oewr;
@@ -72,4 +73,46 @@ TEST(HeadlessRun, RequestsThatCannotBeRunExitNonZeroWithAReason) {
   r = run(o);
   EXPECT_EQ(r.code, 2);
   EXPECT_NE(r.err.str().find("--category"), std::string::npos);
+}
+
+TEST(HeadlessRun, WholeRunStoresTheResultsAndTheSiteStillLoads) {
+  oewr::testing::TempDir dir;
+  cli::DemoDatabase db = cli::buildDemoDatabase(dir.path(), cli::makeDemoSite(30));
+  cli::RunOptions o;
+  o.ini = db.iniFile.string();
+  o.record = db.requestRecord;
+  RunResult r = run(o);
+  ASSERT_EQ(r.code, 0) << r.err.str();
+  EXPECT_NE(r.out.str().find("Final analysis, category B"), std::string::npos) << r.out.str();
+
+  hostdb::HostAdmin admin(db.iniFile);
+  const std::string feature = "River sites";
+  auto total = admin.readArray({"EWR total flow assurance", 1, feature});
+  auto low = admin.readArray({"EWR low flow assurance", 1, feature});
+  ASSERT_TRUE(total && low);
+  EXPECT_EQ(total->rows, 17);
+  EXPECT_EQ(total->columns, 13);
+  EXPECT_EQ(total->data.size(), 13u * 17u);
+  EXPECT_EQ(total->title, "IFR Total Ass. ClassB");
+  auto natural = admin.readTimeSeries({"Natural flows", 1, feature});
+  for (const char* series : {"EWR total flow series", "EWR low flow series"}) {
+    auto s = admin.readTimeSeries({series, 1, feature});
+    ASSERT_TRUE(s) << series;
+    EXPECT_EQ(s->header.count, natural->header.count);
+    EXPECT_EQ(s->header.startYear, natural->header.startYear);
+    EXPECT_EQ(s->header.startMonth, natural->header.startMonth);
+    EXPECT_EQ(s->header.endYear, natural->header.endYear);
+    EXPECT_EQ(s->values.size(), static_cast<std::size_t>(natural->header.count));
+  }
+  EXPECT_EQ(admin.readTimeSeries({"EWR total flow series", 1, feature})->header.geogId, "Total Flow EWR for B");
+  auto memo = admin.readMemo({"EWR report", 1, feature});
+  ASSERT_TRUE(memo);
+  EXPECT_EQ(memo->title, "MEOR Report");
+  EXPECT_EQ(memo->text.rfind("(Orvane Model outputs for site: Orvane River at Demo Weir", 0), 0u);
+  EXPECT_NE(memo->text.find("FINAL RESERVE SUMMARY DETAILS"), std::string::npos);
+
+  // A second run reads the request again, over the results the first one stored.
+  RunResult again = run(o);
+  EXPECT_EQ(again.code, 0) << again.err.str();
+  EXPECT_NE(again.out.str().find("Site: Orvane River at Demo Weir"), std::string::npos);
 }
