@@ -65,8 +65,10 @@ DemoSite makeDemoSite(int years) {
   // baseflowA, baseflowB, geoZone, widthDepthScaling, hydroVariability,
   // valleySlope, catchmentArea, maxWidth, maxDepth (0: estimated), then the
   // channel parameters that the hydraulics estimate.
+  // The observed set (the last six) is a calibration against the surveyed
+  // section's rating, used with --section observed.
   d.siteParameters = {0.925f, 0.5f, 4, 0.5f, 0, 0.01f, 1250, 40, 0, 0, 0, 0.02f,
-                      0,      0,    0, 0,    0, 0,     0,     0,    0, 0, 0, 0};
+                      0,      0,    0, 0,    0, 0,     0.03f, 0.01f, 13, 0.09f, 0.07f, 23};
   d.ecologicalParameters = {15, 0, 0,
                             // HIGH shifts: wet A, B, C, D, dry A, B, C, D
                             10.42f, 10.46f, 10.52f, 10.6f, 10.42f, 10.46f, 10.52f, 10.6f,
