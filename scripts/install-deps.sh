@@ -11,6 +11,7 @@ packages=(
   libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the release and the sanitizer builds, and
-# runs every test in both.
+# runs every test in both, then runs the fuzz targets of the input decoders.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -12,3 +12,5 @@ for preset in ci asan; do
   echo "== test: $preset"
   ctest --preset "$preset"
 done
+echo "== fuzz"
+bash scripts/fuzz.sh 30

@@ -433,11 +433,12 @@ ArrayValue arrayFromText(ArrayKind kind, const std::string& text, const std::str
         d.push_back(row[0]);
         e.push_back(row[1]);
         lastLine = line;
-        atLine(source, line, [&] {
+        // Captured by name: clang 14 cannot capture a structured binding.
+        atLine(source, line, [&, &point = row] {
           if (d.size() > 1 && d.back() < d[d.size() - 2])
             throw ModelError("distance " + floatText(d.back(), -1) + " lies before the previous point's " +
                              floatText(d[d.size() - 2], -1));
-          if (row[0] <= -900.0f || row[1] <= -900.0f)
+          if (point[0] <= -900.0f || point[1] <= -900.0f)
             throw ModelError("values of -900 and below mark the end of a section and cannot be points");
           return 0;
         });

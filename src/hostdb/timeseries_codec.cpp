@@ -68,8 +68,9 @@ float unitFactor(int storedVarType, int storedVarUnit) {
   return 1.0f;
 }
 
-void readTimeSeriesValues(TimeSeries& series, const HostTable& t) {
-  Blob bytes = t.readBlob("Data");
+void readTimeSeriesValues(TimeSeries& series, const HostTable& t) { readTimeSeriesValues(series, t.readBlob("Data")); }
+
+void readTimeSeriesValues(TimeSeries& series, const Blob& bytes) {
   BlobReader r(bytes);
   int read = 0;
   for (; read < kSeriesCapacity; ++read) {

@@ -27,6 +27,8 @@ float unitFactor(int storedVarType, int storedVarUnit);
 // at most the capacity) and applies the unit factor to the first `count`
 // values. Values the bytes do not reach keep what they held.
 void readTimeSeriesValues(TimeSeries& series, const HostTable& table);
+// The same from the bytes of a `Data` field.
+void readTimeSeriesValues(TimeSeries& series, const Blob& data);
 // Writes `count` values into `Data` of the current record (edit or insert
 // state) and posts it.
 void writeTimeSeriesValues(const std::vector<float>& values, HostTable& table);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "common/checked_int.h"
 #include "common/text_format.h"
@@ -29,9 +30,15 @@ struct TableCloser {
   }
 };
 
+// Passes over the values of rows [held, rows) of a column. Once the bytes are
+// used up there is nothing left to pass, however many rows the record states.
+void skipRows(BlobReader& in, int held, int rows) {
+  for (int i = std::max(held, 0); i < rows && in.remaining() >= 4; ++i) in.nextFloat();
+}
+
 int rowsOf(const hostdb::HostTable& t) {
-  int64_t r = t.field("Rows").asInteger();
-  return r < 0 ? 0 : static_cast<int>(r);
+  const int64_t r = t.field("Rows").asInteger();
+  return static_cast<int>(std::clamp<int64_t>(r, 0, std::numeric_limits<int32_t>::max()));
 }
 }  // namespace
 
@@ -76,12 +83,12 @@ void readSavedCrossSection(ModelState& state, int rows, const hostdb::Blob& data
   // Distances, then elevations; rows beyond the 401 held are skipped.
   for (int column = 0; column < 2; ++column) {
     auto& target = column == 0 ? state.savedXsDistance : state.savedXsElevation;
-    for (int i = 0; i < rows; ++i) {
+    for (int i = 0; i < held; ++i) {
       const float v = in.nextFloat();
-      if (i >= held) continue;
       target[i] = v;
       if (v < -900) state.savedXsCount = i;
     }
+    skipRows(in, held, rows);
   }
 }
 
@@ -90,10 +97,8 @@ void readObservedCrossSection(ModelState& state, int rows, const hostdb::Blob& d
   BlobReader in(data);
   for (int column = 0; column < 2; ++column) {
     auto& target = column == 0 ? state.xsDistance : state.xsElevation;
-    for (int i = 0; i < rows; ++i) {
-      const float v = in.nextFloat();
-      if (i < held) target[i] = v;
-    }
+    for (int i = 0; i < held; ++i) target[i] = in.nextFloat();
+    skipRows(in, held, rows);
   }
   float lowest = 100000;
   for (int i = 0; i < held; ++i)

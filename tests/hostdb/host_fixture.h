@@ -19,29 +19,9 @@
 #include "hostdb/txtab.h"
 #include "process/model_state.h"
 #include "support/scripted_ui.h"
+#include "support/temp_dir.h"
 
 namespace oewr::testing {
-
-class TempDir {
- public:
-  TempDir() {
-    static int counter = 0;
-    path_ = std::filesystem::temp_directory_path() /
-            ("oewr_hostdb_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 inline constexpr const char* kAlias = "TERAVOX";
 inline constexpr int kSite = 100;

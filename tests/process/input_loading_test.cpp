@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "hostdb/blob_codec.h"
 #include "hostdb/table_save_dialog.h"
 #include "menu/submodel_windows.h"

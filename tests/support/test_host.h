@@ -2,32 +2,13 @@
 // A host database in a temporary directory with one site and a request for
 // the model, built with the host administration code.
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "hostdb/host_admin.h"
+#include "support/temp_dir.h"
 
 namespace oewr::testing {
-
-class TempDir {
- public:
-  TempDir() {
-    std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() / ("oewr-test-" + std::to_string(rd()) + std::to_string(rd()));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // Slot attribute names of the test site, by request slot.
 inline const char* slotAttributeName(int slot) {
