@@ -211,6 +211,8 @@ std::unique_ptr<QDialog> makeEcology(ModalForm& f, QtUi& ui, QWidget* parent) {
     }
     for (auto* v : views) v->redraw();
   };
+  // The window opens with a complete run.
+  dlg->act([&form] { form.FormCreate(); });
   dlg->refresh();
   dlg->resize(1250, 860);
   return d;

@@ -1,0 +1,208 @@
+// The desktop program driven offscreen through every window in order on the
+// demo database, and the same sequence headless: both give the same numbers.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <deque>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "cli/demo_site.h"
+#include "cli/run_command.h"
+#include "ecology/tform5.h"
+#include "ewr/tform7.h"
+#include "floods/tform6.h"
+#include "gui/chart_render.h"
+#include "gui/process_window.h"
+#include "gui/qt_ui.h"
+#include "hostdb/host_admin.h"
+#include "hostdb/table_save_dialog.h"
+#include "hydraulics/channel_parameters.h"
+#include "hydrology/hydrology_form.h"
+#include "hydrology/hydrology_plots_form.h"
+#include "menu/submodel_windows.h"
+#include "menu/tform2.h"
+#include "menu/tform8.h"
+#include "process/tform1.h"
+#include "support/temp_dir.h"
+
+using namespace oewr;
+
+namespace {
+
+// Answers as a hydrologist accepting the run would; keeps the stored shifts.
+class ScriptUi : public gui::QtUi {
+ public:
+  std::vector<std::string> messages;
+  std::string reportFile;
+  void showMessage(const std::string&, const std::string& text) override { messages.push_back(text); }
+  bool askYesNo(const std::string&, const std::string& text) override { return text != TForm5::kRestoreQuestion; }
+  std::optional<std::string> pickSaveFile(const FileDialogSpec&) override { return reportFile; }
+};
+
+bool click(QWidget* w, const QString& text) {
+  for (auto* b : w->findChildren<QPushButton*>())
+    if (b->text() == text && b->isVisible()) {
+      if (!b->isEnabled()) {
+        ADD_FAILURE() << "\"" << text.toStdString() << "\" is disabled in " << w->windowTitle().toStdString();
+        return false;
+      }
+      b->click();
+      return true;
+    }
+  ADD_FAILURE() << "no button \"" << text.toStdString() << "\" in " << w->windowTitle().toStdString();
+  return false;
+}
+
+// Runs each step once the modal dialog of its caption is up, in order.
+class Script {
+ public:
+  struct Step {
+    QString caption;
+    std::function<void(QDialog*)> action;
+  };
+  void add(const QString& caption, std::function<void(QDialog*)> action) { steps_.push_back({caption, action}); }
+  void start() {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (steps_.empty() || busy_) return;
+      auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!d || d->windowTitle() != steps_.front().caption) return;
+      Step step = steps_.front();
+      steps_.pop_front();
+      busy_ = true;
+      // Outside the timer's own slot, so that the timer goes on in the windows it opens.
+      QTimer::singleShot(0, d, [this, d, step] {
+        busy_ = false;
+        step.action(d);
+      });
+    });
+    timer_.start(15);
+  }
+  bool finished() const { return steps_.empty(); }
+  std::string next() const { return steps_.empty() ? "" : steps_.front().caption.toStdString(); }
+
+ private:
+  std::deque<Step> steps_;
+  QTimer timer_;
+  bool busy_ = false;
+};
+
+QString q(const char* s) { return QString::fromUtf8(s); }
+
+}  // namespace
+
+TEST(WholeModel, WindowPathAndHeadlessPathGiveTheSameNumbers) {
+  gui::ensureGuiApplication();
+  gui::QtUi::registerModelViews();
+  oewr::testing::TempDir dir;
+  const cli::DemoSite site = cli::makeDemoSite(40);
+  cli::DemoDatabase windowDb = cli::buildDemoDatabase(dir.path() / "window", site);
+  cli::DemoDatabase headlessDb = cli::buildDemoDatabase(dir.path() / "headless", site);
+
+  auto state = makeModelState();
+  ScriptUi ui;
+  ui.reportFile = (dir.path() / "report.txt").string();
+  hostdb::Ttable_save saveDialog;
+  ModelWindows windows;
+  TForm1 form(*state, ui, saveDialog, windows);
+  form.FormCreate({windowDb.iniFile.string(), std::to_string(windowDb.requestRecord)}, dir.path().string());
+  gui::ProcessWindow window(form);
+  ASSERT_EQ(window.actionButton()->text(), "Run Model");
+
+  const QString menu = q(TForm2::kCaption);
+  std::vector<bool> ticks;
+  Script script;
+  script.add(menu, [](QDialog* d) { click(d, "Hydrological Sub-model"); });
+  script.add(q(TForm3::kCaption), [](QDialog* d) { click(d, "Go to Graphics Plots"); });
+  script.add(q(Tform3a::kCaption), [](QDialog* d) { click(d, "Finished"); });
+  script.add(q(TForm3::kCaption), [](QDialog* d) {
+    click(d, "Add Information to REPORT");
+    click(d, "Return to main menu");
+  });
+  script.add(menu, [](QDialog* d) { click(d, "Hydraulics Sub-model"); });
+  script.add(q(hydraulics::kHydraulicsCaption), [](QDialog* d) {
+    click(d, "Add to Report");
+    click(d, "Return to Main Menu");
+  });
+  script.add(menu, [](QDialog* d) { click(d, "Ecological Sub-model"); });
+  script.add(q(TForm5::kCaption), [](QDialog* d) {
+    click(d, "Add to Report");
+    click(d, "Return to Main Menu");
+  });
+  script.add(menu, [](QDialog* d) { click(d, "Determine Flood Volumes"); });
+  script.add(q(TForm6::kCaption), [](QDialog* d) {
+    click(d, "Generate T/S");
+    click(d, "Add to Report");
+    click(d, "Return to Main Menu");
+  });
+  script.add(menu, [](QDialog* d) { click(d, "Determine EWR Requirements"); });
+  script.add(q(TForm7::kCaption), [](QDialog* d) {
+    click(d, "Do Analysis");
+    click(d, "Add to Report");
+    click(d, "Save Results to TERAVOX");
+    for (auto* list : d->findChildren<QListWidget*>())
+      for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->flags() & Qt::ItemIsUserCheckable) list->item(i)->setCheckState(Qt::Checked);
+    click(d, "Save");
+    // Saving the low-flow series leaves "Include High Flows" unticked: tick it
+    // again, which analyses again with the high flows, as the headless run ends.
+    for (auto* box : d->findChildren<QCheckBox*>())
+      if (box->text() == "Include High Flows" && !box->isChecked()) box->click();
+    click(d, "Return");
+  });
+  script.add(menu, [](QDialog* d) { click(d, "Review Report"); });
+  script.add(q(TForm8::kCaption), [](QDialog* d) {
+    click(d, "Output to TextFile");
+    click(d, "Close");
+  });
+  script.add(menu, [&ticks](QDialog* d) {
+    for (auto* c : d->findChildren<QCheckBox*>()) ticks.push_back(c->isChecked());
+    d->reject();
+  });
+  script.start();
+  window.actionButton()->click();  // "Run Model": the menu, modal until the script closes it
+  ASSERT_TRUE(script.finished()) << "stopped before " << script.next();
+  EXPECT_EQ(ticks, std::vector<bool>(5, true));
+
+  // The report file and the host hold what the windows made.
+  std::ifstream in(ui.reportFile);
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  ASSERT_TRUE(state->reportLines.has_value());
+  EXPECT_EQ(lines, *state->reportLines);
+  const std::string text = [&] {
+    std::string t;
+    for (const auto& l : lines) t += l + "\n";
+    return t;
+  }();
+  for (const char* section : {"HYDROLOGY DATA SUMMARY", "HYDRAULICS DATA SUMMARY", "FLOW - STRESSOR RESPONSE DATA SUMMARY",
+                              "HIGH FLOW REQUIREMENT SUMMARY", "FINAL RESERVE SUMMARY DETAILS"})
+    EXPECT_NE(text.find(section), std::string::npos) << section;
+  hostdb::HostAdmin admin(windowDb.iniFile);
+  EXPECT_TRUE(admin.readArray({"EWR total flow assurance", 1, "River sites"}).has_value());
+  EXPECT_TRUE(admin.readArray({"EWR low flow assurance", 1, "River sites"}).has_value());
+  EXPECT_TRUE(admin.readTimeSeries({"EWR total flow series", 1, "River sites"}).has_value());
+  EXPECT_TRUE(admin.readMemo({"EWR report", 1, "River sites"}).has_value());
+
+  // The same sequence headless.
+  cli::RunOptions o;
+  o.ini = headlessDb.iniFile.string();
+  o.record = headlessDb.requestRecord;
+  std::ostringstream out, err;
+  cli::RunSummary headless;
+  ASSERT_EQ(cli::runRequest(o, out, err, &headless), 0) << err.str();
+  EXPECT_EQ(headless.criticalWetMonth, state->criticalWetMonth);
+  EXPECT_EQ(headless.criticalDryMonth, state->criticalDryMonth);
+  EXPECT_EQ(headless.maxBaseflowWet, state->maxBaseflowWet);
+  EXPECT_EQ(headless.maxBaseflowDry, state->maxBaseflowDry);
+  for (int c = 0; c < 7; ++c) {
+    EXPECT_EQ(headless.meanLowEwr[c], state->meanLowEwr[c]) << c;
+    EXPECT_EQ(headless.meanTotalEwr[c], state->meanTotalEwr[c]) << c;
+  }
+}
