@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <deque>
 #include <fstream>
+#include <cstdlib>
 #include <functional>
 #include <sstream>
 
@@ -95,6 +96,15 @@ class Script {
 
 QString q(const char* s) { return QString::fromUtf8(s); }
 
+// With OEWR_SCREENSHOTS set to a folder, each window is saved there as it is
+// seen (the README's pictures are taken this way under Xvfb).
+void shoot(QWidget* w, const char* name) {
+  const char* folder = std::getenv("OEWR_SCREENSHOTS");
+  if (!folder || !*folder) return;
+  QApplication::processEvents();
+  w->grab().save(QString::fromUtf8(folder) + "/" + name + ".png");
+}
+
 }  // namespace
 
 TEST(WholeModel, WindowPathAndHeadlessPathGiveTheSameNumbers) {
@@ -118,32 +128,43 @@ TEST(WholeModel, WindowPathAndHeadlessPathGiveTheSameNumbers) {
   const QString menu = q(TForm2::kCaption);
   std::vector<bool> ticks;
   Script script;
-  script.add(menu, [](QDialog* d) { click(d, "Hydrological Sub-model"); });
+  script.add(menu, [](QDialog* d) {
+    shoot(d, "menu");
+    click(d, "Hydrological Sub-model");
+  });
   script.add(q(TForm3::kCaption), [](QDialog* d) { click(d, "Go to Graphics Plots"); });
-  script.add(q(Tform3a::kCaption), [](QDialog* d) { click(d, "Finished"); });
+  script.add(q(Tform3a::kCaption), [](QDialog* d) {
+    shoot(d, "hydrology-plots");
+    click(d, "Finished");
+  });
   script.add(q(TForm3::kCaption), [](QDialog* d) {
+    shoot(d, "hydrology");
     click(d, "Add Information to REPORT");
     click(d, "Return to main menu");
   });
   script.add(menu, [](QDialog* d) { click(d, "Hydraulics Sub-model"); });
   script.add(q(hydraulics::kHydraulicsCaption), [](QDialog* d) {
+    shoot(d, "hydraulics");
     click(d, "Add to Report");
     click(d, "Return to Main Menu");
   });
   script.add(menu, [](QDialog* d) { click(d, "Ecological Sub-model"); });
   script.add(q(TForm5::kCaption), [](QDialog* d) {
+    shoot(d, "ecology");
     click(d, "Add to Report");
     click(d, "Return to Main Menu");
   });
   script.add(menu, [](QDialog* d) { click(d, "Determine Flood Volumes"); });
   script.add(q(TForm6::kCaption), [](QDialog* d) {
     click(d, "Generate T/S");
+    shoot(d, "floods");
     click(d, "Add to Report");
     click(d, "Return to Main Menu");
   });
   script.add(menu, [](QDialog* d) { click(d, "Determine EWR Requirements"); });
   script.add(q(TForm7::kCaption), [](QDialog* d) {
     click(d, "Do Analysis");
+    shoot(d, "final-analysis");
     click(d, "Add to Report");
     click(d, "Save Results to TERAVOX");
     for (auto* list : d->findChildren<QListWidget*>())
@@ -158,6 +179,7 @@ TEST(WholeModel, WindowPathAndHeadlessPathGiveTheSameNumbers) {
   });
   script.add(menu, [](QDialog* d) { click(d, "Review Report"); });
   script.add(q(TForm8::kCaption), [](QDialog* d) {
+    shoot(d, "report-review");
     click(d, "Output to TextFile");
     click(d, "Close");
   });
