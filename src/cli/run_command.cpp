@@ -128,6 +128,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     if (o.exportDir.empty()) o.exportDir = o.outDir;
     if (o.chartsDir.empty()) o.chartsDir = (fs::path(o.outDir) / "charts").string();
   }
+  if (o.noCharts) o.chartsDir.clear();
   HeadlessPolicy policy;
   policy.answerYes = o.answer != "no";
   policy.lockTimeoutMs = static_cast<int>(o.lockTimeoutSeconds * 1000);
@@ -348,6 +349,8 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
   run->add_flag("--use-saved-floods", opts->useSavedFloods, "Floods: start from the saved flood parameters (slot 6)");
   run->add_flag("--save-floods", opts->saveFloods, "Floods: save the flood parameters to the host (slot 6)");
   run->add_flag("--timing", opts->timing, "Print the time each step took");
+  run->add_flag("--no-charts", opts->noCharts,
+                "Write no chart pictures (in a batch the pictures are drawn one at a time, so they bound its speed)");
   run->add_option("--category", opts->category, "Final analysis: category A, A/B, B, B/C, C, C/D or D (default B)");
   run->add_option("--month", opts->month, "Final analysis: month shown, Oct .. Sep (default Feb)");
   run->add_option("--constraint", opts->constraint,

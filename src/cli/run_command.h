@@ -46,6 +46,7 @@ struct RunOptions {
   bool noHighFlows = false;
   std::string save = "all";
   bool timing = false;  // print the time of each step
+  bool noCharts = false;  // write no chart pictures
   // Writes the charts; empty: the program's own writer.
   ChartPictureWriter chartWriter;
 };

@@ -31,7 +31,10 @@ Connection::Connection(const std::string& path) : path_(path) {
     throw DatabaseError("Cannot open the host database " + path + ": " + msg, rc);
   }
   sqlite3_extended_result_codes(db_, 1);
-  sqlite3_busy_timeout(db_, 0);
+  // Another writer of this program holds its lock for milliseconds: SQLite
+  // waits that out itself; a longer lock reaches the 500 ms retry loop below,
+  // which the person (or the headless run's policy) can end.
+  sqlite3_busy_timeout(db_, 250);
   // WAL lets readers go on while one writer saves; FULL makes a commit durable
   // when it returns.
   int waited = 0;
