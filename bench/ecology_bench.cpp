@@ -26,8 +26,8 @@ class QuietUi : public Ui {
  public:
   void showMessage(const std::string&, const std::string&) override {}
   bool askYesNo(const std::string&, const std::string&) override { return false; }
-  std::optional<std::string> pickOpenFile(const FileDialogSpec&) override { return std::nullopt; }
-  std::optional<std::string> pickSaveFile(const FileDialogSpec&) override { return std::nullopt; }
+  std::optional<std::string> pickOpenFile(const FileDialogOptions&) override { return std::nullopt; }
+  std::optional<std::string> pickSaveFile(const FileDialogOptions&) override { return std::nullopt; }
   int showModal(ModalForm&) override { return mrCancel; }
   int showTableSave(hostdb::Ttable_save&) override { return mrCancel; }
   bool keepWaitingForLock(const std::string&, int) override { return false; }

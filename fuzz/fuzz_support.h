@@ -35,8 +35,8 @@ class RecordingUi : public Ui {
 
   void showMessage(const std::string& caption, const std::string& text) override { messages.push_back({caption, text}); }
   bool askYesNo(const std::string&, const std::string&) override { return false; }
-  std::optional<std::string> pickOpenFile(const FileDialogSpec&) override { return std::nullopt; }
-  std::optional<std::string> pickSaveFile(const FileDialogSpec&) override { return std::nullopt; }
+  std::optional<std::string> pickOpenFile(const FileDialogOptions&) override { return std::nullopt; }
+  std::optional<std::string> pickSaveFile(const FileDialogOptions&) override { return std::nullopt; }
   int showModal(ModalForm&) override { return mrCancel; }
   int showTableSave(hostdb::Ttable_save&) override { return mrCancel; }
   bool keepWaitingForLock(const std::string&, int) override { return false; }

@@ -21,9 +21,9 @@ bool HeadlessUi::askYesNo(const std::string& caption, const std::string& text) {
   return yes;
 }
 
-std::optional<std::string> HeadlessUi::pickOpenFile(const FileDialogSpec&) { return std::nullopt; }
+std::optional<std::string> HeadlessUi::pickOpenFile(const FileDialogOptions&) { return std::nullopt; }
 
-std::optional<std::string> HeadlessUi::pickSaveFile(const FileDialogSpec&) {
+std::optional<std::string> HeadlessUi::pickSaveFile(const FileDialogOptions&) {
   if (policy_.reportFile.empty()) return std::nullopt;
   return policy_.reportFile;
 }

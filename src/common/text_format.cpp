@@ -54,14 +54,14 @@ std::string fixedDigits(double x, int decimals) {
   return kept;
 }
 
-struct Spec {
+struct Conversion {
   bool left = false, plus = false, space = false, zero = false, alt = false;
   int width = -1;
   int precision = -1;
   char conv = 0;
 };
 
-std::string pad(std::string body, const Spec& s, bool numeric) {
+std::string pad(std::string body, const Conversion& s, bool numeric) {
   if (s.width < 0 || static_cast<int>(body.size()) >= s.width) return body;
   const std::size_t fill = static_cast<std::size_t>(s.width) - body.size();
   if (s.left) return body + std::string(fill, ' ');
@@ -72,7 +72,7 @@ std::string pad(std::string body, const Spec& s, bool numeric) {
   return std::string(fill, ' ') + body;
 }
 
-std::string signPrefix(bool negative, const Spec& s) {
+std::string signPrefix(bool negative, const Conversion& s) {
   if (negative) return "-";
   if (s.plus) return "+";
   if (s.space) return " ";
@@ -123,7 +123,7 @@ std::string formatArgs(std::string_view format, const std::vector<FormatArg>& ar
       ++i;
       continue;
     }
-    Spec s;
+    Conversion s;
     ++i;
     for (; i < format.size(); ++i) {
       char f = format[i];

@@ -23,7 +23,7 @@ constexpr int mrNone = 0;
 constexpr int mrOK = 1;
 constexpr int mrCancel = 2;
 
-struct FileDialogSpec {
+struct FileDialogOptions {
   std::string filter;            // "Text File |*.txt"
   std::string defaultExtension;  // "txt"
   std::string initialDirectory;
@@ -37,8 +37,8 @@ class Ui {
   virtual void showMessage(const std::string& caption, const std::string& text) = 0;
   // A modal Yes/No question; true for Yes.
   virtual bool askYesNo(const std::string& caption, const std::string& text) = 0;
-  virtual std::optional<std::string> pickOpenFile(const FileDialogSpec& spec) = 0;
-  virtual std::optional<std::string> pickSaveFile(const FileDialogSpec& spec) = 0;
+  virtual std::optional<std::string> pickOpenFile(const FileDialogOptions& dialog) = 0;
+  virtual std::optional<std::string> pickSaveFile(const FileDialogOptions& dialog) = 0;
   // Shows a child window modally; returns its modal result.
   virtual int showModal(ModalForm& form) = 0;
   // Shows the table-save dialog; returns mrOK or mrCancel.

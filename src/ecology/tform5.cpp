@@ -391,7 +391,7 @@ void TForm5::Button10Click() {
   const std::array<const charting::Chart*, 4> charts = {&Chart1, &Chart2, &Chart3, &Chart4};
   for (std::size_t i = 0; i < charts.size(); ++i) {
     if (i >= CheckListBox1.items.size() || !CheckListBox1.items[i].checked) continue;
-    FileDialogSpec dialog;
+    FileDialogOptions dialog;
     dialog.filter = "Windows Bitmap|*.bmp";
     dialog.defaultExtension = "bmp";
     dialog.initialDirectory = state_.dataDirectory;
@@ -411,7 +411,7 @@ void TForm5::Button10Click() {
 }
 
 void TForm5::Button11Click() {
-  FileDialogSpec dialog;
+  FileDialogOptions dialog;
   dialog.filter = "Text File|*.txt";
   dialog.defaultExtension = "txt";
   dialog.initialDirectory = state_.dataDirectory;

@@ -39,19 +39,19 @@ bool QtUi::askYesNo(const std::string& caption, const std::string& text) {
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-std::optional<std::string> QtUi::pickOpenFile(const FileDialogSpec& spec) {
-  QString f = QFileDialog::getOpenFileName(parent_, QString::fromStdString(spec.title),
-                                           QString::fromStdString(spec.initialDirectory), qtFilter(spec.filter));
+std::optional<std::string> QtUi::pickOpenFile(const FileDialogOptions& dialog) {
+  QString f = QFileDialog::getOpenFileName(parent_, QString::fromStdString(dialog.title),
+                                           QString::fromStdString(dialog.initialDirectory), qtFilter(dialog.filter));
   if (f.isEmpty()) return std::nullopt;
   return f.toStdString();
 }
 
-std::optional<std::string> QtUi::pickSaveFile(const FileDialogSpec& spec) {
+std::optional<std::string> QtUi::pickSaveFile(const FileDialogOptions& dialog) {
   QFileDialog d(QApplication::activeModalWidget() ? QApplication::activeModalWidget() : parent_,
-                QString::fromStdString(spec.title), QString::fromStdString(spec.initialDirectory),
-                qtFilter(spec.filter));
+                QString::fromStdString(dialog.title), QString::fromStdString(dialog.initialDirectory),
+                qtFilter(dialog.filter));
   d.setAcceptMode(QFileDialog::AcceptSave);
-  d.setDefaultSuffix(QString::fromStdString(spec.defaultExtension));
+  d.setDefaultSuffix(QString::fromStdString(dialog.defaultExtension));
   if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return std::nullopt;
   return d.selectedFiles().front().toStdString();
 }

@@ -22,8 +22,8 @@ class QtUi : public Ui {
   void setParent(QWidget* parent) { parent_ = parent; }
   void showMessage(const std::string& caption, const std::string& text) override;
   bool askYesNo(const std::string& caption, const std::string& text) override;
-  std::optional<std::string> pickOpenFile(const FileDialogSpec& spec) override;
-  std::optional<std::string> pickSaveFile(const FileDialogSpec& spec) override;
+  std::optional<std::string> pickOpenFile(const FileDialogOptions& dialog) override;
+  std::optional<std::string> pickSaveFile(const FileDialogOptions& dialog) override;
   int showModal(ModalForm& form) override;
   int showTableSave(hostdb::Ttable_save& dialog) override;
   bool keepWaitingForLock(const std::string& table, int waitedMs) override;

@@ -86,14 +86,14 @@ void TForm5b::Button2Click() {
   const std::array<Output, 2> outputs = {{{&Chart1, "Save the Habitat Frequency Plot", "_habitat.bmp"},
                                           {&Chart2, "Save the Wetted Width Plot", "_width.bmp"}}};
   for (const Output& out : outputs) {
-    FileDialogSpec spec;
-    spec.filter = "Windows Bitmap File|*.bmp";
-    spec.defaultExtension = "bmp";
-    spec.title = out.title;
+    FileDialogOptions dialog;
+    dialog.filter = "Windows Bitmap File|*.bmp";
+    dialog.defaultExtension = "bmp";
+    dialog.title = out.title;
     // The dialog opens in the data directory on the name the site suggests.
-    spec.initialDirectory =
+    dialog.initialDirectory =
         (std::filesystem::path(state_.dataDirectory) / safeFileName(state_.siteName + out.ending)).string();
-    const auto chosen = ui_.pickSaveFile(spec);
+    const auto chosen = ui_.pickSaveFile(dialog);
     if (!chosen) continue;  // a cancelled dialog skips this chart only
     std::filesystem::path path(*chosen);
     if (!path.has_extension()) path += ".bmp";

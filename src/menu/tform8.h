@@ -18,7 +18,7 @@ class TForm8 : public ModalForm {
   std::vector<std::string> Memo1;  // shown in "Courier New", both scroll bars
   std::string Button1 = "Close";
   std::string Button2 = "Output to TextFile";
-  FileDialogSpec SaveDialog1{"Text File |*.txt", "txt", "", ""};
+  FileDialogOptions SaveDialog1{"Text File |*.txt", "txt", "", ""};
 
   void FormShow();
   void Button1Click() { modalResult = mrOK; }

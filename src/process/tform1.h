@@ -38,7 +38,7 @@ class TForm1 : public InputLoadingView {
   int gaugeMin = 0, gaugeMax = 100, gaugeProgress = 0;
   std::string Button1 = "";
   bool CheckBox1 = true;  // "Filter on model name"
-  FileDialogSpec OpenDialog1{"TERAVOX ini File|*.ini", "ini", "", ""};
+  FileDialogOptions OpenDialog1{"TERAVOX ini File|*.ini", "ini", "", ""};
   bool loadedOk = false;  // the last input loading reported success
 
   // Handlers. `args` are the command-line arguments after the program name.

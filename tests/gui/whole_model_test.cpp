@@ -44,7 +44,7 @@ class ScriptUi : public gui::QtUi {
   std::string reportFile;
   void showMessage(const std::string&, const std::string& text) override { messages.push_back(text); }
   bool askYesNo(const std::string&, const std::string& text) override { return text != TForm5::kRestoreQuestion; }
-  std::optional<std::string> pickSaveFile(const FileDialogSpec&) override { return reportFile; }
+  std::optional<std::string> pickSaveFile(const FileDialogOptions&) override { return reportFile; }
 };
 
 bool click(QWidget* w, const QString& text) {

@@ -36,9 +36,9 @@ std::size_t pointsOf(const charting::Chart& chart, std::size_t series) { return 
 class FileUi : public ScriptedUi {
  public:
   std::deque<std::optional<std::string>> files;
-  std::vector<FileDialogSpec> asked;
-  std::optional<std::string> pickSaveFile(const FileDialogSpec& spec) override {
-    asked.push_back(spec);
+  std::vector<FileDialogOptions> asked;
+  std::optional<std::string> pickSaveFile(const FileDialogOptions& dialog) override {
+    asked.push_back(dialog);
     auto f = files.front();
     files.pop_front();
     return f;

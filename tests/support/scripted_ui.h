@@ -37,8 +37,8 @@ class ScriptedUi : public Ui {
     answers.pop_front();
     return a;
   }
-  std::optional<std::string> pickOpenFile(const FileDialogSpec&) override { return openFile; }
-  std::optional<std::string> pickSaveFile(const FileDialogSpec&) override { return saveFile; }
+  std::optional<std::string> pickOpenFile(const FileDialogOptions&) override { return openFile; }
+  std::optional<std::string> pickSaveFile(const FileDialogOptions&) override { return saveFile; }
   int showModal(ModalForm& form) override { return onModal ? onModal(form) : mrCancel; }
   int showTableSave(hostdb::Ttable_save& d) override { return onTableSave ? onTableSave(d) : mrCancel; }
   bool keepWaitingForLock(const std::string& table, int waitedMs) override {
