@@ -22,19 +22,6 @@ namespace oewr::gui {
 
 namespace {
 
-QButtonGroup* radioBox(const ecology::RadioGroup& g, QWidget* parent, QLayout* into) {
-  auto* box = new QGroupBox(QString::fromStdString(g.caption), parent);
-  auto* l = new QVBoxLayout(box);
-  auto* group = new QButtonGroup(box);
-  for (int i = 0; i < static_cast<int>(g.items.size()); ++i) {
-    auto* r = new QRadioButton(QString::fromStdString(g.items[static_cast<std::size_t>(i)]), box);
-    group->addButton(r, i);
-    l->addWidget(r);
-  }
-  into->addWidget(box);
-  return group;
-}
-
 void showGrid(QTableWidget* t, const ecology::StringGrid& g, bool editable) {
   t->blockSignals(true);
   t->setColumnCount(g.colCount());
@@ -68,9 +55,9 @@ std::unique_ptr<QDialog> makeEcology(ModalForm& f, QtUi& ui, QWidget* parent) {
   dlg->reportError = [&ui](const std::string& e) { ui.showMessage(TForm5::kCaption, e); };
   auto* layout = new QHBoxLayout(dlg);
   auto* side = new QVBoxLayout;
-  QButtonGroup* perennial = radioBox(form.RadioGroup1, dlg, side);
-  QButtonGroup* align = radioBox(form.RadioGroup2, dlg, side);
-  QButtonGroup* season = radioBox(form.rg1, dlg, side);
+  QButtonGroup* perennial = radioButtons(form.RadioGroup1, dlg, side);
+  QButtonGroup* align = radioButtons(form.RadioGroup2, dlg, side);
+  QButtonGroup* season = radioButtons(form.rg1, dlg, side);
 
   struct Action {
     ecology::Button* button;

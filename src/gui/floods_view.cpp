@@ -23,19 +23,6 @@ namespace oewr::gui {
 
 namespace {
 
-QButtonGroup* radioGroup(const floods::RadioGroup& g, QWidget* parent, QLayout* into) {
-  auto* box = new QGroupBox(QString::fromStdString(g.caption), parent);
-  auto* l = new QVBoxLayout(box);
-  auto* group = new QButtonGroup(box);
-  for (int i = 0; i < static_cast<int>(g.items.size()); ++i) {
-    auto* r = new QRadioButton(QString::fromStdString(g.items[static_cast<std::size_t>(i)]), box);
-    group->addButton(r, i);
-    l->addWidget(r);
-  }
-  into->addWidget(box);
-  return group;
-}
-
 template <typename Grid>
 void showGrid(QTableWidget* t, const Grid& g) {
   t->setColumnCount(Grid::colCount);
@@ -86,9 +73,9 @@ std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
   fields->addRow(QString::fromStdString(form.Edit6.caption), con);
   side->addLayout(fields);
   auto* groups = new QHBoxLayout;
-  QButtonGroup* freq = radioGroup(form.RadioGroup1, dlg, groups);
-  QButtonGroup* shape = radioGroup(form.RadioGroup2, dlg, groups);
-  QButtonGroup* slope = radioGroup(form.RadioGroup3, dlg, groups);
+  QButtonGroup* freq = radioButtons(form.RadioGroup1, dlg, groups);
+  QButtonGroup* shape = radioButtons(form.RadioGroup2, dlg, groups);
+  QButtonGroup* slope = radioButtons(form.RadioGroup3, dlg, groups);
   side->addLayout(groups);
   auto* table1 = new QTableWidget(dlg);
   auto* table2 = new QTableWidget(dlg);
