@@ -2,7 +2,7 @@
 
 #include "common/errors.h"
 #include "ewr/ewr_tables.h"
-#include "hostdb/table_save.h"
+#include "hostdb/timeseries_codec.h"
 
 namespace oewr::ewr {
 
@@ -28,9 +28,7 @@ std::string ewrSeriesTitle(bool total, int category) {
 }
 
 TimeSeriesHeader ewrSeriesHeader(const TimeSeriesHeader& natural, const std::string& title) {
-  TimeSeriesHeader header = natural;
-  header.geogId = title.substr(0, kSeriesTitleLength);
-  return header;
+  return hostdb::derivedSeriesHeader(natural, title.substr(0, kSeriesTitleLength));
 }
 
 std::vector<float> ewrSeriesValues(const ModelState& state) {
@@ -53,20 +51,16 @@ std::string reportMemoText(const std::vector<std::string>& lines) {
   return memo;
 }
 
-bool saveAssuranceTable(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog, int slot,
-                        const std::string& title, const std::vector<float>& data) {
-  return hostdb::saveArrayAttribute(state, tx, dialog, slot, title, kAssuranceRows, kAssuranceColumns,
-                                    kAssuranceFormat, data);
+hostdb::SlotWrite assuranceTableWrite(int slot, const std::string& title, std::vector<float> data) {
+  return hostdb::arrayRecordWrite(slot, title, kAssuranceRows, kAssuranceColumns, kAssuranceFormat, std::move(data));
 }
 
-bool saveEwrSeriesRecord(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog, int slot,
-                         const TimeSeriesHeader& header, const std::vector<float>& values) {
-  return hostdb::saveTimeSeriesAttribute(state, tx, dialog, slot, header, values);
+hostdb::SlotWrite ewrSeriesWrite(int slot, const TimeSeriesHeader& header, std::vector<float> values) {
+  return hostdb::timeSeriesRecordWrite(slot, header, std::move(values));
 }
 
-bool saveReportMemo(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog, int slot,
-                    const std::string& memo) {
-  return hostdb::saveMemoAttribute(state, tx, dialog, slot, kReportTitle, memo);
+hostdb::SlotWrite reportMemoWrite(int slot, std::string memo) {
+  return hostdb::memoRecordWrite(slot, kReportTitle, std::move(memo));
 }
 
 }  // namespace oewr::ewr

@@ -6,12 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "hostdb/table_save.h"
 #include "process/model_state.h"
-
-namespace oewr::hostdb {
-class Ttxtab;
-class Ttable_save;
-}  // namespace oewr::hostdb
 
 namespace oewr::ewr {
 
@@ -37,21 +33,18 @@ std::string assuranceTableTitle(bool total, int category);
 // "Total Flow EWR for " or "Low Flow EWR for " and the category name.
 std::string ewrSeriesTitle(bool total, int category);
 // The natural series' header with its GeogID replaced by the title, cut to
-// 41 characters: the saved series keeps the natural dates and count.
+// 41 characters, and the unit million m3: the saved series keeps the natural
+// dates and count.
 TimeSeriesHeader ewrSeriesHeader(const TimeSeriesHeader& natural, const std::string& title);
 // The first `count` values of ewrSeries (count of the natural series).
 std::vector<float> ewrSeriesValues(const ModelState& state);
 // The report lines, each followed by a carriage return and line feed.
 std::string reportMemoText(const std::vector<std::string>& lines);
 
-// Writers of one slot's record through the host's table saving. Each returns
-// true when the record was written, false when nothing was to be written or
-// the user cancelled the choice of a table; errors pass on as ModelError.
-bool saveAssuranceTable(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog, int slot,
-                        const std::string& title, const std::vector<float>& data);
-bool saveEwrSeriesRecord(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog, int slot,
-                         const TimeSeriesHeader& header, const std::vector<float>& values);
-bool saveReportMemo(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog, int slot,
-                    const std::string& memo);
+// The records of the items, for one save of all ticked items together
+// (hostdb::saveSlotRecords: all are written or none).
+hostdb::SlotWrite assuranceTableWrite(int slot, const std::string& title, std::vector<float> data);
+hostdb::SlotWrite ewrSeriesWrite(int slot, const TimeSeriesHeader& header, std::vector<float> values);
+hostdb::SlotWrite reportMemoWrite(int slot, std::string memo);
 
 }  // namespace oewr::ewr

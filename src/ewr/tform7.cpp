@@ -150,29 +150,30 @@ void TForm7::save_go() {
     if (!analysed_) return;
   }
   const int category = selectedCategory();
-  for (ewr::EwrSaveItem item : ewr::kSaveItems) {
-    if (!saveItemTicked(item)) continue;
-    if (state_.attributeCodes[ewr::saveSlot(item)] < 1) continue;
-    try {
-      saveItem(item, category);
-    } catch (const ActionStopped&) {
-      return;
-    } catch (const ModelError& e) {
-      ui_.showMessage(kCaption, e.what());
-      return;
+  try {
+    // The ticked results are saved as one whole: all of this analysis or none.
+    std::vector<hostdb::SlotWrite> writes;
+    for (ewr::EwrSaveItem item : ewr::kSaveItems) {
+      if (!saveItemTicked(item)) continue;
+      if (state_.attributeCodes[ewr::saveSlot(item)] < 1) continue;
+      if (auto write = saveItemWrite(item, category)) writes.push_back(std::move(*write));
     }
+    if (!writes.empty()) hostdb::saveSlotRecords(state_, tx_, saveDialog_, writes);
+  } catch (const ActionStopped&) {
+  } catch (const ModelError& e) {
+    ui_.showMessage(kCaption, e.what());
   }
 }
 
-bool TForm7::saveItem(ewr::EwrSaveItem item, int category) {
+std::optional<hostdb::SlotWrite> TForm7::saveItemWrite(ewr::EwrSaveItem item, int category) {
   const int slot = ewr::saveSlot(item);
   switch (item) {
     case ewr::EwrSaveItem::TotalAssurance:
     case ewr::EwrSaveItem::LowAssurance: {
       const bool total = item == ewr::EwrSaveItem::TotalAssurance;
-      const auto data =
-          ewr::assuranceTableData(state_, total ? state_.totalFlowAssurance : state_.lowFlowAssurance, category);
-      return ewr::saveAssuranceTable(state_, tx_, saveDialog_, slot, ewr::assuranceTableTitle(total, category), data);
+      return ewr::assuranceTableWrite(
+          slot, ewr::assuranceTableTitle(total, category),
+          ewr::assuranceTableData(state_, total ? state_.totalFlowAssurance : state_.lowFlowAssurance, category));
     }
     case ewr::EwrSaveItem::TotalSeries:
     case ewr::EwrSaveItem::LowSeries: {
@@ -181,17 +182,17 @@ bool TForm7::saveItem(ewr::EwrSaveItem item, int category) {
       calc_ewr_months(category);
       const TimeSeriesHeader header =
           ewr::ewrSeriesHeader(state_.naturalFlows.header, ewr::ewrSeriesTitle(total, category));
-      return ewr::saveEwrSeriesRecord(state_, tx_, saveDialog_, slot, header, ewr::ewrSeriesValues(state_));
+      return ewr::ewrSeriesWrite(slot, header, ewr::ewrSeriesValues(state_));
     }
     case ewr::EwrSaveItem::Report:
       if (!state_.reportLines) {
         // An empty memo would replace a report stored before.
         ui_.showMessage(kCaption, kNoReport);
-        return false;
+        return std::nullopt;
       }
-      return ewr::saveReportMemo(state_, tx_, saveDialog_, slot, ewr::reportMemoText(*state_.reportLines));
+      return ewr::reportMemoWrite(slot, ewr::reportMemoText(*state_.reportLines));
   }
-  return false;
+  return std::nullopt;
 }
 
 }  // namespace oewr

@@ -5,6 +5,7 @@
 // section to the report and saves the chosen results of the selected
 // category to the host.
 #include "common/form_controls.h"
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,7 +94,8 @@ class TForm7 : public ModalForm {
 
  private:
   void showAnalysis(int month, int category);
-  bool saveItem(ewr::EwrSaveItem item, int category);
+  // The record of a ticked item; nullopt (after its message) when there is none.
+  std::optional<hostdb::SlotWrite> saveItemWrite(ewr::EwrSaveItem item, int category);
   ModelState& state_;
   hostdb::Ttxtab& tx_;
   Ui& ui_;

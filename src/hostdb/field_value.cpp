@@ -1,8 +1,12 @@
 #include "hostdb/field_value.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
+#include <iomanip>
+#include <locale>
+#include <sstream>
+#include <stdexcept>
 
 #include "common/errors.h"
 #include "common/text_format.h"
@@ -80,10 +84,33 @@ CalendarDate parseDateText(const std::string& text) {
 }
 
 std::string todayText() {
-  const auto now = std::chrono::system_clock::now();
-  const std::chrono::year_month_day ymd{std::chrono::floor<std::chrono::days>(now)};
-  return dateText(static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
-                  static_cast<int>(static_cast<unsigned>(ymd.day())));
+  // The user's calendar date, in the time zone of the machine, not UTC.
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr) throw ModelError("The local date cannot be determined");
+  return dateText(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+}
+
+std::string shortDateText(const std::string& text) {
+  CalendarDate d;
+  try {
+    d = parseDateText(trim(text));
+  } catch (const ModelError&) {
+    return text;  // not a date: shown as stored
+  }
+  if (d.year == 0) return text;
+  std::tm tm{};
+  tm.tm_year = d.year - 1900;
+  tm.tm_mon = d.month - 1;
+  tm.tm_mday = d.day;
+  std::ostringstream out;
+  try {
+    out.imbue(std::locale(""));
+  } catch (const std::runtime_error&) {
+    // The environment names a locale the machine does not have: the C locale.
+  }
+  out << std::put_time(&tm, "%x");
+  return out.str();
 }
 
 }  // namespace oewr::hostdb

@@ -48,6 +48,11 @@ struct CalendarDate {
 // "YYYY-MM-DD"; throws ModelError for a date that does not exist.
 std::string dateText(int year, int month, int day);
 CalendarDate parseDateText(const std::string& text);  // {0,0,0} for an empty text
+// Today's date on the user's calendar (the local date), "YYYY-MM-DD".
 std::string todayText();
+// A stored "YYYY-MM-DD" date in the short date format of the user's locale
+// (the environment's LC_TIME, as strftime's "%x"); text that is no date is
+// returned as it is.
+std::string shortDateText(const std::string& text);
 
 }  // namespace oewr::hostdb

@@ -1332,16 +1332,8 @@ std::optional<TimeSeriesValue> HostAdmin::readTimeSeries(const ValueTarget& targ
   } catch (const ModelError& e) {
     throw ModelError(l->where + ": " + e.what());
   }
-  const int32_t n = v.header.count;
-  if (n < 0 || n > kSeriesCapacity)
-    throw ModelError(l->where + ", field 'No. Records': " + std::to_string(n) + " is outside 0 to " +
-                     std::to_string(kSeriesCapacity));
-  if (n > 0 && (v.header.startMonth < 1 || v.header.startMonth > 12))
-    throw ModelError(l->where + ", field 'Start Date': the series has no valid start month");
   const Blob bytes = t->readBlob("Data");
-  if (bytes.size() != static_cast<std::size_t>(n) * 4)
-    throw ModelError(l->where + ", field 'Data': " + std::to_string(bytes.size()) + " bytes where 'No. Records' " +
-                     std::to_string(n) + " needs " + std::to_string(static_cast<long long>(n) * 4));
+  if (auto fault = storedSeriesFault(v.header, bytes.size())) throw ModelError(l->where + ", " + *fault);
   v.values = blobToFloats(bytes);
   return v;
 }

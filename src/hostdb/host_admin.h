@@ -15,6 +15,7 @@
 #include "hostdb/flow_csv.h"
 #include "hostdb/host_session.h"
 #include "hostdb/host_table.h"
+#include "hostdb/timeseries_codec.h"
 #include "process/model_state.h"
 
 namespace oewr::hostdb {
@@ -31,8 +32,6 @@ extern const char* const kDefaultDatabaseName;  // "TERAVOX"
 constexpr int kMonthlyTimeUnits = 4;
 constexpr int kMonthlyTimeInterval = 1;
 constexpr int kMonthlyTimeIntervalType = 1;
-constexpr int kVolumeVarType = 3;
-constexpr int kMillionM3VarUnit = 4;
 constexpr float kMissingDataCode = -999.0f;
 
 // Request slots of the model: position in the request's attribute list.

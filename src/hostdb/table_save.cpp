@@ -112,6 +112,12 @@ std::string failureText(const OutputTarget& t, int slot, const std::string& why)
          ") to table '" + t.outTable + "' of alias '" + t.outAlias + "'; nothing was saved. " + why;
 }
 
+std::string slotListText(const std::vector<int>& slots) {
+  std::string text;
+  for (int slot : slots) text += (text.empty() ? "" : ", ") + std::to_string(slot);
+  return text;
+}
+
 }  // namespace
 
 bool withinTableSizeLimit(int64_t binaryBytes) { return binaryBytes <= kTableSizeLimit; }
@@ -310,7 +316,7 @@ int resolveOutputAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, i
   return target.outAttributeCode;
 }
 
-bool openOutputTable(Ttxtab& tx, OutputTarget& target, int& mode) {
+bool openOutputTable(Ttxtab& tx, OutputTarget& target, int& mode, MadeTables* made) {
   OpenScope scope3(tx.ddt3);
   if (tx.ddt3.findKey({FieldValue(target.outAttributeCode)})) {
     // The storage entry, as chosen (or as another program made it meanwhile).
@@ -324,6 +330,21 @@ bool openOutputTable(Ttxtab& tx, OutputTarget& target, int& mode) {
   } else {
     mode = 0;
     target.existingEntry = false;
+    auto madeKey = [&target] {
+      return std::make_pair(toUpper(trim(target.outAlias)), normalTableName(target.outTable));
+    };
+    if (target.newTable && made && made->count(madeKey())) {
+      if (containsIgnoreCase(target.attributeName, "ensemble")) {
+        // An ensemble attribute keeps a table of its own: the next free name.
+        const std::string base = std::string(dataTypeName(target.outDataType)) + "-ensemble";
+        target.outTable = freeTableName(tx.session(), target.outAlias, base);
+      } else {
+        // Chosen as a new table before an earlier value of this save made it.
+        target.newTable = false;
+        target.outTable = madeKey().second;
+        target.outTableCode = made->at(madeKey());
+      }
+    }
     if (target.newTable) {
       const int32_t tableCode = checkedAdd(tx.ddt3MaxCode(), 1);
       if (!createAttributeTable(tx, target.outDataType, target.outAlias, target.outTable)) {
@@ -333,6 +354,8 @@ bool openOutputTable(Ttxtab& tx, OutputTarget& target, int& mode) {
       target.outTable = normalTableName(target.outTable);
       target.outTableCode = tableCode;
       target.outMaxRec = 0;
+      target.newTable = false;
+      if (made) made->emplace(madeKey(), tableCode);
     } else {
       target.outMaxRec = dictionaryMaxRec(tx.ddt3, target.outTableCode);
     }
@@ -392,67 +415,116 @@ int32_t prepareOutputRecord(ModelState& state, Ttxtab& tx, OutputTarget& target,
   return recid;
 }
 
-bool saveSlotRecord(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, int dataType,
-                    const RecordWriter& write) {
+int saveSlotRecords(ModelState& state, Ttxtab& tx, Ttable_save& dialog, const std::vector<SlotWrite>& writes) {
   CursorGuard guard(tx);
-  OutputTarget target;
-  int mode = 0;
-  const int code = resolveOutputAttribute(state, tx, dialog, slot, target, mode, dataType);
-  tx.DTable.close();
-  if (code < 1) return false;
+  struct Planned {
+    const SlotWrite* write = nullptr;
+    OutputTarget target;
+    int mode = 0;
+    int32_t spatialRecord = 0;
+  };
+  // Every table is chosen before anything is written, so that the user's
+  // answers never hold the database locked.
+  std::vector<Planned> planned;
+  for (const SlotWrite& w : writes) {
+    Planned p;
+    p.write = &w;
+    const int code = resolveOutputAttribute(state, tx, dialog, w.slot, p.target, p.mode, w.dataType);
+    tx.DTable.close();
+    if (code < 1) continue;
+    p.spatialRecord = state.spatialRecord;
+    planned.push_back(std::move(p));
+  }
+  if (planned.empty()) return 0;
+
+  const Planned* current = nullptr;
+  auto failure = [&](const std::string& why) {
+    if (current) return failureText(current->target, current->write->slot, why);
+    std::vector<int> slots;
+    for (const Planned& p : planned) slots.push_back(p.write->slot);
+    return "Could not save the values of slot(s) " + slotListText(slots) + "; nothing was saved. " + why;
+  };
   try {
     HostTransaction transaction(tx.session());
     reload(tx.ddt3);
     reload(tx.ddt4);
-    if (!openOutputTable(tx, target, mode)) return false;  // rolled back
-    prepareOutputRecord(state, tx, target, mode);
-    write(tx.DTable);
-    tx.DTable.post();
+    MadeTables made;
+    for (Planned& p : planned) {
+      current = &p;
+      state.spatialRecord = p.spatialRecord;
+      if (!openOutputTable(tx, p.target, p.mode, &made)) return 0;  // all rolled back
+      prepareOutputRecord(state, tx, p.target, p.mode);
+      p.write->write(tx.DTable);
+      tx.DTable.post();
+      tx.DTable.close();
+    }
+    current = nullptr;
     transaction.commit();
   } catch (const DatabaseError& e) {
-    throw DatabaseError(failureText(target, slot, e.what()), e.code());
+    throw DatabaseError(failure(e.what()), e.code());
   } catch (const ActionStopped&) {
     throw;
   } catch (const ModelError& e) {
-    throw ModelError(failureText(target, slot, e.what()));
+    throw ModelError(failure(e.what()));
   }
-  return true;
+  return static_cast<int>(planned.size());
+}
+
+namespace {
+bool saveOne(ModelState& state, Ttxtab& tx, Ttable_save& dialog, SlotWrite write) {
+  return saveSlotRecords(state, tx, dialog, {std::move(write)}) == 1;
+}
+}  // namespace
+
+bool saveSlotRecord(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, int dataType,
+                    const RecordWriter& write) {
+  return saveOne(state, tx, dialog, SlotWrite{slot, dataType, write});
+}
+
+SlotWrite arrayRecordWrite(int slot, const std::string& title, int rows, int columns, const std::string& format,
+                           std::vector<float> data) {
+  return {slot, kArray, [title, rows, columns, format, data = std::move(data)](HostTable& t) {
+            t.setField("Title", title);
+            t.setField("Date", todayText());
+            t.setField("Rows", rows);
+            t.setField("Columns", columns);
+            t.setField("Format", format);
+            t.writeBlob("Data", floatsToBlob(data));
+          }};
+}
+
+SlotWrite timeSeriesRecordWrite(int slot, const TimeSeriesHeader& header, std::vector<float> values) {
+  return {slot, kTimeseries,
+          [header, values = std::move(values)](HostTable& t) { writeTimeSeriesRecord(header, values, t); }};
+}
+
+SlotWrite memoRecordWrite(int slot, const std::string& title, std::string memo) {
+  return {slot, kMemo, [title, memo = std::move(memo)](HostTable& t) {
+            t.setField("Title", title);
+            t.setField("Date", todayText());
+            t.setField("Memo", memo);
+          }};
 }
 
 bool saveArrayAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, const std::string& title,
                         int rows, int columns, const std::string& format, const std::vector<float>& data) {
-  return saveSlotRecord(state, tx, dialog, slot, kArray, [&](HostTable& t) {
-    t.setField("Title", title);
-    t.setField("Date", todayText());
-    t.setField("Rows", rows);
-    t.setField("Columns", columns);
-    t.setField("Format", format);
-    t.writeBlob("Data", floatsToBlob(data));
-  });
+  return saveOne(state, tx, dialog, arrayRecordWrite(slot, title, rows, columns, format, data));
 }
 
 bool saveTimeSeriesAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot,
                              const TimeSeriesHeader& header, const std::vector<float>& values) {
-  return saveSlotRecord(state, tx, dialog, slot, kTimeseries, [&](HostTable& t) {
-    writeTimeSeriesHeader(header, t);
-    t.writeBlob("Data", floatsToBlob(values));
-  });
+  return saveOne(state, tx, dialog, timeSeriesRecordWrite(slot, header, values));
 }
 
 bool saveEwrSeries(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, const std::string& title,
                    const std::vector<float>& values) {
-  TimeSeriesHeader header = state.naturalFlows.header;
-  header.geogId = title.substr(0, 41);
-  return saveTimeSeriesAttribute(state, tx, dialog, slot, header, values);
+  return saveTimeSeriesAttribute(state, tx, dialog, slot, derivedSeriesHeader(state.naturalFlows.header, title),
+                                 values);
 }
 
 bool saveMemoAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, const std::string& title,
                        const std::string& memo) {
-  return saveSlotRecord(state, tx, dialog, slot, kMemo, [&](HostTable& t) {
-    t.setField("Title", title);
-    t.setField("Date", todayText());
-    t.setField("Memo", memo);
-  });
+  return saveOne(state, tx, dialog, memoRecordWrite(slot, title, memo));
 }
 
 std::vector<float> ecologicalParameterValues(const ModelState& state) {

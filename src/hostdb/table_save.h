@@ -7,11 +7,13 @@
 //
 // A save runs in two steps. Choosing reads the dictionary and asks the user
 // (the dialog) without locking the database. Writing is one transaction: the
-// new table, the data_dict3 and data_dict4 rows and the data record change
-// together or not at all; an error on the way rolls everything back and the
-// error passes on to the caller, whose window reports it.
+// new tables, the data_dict3 and data_dict4 rows and the data records of all
+// the values saved together change together or not at all; an error on the
+// way rolls everything back and the error passes on to the caller, whose
+// window reports it.
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -64,11 +66,17 @@ bool createAttributeTable(Ttxtab& tx, int dataType, const std::string& alias, co
 int resolveOutputAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, OutputTarget& target,
                            int& mode, int expectedType = -1);
 
+// Tables made by one save, by alias and name, with their table codes: a
+// later record of the same save that chose the same new table goes into it
+// instead of making it again.
+using MadeTables = std::map<std::pair<std::string, std::string>, int32_t>;
+
 // Inside the save's transaction: makes the chosen new table and adds the
 // attribute's storage entry as chosen, points DTable at the table and opens
 // it, and sets outMaxRec. Shows "Could not create new database table" and
-// returns false when the table cannot be made.
-bool openOutputTable(Ttxtab& tx, OutputTarget& target, int& mode);
+// returns false when the table cannot be made. `made`, when given, holds the
+// tables this save has made so far and receives the one made here.
+bool openOutputTable(Ttxtab& tx, OutputTarget& target, int& mode, MadeTables* made = nullptr);
 
 // Inside the save's transaction: puts the site's record of DTable into edit
 // mode (mode 1 with a data_dict4 row) or appends a new one with the next
@@ -80,29 +88,54 @@ int32_t prepareOutputRecord(ModelState& state, Ttxtab& tx, OutputTarget& target,
 // Sets the data fields of the prepared record (the save posts it).
 using RecordWriter = std::function<void(HostTable& record)>;
 
-// The whole save of one slot's value: resolve, choose, then in one
-// transaction make/enter the table, prepare the record, `write` it and post.
-// True when written; false when nothing was to be written or the user
-// cancelled. An error rolls the save back and passes on as ModelError
+// One slot's value of a save: the request slot, the data type written and
+// the writer of the record's data fields.
+struct SlotWrite {
+  int slot = 0;
+  int dataType = 0;
+  RecordWriter write;
+};
+
+// Saves the values of several slots as one whole: first each slot's table is
+// chosen (resolve and choose; the user may be asked, nothing is locked), then
+// one transaction makes/enters the tables, prepares the records, writes and
+// posts them all. Either every chosen record is written or none is: an error,
+// or a table that cannot be made, rolls the whole save back. Slots with
+// nothing to receive the value, or whose choice the user cancelled, are left
+// out. Returns the number of records written. Errors pass on as ModelError
 // (DatabaseError for the engine's own) whose text says nothing was saved.
+int saveSlotRecords(ModelState& state, Ttxtab& tx, Ttable_save& dialog, const std::vector<SlotWrite>& writes);
+
+// The save of one slot's value (saveSlotRecords of one). True when written;
+// false when nothing was to be written or the user cancelled.
 bool saveSlotRecord(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, int dataType,
                     const RecordWriter& write);
 
+// Writers of the three kinds of result record, for saveSlotRecords.
 // An array record: Title, Date (today), Rows, Columns, Format (the host's
 // column-template file name) and Data (the floats, column after column).
+SlotWrite arrayRecordWrite(int slot, const std::string& title, int rows, int columns, const std::string& format,
+                           std::vector<float> data);
+// A time-series record: the header fields and `values` in Data (4 bytes a
+// value); values that are not 'No. Records' of them are refused.
+SlotWrite timeSeriesRecordWrite(int slot, const TimeSeriesHeader& header, std::vector<float> values);
+// A memo record: Title, Date (today) and the memo text.
+SlotWrite memoRecordWrite(int slot, const std::string& title, std::string memo);
+
+// An array record of one slot (arrayRecordWrite).
 bool saveArrayAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, const std::string& title,
                         int rows, int columns, const std::string& format, const std::vector<float>& data);
 
-// A time-series record: the header fields and `values` in Data (4 bytes a value).
+// A time-series record of one slot (timeSeriesRecordWrite).
 bool saveTimeSeriesAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot,
                              const TimeSeriesHeader& header, const std::vector<float>& values);
 
-// An EWR series: the header of the natural flows with GeogID replaced by
-// `title` (at most 41 characters), and the series' values.
+// An EWR series: the natural flows' header as derivedSeriesHeader makes it
+// (GeogID `title`, values in million m3), and the series' values.
 bool saveEwrSeries(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, const std::string& title,
                    const std::vector<float>& values);
 
-// A memo record: Title, Date (today) and the memo text.
+// A memo record of one slot (memoRecordWrite).
 bool saveMemoAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, const std::string& title,
                        const std::string& memo);
 

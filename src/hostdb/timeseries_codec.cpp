@@ -4,6 +4,7 @@
 
 #include "common/errors.h"
 #include "hostdb/blob_codec.h"
+#include "hostdb/sqlite_connection.h"
 #include "hostdb/txtab.h"
 
 namespace oewr::hostdb {
@@ -61,11 +62,23 @@ void writeTimeSeriesHeader(const TimeSeriesHeader& h, HostTable& t) {
 }
 
 float unitFactor(int storedVarType, int storedVarUnit) {
-  if (storedVarType == 3) {
-    if (storedVarUnit == 2) return 0.000001f;
-    if (storedVarUnit == 3) return 0.001f;
+  if (storedVarType == kVolumeVarType) {
+    if (storedVarUnit == 2) return 0.000001f;  // m3
+    if (storedVarUnit == 3) return 0.001f;     // thousand m3
   }
   return 1.0f;
+}
+
+std::optional<std::string> storedSeriesFault(const TimeSeriesHeader& h, std::size_t dataBytes) {
+  const int32_t n = h.count;
+  if (n < 0 || n > kSeriesCapacity)
+    return "field 'No. Records': " + std::to_string(n) + " is outside 0 to " + std::to_string(kSeriesCapacity);
+  if (n > 0 && (h.startMonth < 1 || h.startMonth > 12))
+    return std::string("field 'Start Date': the series has no valid start month");
+  if (dataBytes != static_cast<std::size_t>(n) * 4)
+    return "field 'Data': " + std::to_string(dataBytes) + " bytes where 'No. Records' " + std::to_string(n) +
+           " needs " + std::to_string(static_cast<long long>(n) * 4);
+  return std::nullopt;
 }
 
 void readTimeSeriesValues(TimeSeries& series, const HostTable& t) { readTimeSeriesValues(series, t.readBlob("Data")); }
@@ -84,10 +97,35 @@ void readTimeSeriesValues(TimeSeries& series, const Blob& bytes) {
   for (int i = 0; i < n; ++i) series.values[i] = series.values[i] * factor;
 }
 
+void writeTimeSeriesRecord(const TimeSeriesHeader& header, const std::vector<float>& values, HostTable& t) {
+  if (auto fault = storedSeriesFault(header, values.size() * 4))
+    throw ModelError("The series of " + std::to_string(values.size()) + " values is not written: its record would "
+                     "have " + *fault);
+  writeTimeSeriesHeader(header, t);
+  t.writeBlob("Data", floatsToBlob(values));
+}
+
 void writeTimeSeriesValues(const std::vector<float>& values, HostTable& t) {
   t.writeBlob("Data", floatsToBlob(values));
   t.post();
 }
+
+namespace {
+// "table 'timeseries', record RECID 3 (attribute 'Natural flows' (code 12), site 7)"
+std::string storedValueText(Ttxtab& tx, const SlotRecord& rec, int32_t site) {
+  std::string name;
+  const bool wasOpen = tx.ddt2.active();
+  if (!wasOpen) tx.ddt2.open();
+  for (tx.ddt2.first(); !tx.ddt2.eof(); tx.ddt2.next())
+    if (tx.ddt2.field("Attribute Code").asInteger() == rec.attributeCode) {
+      name = tx.ddt2.field("Attribute Name").asText();
+      break;
+    }
+  if (!wasOpen) tx.ddt2.close();
+  return "table '" + tx.DTable.tableName() + "', record RECID " + std::to_string(rec.tableRecord) + " (attribute '" +
+         name + "' (code " + std::to_string(rec.attributeCode) + "), site " + std::to_string(site) + ")";
+}
+}  // namespace
 
 bool readSeriesFromSlot(ModelState& state, Ttxtab& tx, int slot, TimeSeries& series) {
   auto rec = findSlotRecord(state, tx, slot);
@@ -96,12 +134,34 @@ bool readSeriesFromSlot(ModelState& state, Ttxtab& tx, int slot, TimeSeries& ser
     series.header.count = 0;
     return false;
   }
-  readTimeSeriesHeader(series.header, tx.DTable);
-  series.name = cut(series.header.geogId + " " + series.header.dataId, 50);
-  series.timeUnits = static_cast<int32_t>(tx.DTable.field("Time Units").asInteger());
-  readTimeSeriesValues(series, tx.DTable);
+  try {
+    readTimeSeriesHeader(series.header, tx.DTable);
+    const Blob data = tx.DTable.readBlob("Data");
+    if (auto fault = storedSeriesFault(series.header, data.size())) throw ModelError(*fault);
+    series.name = cut(series.header.geogId + " " + series.header.dataId, 50);
+    series.timeUnits = static_cast<int32_t>(tx.DTable.field("Time Units").asInteger());
+    readTimeSeriesValues(series, data);
+  } catch (const DatabaseError&) {
+    series.header.count = 0;
+    tx.DTable.close();
+    throw;
+  } catch (const ModelError& e) {
+    // A record that does not hold what its header says is refused, not padded.
+    series.header.count = 0;
+    const std::string where = storedValueText(tx, *rec, state.spatialRecord);
+    tx.DTable.close();
+    throw ModelError(where + ", " + e.what() + "; the series is not read");
+  }
   tx.DTable.close();
   return true;
+}
+
+TimeSeriesHeader derivedSeriesHeader(const TimeSeriesHeader& natural, const std::string& title) {
+  TimeSeriesHeader header = natural;
+  header.geogId = cut(title, 41);
+  header.varType = static_cast<int16_t>(kVolumeVarType - 1);
+  header.varUnit = static_cast<int16_t>(kMillionM3VarUnit);
+  return header;
 }
 
 bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }

@@ -171,18 +171,23 @@ void model_start(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, InputLoadingView
 
   const int n = static_cast<int>(std::max<int64_t>(0, rq.field("Attributes").asInteger()));
   {
+    std::vector<int32_t> codes(kAttributeSlots, 0);
     const hostdb::Blob list = rq.readBlob("Attribute List");
     BlobReader in(list);
     const int held = std::min(n, kAttributeSlots);
-    for (int i = 0; i < held; ++i) {
-      int32_t code = 0;
-      in.readInt32(code);
-      state.attributeCodes[i] = code;
-    }
+    for (int i = 0; i < held; ++i) in.readInt32(codes[static_cast<std::size_t>(i)]);
     const hostdb::Blob inputs = rq.readBlob("Spatial Input List");
     BlobReader site(inputs);
     int32_t record = 0;
     site.readInt32(record);
+    // Nothing of a request read before (its slots beyond this one's, its
+    // inputs, the sub-model results) may be shown or saved under this one.
+    // Its report stays only when the same inputs are read again.
+    bool sameInputs = record == state.requestSpatialRecord;
+    for (int i = 0; i < kAttributeSlots && sameInputs; ++i)
+      sameInputs = state.attributeCodes[i] == codes[static_cast<std::size_t>(i)];
+    clearRequestData(state, sameInputs);
+    for (int i = 0; i < kAttributeSlots; ++i) state.attributeCodes[i] = codes[static_cast<std::size_t>(i)];
     state.requestSpatialRecord = record;
   }
   view.setGauge(0, 1, 0);

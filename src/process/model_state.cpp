@@ -1,8 +1,10 @@
 #include "process/model_state.h"
 
+#include <algorithm>
 #include <string>
 
 #include "common/errors.h"
+#include "common/text_format.h"
 
 namespace oewr {
 
@@ -57,6 +59,31 @@ const char* SiteParameters::nameAt(int position) {
 }
 
 std::unique_ptr<ModelState> makeModelState() { return std::make_unique<ModelState>(); }
+
+std::optional<std::string> channelCapacityShortfall(const ModelState& state) {
+  if (state.stageCount < 1) return std::nullopt;
+  float capacity = 0;
+  for (int32_t j = 0; j < state.stageCount && j <= kMaxStageIndex; ++j)
+    capacity = std::max(capacity, state.stageDischarge[j]);
+  const bool wet = !(state.maxBaseflowWet < capacity);
+  if (!wet && state.maxBaseflowDry < capacity) return std::nullopt;
+  return formatText("The maximum baseflow of the critical %s month, %.3f m3/s, is not below the %.3f m3/s the channel "
+                    "carries when full: no depth of the channel holds it, so the ecological, flood and final analyses "
+                    "cannot be made. Check the channel's maximum width and depth (site parameters, hydraulics window) "
+                    "and the unit of the flow record, then run again",
+                    wet ? "wet" : "dry", wet ? state.maxBaseflowWet : state.maxBaseflowDry, capacity);
+}
+
+void clearRequestData(ModelState& state, bool keepReport) {
+  auto fresh = makeModelState();
+  fresh->iniFilePath = std::move(state.iniFilePath);
+  fresh->dataDirectory = std::move(state.dataDirectory);
+  fresh->databaseName = std::move(state.databaseName);
+  fresh->hostTables = state.hostTables;
+  fresh->randomSeed = state.randomSeed;
+  if (keepReport) fresh->reportLines = std::move(state.reportLines);
+  state = std::move(*fresh);
+}
 
 int hydroMonthIndex(int calendarMonth) {
   if (calendarMonth < 1 || calendarMonth > 12)

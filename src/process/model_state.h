@@ -25,6 +25,10 @@ class Ttxtab;
 constexpr int kSeriesCapacity = 50001;  // values 0 .. 50000
 constexpr int kAttributeSlots = 201;    // attributeCodes 0 .. 200
 constexpr int kCategoryCount = 7;       // A, A/B, B, B/C, C, C/D, D
+// The largest monthly volume the model works with, million m3 (not reached:
+// no river carries as much in a month). The driest month is searched from
+// here down and "No Constraint" caps the EWR here.
+constexpr float kMaxMonthlyVolume = 10000000.0f;
 
 // Descriptive fields of a host time-series record, as held in memory.
 struct TimeSeriesHeader {
@@ -154,6 +158,19 @@ struct ModelState : HydraulicsState, EcologyState, FloodState, EwrState {
 
 // Creates a zero-filled state on the heap (it holds several large arrays).
 std::unique_ptr<ModelState> makeModelState();
+
+// Why the channel of the last hydraulics run cannot carry the critical
+// months' maximum baseflows: one of them is not below the largest discharge
+// of its stages (the channel full), so no stage holds it and the ecological,
+// flood and final analyses have nothing to stand on. Says what to check.
+// nullopt when the channel carries them, or before a hydraulics run.
+std::optional<std::string> channelCapacityShortfall(const ModelState& state);
+
+// Brings the state back to what a fresh program start holds before a request
+// is read, keeping the process identity (ini file, data directory, database
+// name, host tables) and the random stream of the synthetic sections. The
+// report is kept only when `keepReport` (the same inputs are read again).
+void clearRequestData(ModelState& state, bool keepReport);
 
 // 7. Shared constant tables
 extern const std::array<const char*, 12> kMonthNames;  // index 0 = January

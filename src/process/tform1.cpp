@@ -107,8 +107,9 @@ std::vector<RequestRow> TForm1::requestRows() {
   auto& rq = hostTables_->rqtable;
   const int keep = rq.recNo();
   for (rq.first(); !rq.eof(); rq.next())
-    rows.push_back({rq.field("Description").asText(), rq.field("Date").asText(), rq.field("EXE").asText(),
-                    rq.field("Start Date").asText(), rq.field("End Date").asText(), rq.field("Output File").asText()});
+    rows.push_back({rq.field("Description").asText(), hostdb::shortDateText(rq.field("Date").asText()),
+                    rq.field("EXE").asText(), hostdb::shortDateText(rq.field("Start Date").asText()),
+                    hostdb::shortDateText(rq.field("End Date").asText()), rq.field("Output File").asText()});
   if (keep > 0) rq.setRecNo(keep);
   return rows;
 }
@@ -143,7 +144,7 @@ void TForm1::moveToRecordNumber(int recordNumber) {
 void TForm1::showRequest(const std::string& description, const std::string& exe, const std::string& date) {
   Label2 = description;
   Label1 = "TERAVOX PROCESS : " + exe;
-  Label3 = date;
+  Label3 = hostdb::shortDateText(date);
 }
 
 void TForm1::setGauge(int minimum, int maximum, int progress) {

@@ -211,6 +211,53 @@ TEST(TForm7Save, SkipsSlotsWithoutAttributeAndAnAbsentReport) {
   EXPECT_EQ(f.texts(), std::vector<std::string>{"No report has been generated"});
 }
 
+TEST(TForm7Save, SeriesOfANaturalRecordStoredInCubicMetresAreStoredInMillionCubicMetres) {
+  FormCase f;
+  // The natural record was stored in m3 (Var. Type 3, Var. Unit 2); its
+  // values in the state are million m3, as reading it made them.
+  f.state->naturalFlows.header.varType = 2;
+  f.state->naturalFlows.header.varUnit = 2;
+  f.form->setSaveItemTicked(ewr::EwrSaveItem::LowSeries, true);
+  f.form->save_go();
+  ASSERT_TRUE(f.texts().empty()) << f.texts()[0];
+  const std::vector<float> lowValues(f.state->ewrSeries.begin(), f.state->ewrSeries.begin() + 365);
+  auto record = f.host.recordOfSlot(16);
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->field("Var. Type").asInteger(), 3);
+  EXPECT_EQ(record->field("Var. Unit").asInteger(), 4);
+  // Read back as the model reads a series: the same million m3.
+  TimeSeries& back = f.state->scenarioFlows;
+  ASSERT_TRUE(hostdb::readSeriesFromSlot(*f.state, *f.host.tx, 16, back));
+  ASSERT_EQ(back.header.count, 365);
+  for (int i = 0; i < 365; ++i) ASSERT_EQ(back.values[i], lowValues[static_cast<std::size_t>(i)]) << i;
+  EXPECT_GT(back.values[0], 0.01f);
+}
+
+TEST(TForm7Save, AFailureOnTheWayLeavesTheResultsOfTheSaveBefore) {
+  FormCase f;
+  f.state->reportLines = std::vector<std::string>{"HYDROLOGY"};
+  for (ewr::EwrSaveItem item : ewr::kSaveItems) f.form->setSaveItemTicked(item, true);
+  f.form->save_go();
+  ASSERT_TRUE(f.texts().empty()) << f.texts()[0];
+  std::vector<hostdb::Blob> before;
+  for (int slot = 13; slot <= 16; ++slot) before.push_back(f.host.recordOfSlot(slot)->readBlob("Data"));
+
+  // Category D, and the report's table has gone: the save cannot be made whole.
+  f.form->RadioGroup2.itemIndex = 6;
+  f.form->RadioGroup2Click();
+  f.host.session->dropTable(EwrHost::kAlias, "memo");
+  f.form->save_go();
+  ASSERT_EQ(f.texts().size(), 1u);
+  EXPECT_NE(f.texts()[0].find("(slot 17)"), std::string::npos) << f.texts()[0];
+  EXPECT_NE(f.texts()[0].find("nothing was saved"), std::string::npos) << f.texts()[0];
+  for (int slot = 13; slot <= 16; ++slot) {
+    auto record = f.host.recordOfSlot(slot);
+    ASSERT_TRUE(record) << "slot " << slot;
+    EXPECT_EQ(record->readBlob("Data"), before[static_cast<std::size_t>(slot - 13)]) << "slot " << slot;
+  }
+  EXPECT_EQ(f.host.recordOfSlot(15)->field("GeogID").asText(), "Total Flow EWR for B");
+}
+
 TEST(EwrRun, HeadlessStepAnalysesReportsSavesAndKeepsTheChosenOptions) {
   FormCase f;
   f.state->reportLines = std::vector<std::string>{"HYDROLOGY"};

@@ -1,15 +1,20 @@
 // A program killed while it saves leaves the host database whole: a child
-// process saves array records through the saving layer in a loop and is
-// killed with SIGKILL at random moments; after each kill the database must
-// pass SQLite's integrity check, every dictionary row must point at a record
-// that exists, every Max. Rec must cover its table's RECIDs, no record may be
-// half written, and every save the child saw committed must be there.
+// process saves array records, and sets of results (two tables, two series
+// and a report saved together as the final analysis does), through the
+// saving layer in a loop and is killed with SIGKILL at random moments; after
+// each kill the database must pass SQLite's integrity check, every dictionary
+// row must point at a record that exists, every Max. Rec must cover its
+// table's RECIDs, no record may be half written, each site's set of results
+// must be whole (all five from one save, or none), and every save the child
+// saw committed must be there.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -19,6 +24,7 @@
 #include "host_fixture.h"
 #include "hostdb/host_admin.h"
 #include "hostdb/sqlite_connection.h"
+#include "hostdb/timeseries_codec.h"
 
 using namespace oewr;
 using namespace oewr::hostdb;
@@ -31,6 +37,11 @@ namespace {
 constexpr int kSites = 30;
 constexpr int kSavedXsSlot = 7;
 constexpr const char* kFeature = "Sites";
+// The result set: two tables (slots 13, 14), two series (15, 16), a report (17).
+constexpr int kFirstResultSlot = 13;
+constexpr int kResultSlots = 5;
+constexpr int kResultSetSlot = -1;  // what a report of a set save names as its slot
+constexpr int kSeriesMonths = 360;
 
 // What the child tells the parent after each save that returned.
 struct SaveReport {
@@ -45,6 +56,7 @@ struct KillHost {
   std::filesystem::path dbDir = dir.path() / "db";
   int ecologyCode = 0;
   int crossSectionCode = 0;
+  std::array<int, kResultSlots> resultCodes{};
 
   KillHost() {
     HostAdmin::createDatabase(ini, kAlias, dbDir, true);
@@ -53,12 +65,46 @@ struct KillHost {
     for (int site = 1; site <= kSites; ++site) admin.addSite(kFeature, site, "Site " + std::to_string(site));
     ecologyCode = admin.addAttribute(kFeature, "Ecological parameters", kArray);
     crossSectionCode = admin.addAttribute(kFeature, "Saved cross-section", kArray);
+    const std::pair<const char*, int> results[kResultSlots] = {{"Total assurance", kArray},
+                                                               {"Low assurance", kArray},
+                                                               {"Total EWR series", kTimeseries},
+                                                               {"Low EWR series", kTimeseries},
+                                                               {"Report", kMemo}};
+    for (int k = 0; k < kResultSlots; ++k)
+      resultCodes[static_cast<std::size_t>(k)] = admin.addAttribute(kFeature, results[k].first, results[k].second);
   }
 };
 
-// The child: saves forever, alternating the ecological parameters of slot 5
-// and a saved cross-section of slot 7 of random sizes, each stamped with its
-// sequence number as its first value. Never returns.
+// One save of the five results, each stamped with `seq`: the first value of
+// the tables and series, the first line of the report.
+std::vector<SlotWrite> resultSet(int32_t seq, std::mt19937& rng) {
+  const float stamp = static_cast<float>(seq);
+  std::vector<float> table(17 * 13, 0.5f);
+  table[0] = stamp;
+  TimeSeriesHeader h;
+  h.geogId = "Total Flow EWR for B";
+  h.timeUnit = 3;
+  h.varType = 2;
+  h.varUnit = 4;
+  h.startYear = 1920;
+  h.startMonth = 10;
+  h.startDay = 1;
+  h.endYear = 1950;
+  h.endMonth = 9;
+  h.endDay = 1;
+  h.count = kSeriesMonths;
+  std::vector<float> series(kSeriesMonths, 2.0f);
+  series[0] = stamp;
+  const std::string report = "run " + std::to_string(seq) + "\r\n" + std::string(rng() % 20000, 'x');
+  return {arrayRecordWrite(13, "IFR Total Ass. ClassB", 17, 13, "durc.txp", table),
+          arrayRecordWrite(14, "IFR Lowflow Ass. ClassB", 17, 13, "durc.txp", table),
+          timeSeriesRecordWrite(15, h, series), timeSeriesRecordWrite(16, h, series),
+          memoRecordWrite(17, "MEOR Report", report)};
+}
+
+// The child: saves forever, in turn the ecological parameters of slot 5, a
+// saved cross-section of slot 7 of random size and a set of results, each
+// stamped with its sequence number. Never returns.
 [[noreturn]] void saveUntilKilled(const KillHost& host, int reportFd, int32_t firstSeq, unsigned seed) {
   try {
     ScriptedUi ui;
@@ -69,6 +115,8 @@ struct KillHost {
     state->databaseName = kAlias;
     state->attributeCodes[kEcologicalSlot] = host.ecologyCode;
     state->attributeCodes[kSavedXsSlot] = host.crossSectionCode;
+    for (int k = 0; k < kResultSlots; ++k)
+      state->attributeCodes[kFirstResultSlot + k] = host.resultCodes[static_cast<std::size_t>(k)];
     std::mt19937 rng(seed);
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     for (int32_t seq = firstSeq; std::chrono::steady_clock::now() < until; ++seq) {
@@ -76,11 +124,14 @@ struct KillHost {
       state->requestSpatialRecord = site;
       bool saved = false;
       int32_t slot = 0;
-      if (seq % 2 == 0) {
+      if (seq % 3 == 0) {
         slot = kEcologicalSlot;
         state->maxBaseflowExceedence = seq;
         state->fsWeight[0] = static_cast<float>(rng() % 100);
         saved = saveEcologicalParameters(*state, tx, dialog);
+      } else if (seq % 3 == 2) {
+        slot = kResultSetSlot;
+        saved = saveSlotRecords(*state, tx, dialog, resultSet(seq, rng)) == kResultSlots;
       } else {
         slot = kSavedXsSlot;
         const int rows = 1 + static_cast<int>(rng() % 400);
@@ -170,8 +221,49 @@ void checkDatabase(const KillHost& host, const std::map<std::pair<int, int>, int
         << "record " << arrays.field("RECID").asInteger() << " (" << format << ")";
   }
 
+  // No series record is half written.
+  HostTable series(session, kAlias, "timeseries");
+  series.open();
+  for (series.first(); !series.eof(); series.next())
+    EXPECT_EQ(static_cast<int64_t>(series.readBlob("Data").size()), series.field("No. Records").asInteger() * 4)
+        << "series record " << series.field("RECID").asInteger();
+
+  // Each site's results are one whole set: all five of one save, or none.
+  HostTable memos(session, kAlias, "memo");
+  memos.open();
+  auto stampOf = [&](int k, int64_t recid) -> int64_t {
+    if (k == 4) {
+      if (!memos.findKey({FieldValue(recid)})) return -1;
+      const std::string text = memos.field("Memo").asText();
+      return std::stoll(text.substr(4, text.find('\r') - 4));
+    }
+    HostTable& t = k < 2 ? arrays : series;
+    if (!t.findKey({FieldValue(recid)})) return -1;
+    const std::vector<float> data = blobToFloats(t.readBlob("Data"));
+    return data.empty() ? -1 : static_cast<int64_t>(data[0]);
+  };
+  std::map<int, int64_t> setOf;  // site → the stamp of its whole set
+  for (int site = 1; site <= kSites; ++site) {
+    std::vector<int64_t> stamps;
+    for (int k = 0; k < kResultSlots; ++k) {
+      auto at = recordOf.find({host.resultCodes[static_cast<std::size_t>(k)], site});
+      stamps.push_back(at == recordOf.end() ? -2 : stampOf(k, at->second));
+    }
+    const bool none = std::all_of(stamps.begin(), stamps.end(), [](int64_t v) { return v == -2; });
+    if (none) continue;
+    EXPECT_TRUE(std::all_of(stamps.begin(), stamps.end(), [&](int64_t v) { return v == stamps[0] && v >= 0; }))
+        << "site " << site << " holds results of different saves: " << stamps[0] << ", " << stamps[1] << ", "
+        << stamps[2] << ", " << stamps[3] << ", " << stamps[4];
+    setOf[site] = stamps[0];
+  }
+
   // Every save the child saw return is in the database (or a later one).
   for (const auto& [key, seq] : committed) {
+    if (key.first == kResultSetSlot) {
+      ASSERT_TRUE(setOf.count(key.second)) << "the results saved for site " << key.second << " are lost";
+      EXPECT_GE(setOf[key.second], seq) << "results of site " << key.second;
+      continue;
+    }
     const int code = key.first == kEcologicalSlot ? host.ecologyCode : host.crossSectionCode;
     auto at = recordOf.find({code, key.second});
     ASSERT_NE(at, recordOf.end()) << "the save of slot " << key.first << " for site " << key.second << " is lost";

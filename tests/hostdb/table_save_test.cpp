@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
 #include "hostdb/blob_codec.h"
 #include "hostdb/table_save.h"
 #include "hostdb/timeseries_codec.h"
@@ -185,8 +190,10 @@ TEST(TableSave, EnsembleAttributesAlwaysGetATableOfTheirOwn) {
   f.state->attributeCodes[14] = 60;
   f.state->attributeCodes[15] = 62;
 
-  EXPECT_TRUE(saveEwrSeries(*f.state, *f.tx, f.dialog, 14, "Total Flow EWR for " + std::string(30, 'X'), {1, 2, 3}));
-  EXPECT_TRUE(saveEwrSeries(*f.state, *f.tx, f.dialog, 15, "Low Flow EWR for A", {4, 5}));
+  // A series holds as many values as the natural header's 12 records.
+  const std::vector<float> twelve = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+  EXPECT_TRUE(saveEwrSeries(*f.state, *f.tx, f.dialog, 14, "Total Flow EWR for " + std::string(30, 'X'), twelve));
+  EXPECT_TRUE(saveEwrSeries(*f.state, *f.tx, f.dialog, 15, "Low Flow EWR for A", twelve));
   EXPECT_EQ(f.dialogsShown, 0);
   EXPECT_EQ(f.fieldOf(kDict3, {60}, "Table Name").asText(), "timeseries-ensemble1");
   EXPECT_EQ(f.fieldOf(kDict3, {60}, "Table Code").asInteger(), 5);
@@ -204,6 +211,37 @@ TEST(TableSave, EnsembleAttributesAlwaysGetATableOfTheirOwn) {
   EXPECT_EQ(back.header.startYear, 1920);
   EXPECT_EQ(back.timeUnits, 4);
   EXPECT_EQ(back.values[2], 3.0f);
+}
+
+TEST(TableSave, RecordsAreDatedWithTheUsersLocalDate) {
+  HostFixture f;
+  ecologySlot(f);
+  f.makeTable("array", kArray);
+  f.addStorage(50, 1, "array", 0);
+  const char* before = std::getenv("TZ");
+  const std::string saved = before ? before : "";
+  // Fourteen hours east and twelve hours west of UTC: at every hour of the
+  // day one of the two is on another date than UTC.
+  for (const auto& [zone, hours] : {std::pair{"EST-14", 14}, std::pair{"WST+12", -12}}) {
+    setenv("TZ", zone, 1);
+    tzset();
+    auto localDate = [hours = hours] {
+      const auto now = std::chrono::system_clock::now() + std::chrono::hours(hours);
+      const std::chrono::year_month_day d{std::chrono::floor<std::chrono::days>(now)};
+      char text[16];
+      std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(d.year()),
+                    static_cast<unsigned>(d.month()), static_cast<unsigned>(d.day()));
+      return std::string(text);
+    };
+    const std::string earliest = localDate();
+    ASSERT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.dialog));
+    const std::string latest = localDate();
+    const std::string stored = f.fieldOf("array", {1}, "Date").asText();
+    EXPECT_TRUE(stored == earliest || stored == latest) << zone << ": " << stored << ", local " << earliest;
+  }
+  if (before) setenv("TZ", saved.c_str(), 1);
+  else unsetenv("TZ");
+  tzset();
 }
 
 TEST(TableSave, WithoutAnEligibleTableANewOneIsNamedAfterTheDataType) {

@@ -208,6 +208,40 @@ TEST(TimeSeriesCodec, DataFieldsOfTheWrongLengthAreReadSafely) {
   EXPECT_EQ(s.values[2], 7.0f);  // the two stray bytes are no value
 }
 
+TEST(TimeSeriesCodec, ASeriesWhoseDataDisagreesWithItsCountIsNeitherLoadedNorWritten) {
+  HostFixture f;
+  f.makeTable("ts", kTimeseries);
+  f.addAttribute(60, "Natural flows", kTimeseries);
+  f.addStorage(60, 3, "ts", 1);
+  f.addLink(60, 100, 1);
+  f.state->attributeCodes[10] = 60;
+  addSeriesRecord(f, 1, 3, 4, 5, floatsToBlob({1.0f, 2.0f, 3.0f}));
+  TimeSeries& s = f.state->naturalFlows;
+  try {
+    readSeriesFromSlot(*f.state, *f.tx, 10, s);
+    ADD_FAILURE() << "a record of 3 values read as 5";
+  } catch (const ModelError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "table 'ts', record RECID 1 (attribute 'Natural flows' (code 60), site 100), field 'Data': 12 bytes "
+              "where 'No. Records' 5 needs 20; the series is not read");
+  }
+  EXPECT_EQ(s.header.count, 0);
+  EXPECT_FALSE(f.tx->DTable.active());
+
+  HostTable t(f.session, kAlias, "ts");
+  t.open();
+  ASSERT_TRUE(t.findKey({1}));
+  t.edit();
+  TimeSeriesHeader h = sampleHeader();
+  h.count = 5;
+  EXPECT_THROW(writeTimeSeriesRecord(h, {1.0f, 2.0f}, t), ModelError);
+  writeTimeSeriesRecord(h, {1.0f, 2.0f, 3.0f, 4.0f, 5.0f}, t);
+  t.post();
+  ASSERT_TRUE(readSeriesFromSlot(*f.state, *f.tx, 10, s));
+  EXPECT_EQ(s.header.count, 5);
+  EXPECT_FLOAT_EQ(s.values[4], 5.0f * 0.000001f);  // sampleHeader's unit is m3
+}
+
 TEST(TimeSeriesCodec, DaysInMonthAndDateTimes) {
   EXPECT_EQ(daysInMonth(2000, 2), 29);
   EXPECT_EQ(daysInMonth(1900, 2), 28);

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
+#include "ewr/ewr_fixture.h"
+#include "ewr/tform7.h"
 #include "hostdb/blob_codec.h"
 #include "hostdb/table_save_dialog.h"
 #include "menu/submodel_windows.h"
@@ -233,4 +236,93 @@ TEST(InputLoading, RatingTableOfTwoSegmentsAndItsCap) {
   EXPECT_EQ(s->ratingCount, 501);  // never beyond the 501 rows held
   // Past 2 m3/s the second law takes over: depth = 0.6 Q^0.5.
   EXPECT_NEAR(s->ratingFlow[300], std::pow(3.0 / 0.6, 2.0), 1e-3);
+}
+
+TEST(InputLoading, ASecondRequestCarriesNothingOfTheFirstIntoItsResults) {
+  TestHost host;
+  constexpr int32_t kSecondSite = 8;
+  host.admin->addSite(TestHost::kFeature, kSecondSite, "Second River at Weir");
+  host.admin->setText(host.target(3), "Test River at Gauge");
+  host.admin->setText(host.target(3, kSecondSite), "Second River at Weir");
+  host.admin->setArray(host.target(5), hostdb::ecologicalParametersArray(ecoParams(20)));
+  host.admin->setArray(host.target(8), hostdb::crossSectionArray({10, 12, 15}, {5.2f, 3.1f, 4.0f}));
+  const int first = host.addRequest();  // all 18 slots, results in slots 13 to 17
+  std::vector<int32_t> twelve(host.codes.begin(), host.codes.begin() + 12);
+  const int second = host.admin->addRequest("Second request", "2017-08-04", TestHost::kFeature, kSecondSite, twelve);
+
+  auto l = start(host, {"INI", std::to_string(first)});
+  ModelState& s = *l->state;
+  ASSERT_EQ(s.attributeCodes[13], host.codes[13]);
+  ASSERT_EQ(s.maxBaseflowExceedence, 20);
+  ASSERT_EQ(s.xsPointCount, 3);
+  // What a run of the first site leaves behind.
+  s.reportLines = std::vector<std::string>{"HYDROLOGY of Test River at Gauge"};
+  s.criticalWetMonth = 2;
+  s.highFlowSeries[2][0] = 5.0f;
+
+  // "Read Data" on the second request, as after closing the menu.
+  l->form->moveToRequest(second - 1);
+  l->form->Button1 = TForm1::kReadData;
+  l->form->Button1Click();
+  ASSERT_EQ(l->form->Button1, TForm1::kRunModel);
+  EXPECT_EQ(s.siteName, "Second River at Weir");
+  EXPECT_EQ(s.requestSpatialRecord, kSecondSite);
+  EXPECT_EQ(s.attributeCodes[10], host.codes[10]);
+  for (int slot = 12; slot <= 17; ++slot) EXPECT_EQ(s.attributeCodes[slot], 0) << "slot " << slot;
+  EXPECT_EQ(s.maxBaseflowExceedence, 0);
+  EXPECT_EQ(s.highShift[0][0], 0.0f);
+  EXPECT_EQ(s.fsWeight[0], 0.0f);
+  EXPECT_EQ(s.xsPointCount, 0);
+  EXPECT_FALSE(s.reportLines.has_value());
+  EXPECT_EQ(s.criticalWetMonth, 0);
+  EXPECT_EQ(s.highFlowSeries[2][0], 0.0f);
+  EXPECT_EQ(s.databaseName, "TERAVOX");
+  EXPECT_EQ(s.hostTables, l->form->hostTables());
+
+  // "Save Results to TERAVOX" of a run of the second site: its request names
+  // no result attributes, so nothing is written anywhere.
+  oewr::testing::fillSeries(s.naturalFlows, 30 * 12, 10, 11u);
+  oewr::testing::fillEcology(s, 3, 9);
+  oewr::testing::fillHighFlows(s);
+  s.reportLines = std::vector<std::string>{"HYDROLOGY of Second River at Weir"};
+  {
+    TForm7 ewrWindow(s, *l->form->hostTables(), l->ui, l->dialog);
+    for (ewr::EwrSaveItem item : ewr::kSaveItems) ewrWindow.setSaveItemTicked(item, true);
+    ewrWindow.save_go();
+    ASSERT_TRUE(ewrWindow.analysed());
+  }
+  for (int32_t site : {TestHost::kSite, kSecondSite}) {
+    EXPECT_FALSE(host.admin->readArray(host.target(13, site))) << "site " << site;
+    EXPECT_FALSE(host.admin->readArray(host.target(14, site))) << "site " << site;
+    EXPECT_FALSE(host.admin->readTimeSeries(host.target(15, site))) << "site " << site;
+    EXPECT_FALSE(host.admin->readTimeSeries(host.target(16, site))) << "site " << site;
+    EXPECT_FALSE(host.admin->readMemo(host.target(17, site))) << "site " << site;
+  }
+
+  // Reading the same request again keeps its report; another request drops it.
+  l->form->Button1 = TForm1::kReadData;
+  l->form->Button1Click();
+  ASSERT_TRUE(s.reportLines.has_value());
+  EXPECT_EQ(s.reportLines->front(), "HYDROLOGY of Second River at Weir");
+  EXPECT_EQ(s.naturalFlows.header.count, 0);
+  l->form->moveToRequest(first - 1);
+  l->form->Button1 = TForm1::kReadData;
+  l->form->Button1Click();
+  EXPECT_FALSE(s.reportLines.has_value());
+  EXPECT_EQ(s.attributeCodes[17], host.codes[17]);
+}
+
+TEST(ProcessStart, RequestDatesInTheShortDateFormatOfTheLocale) {
+  // The C locale's short date is month/day/year of two digits.
+  const char* before = std::getenv("LC_ALL");
+  const std::string saved = before ? before : "";
+  setenv("LC_ALL", "C", 1);
+  TestHost host;
+  host.admin->setText(host.target(3), "Site");
+  auto l = start(host, {"INI", std::to_string(host.addRequest())});
+  EXPECT_EQ(l->form->Label3, "08/03/17");
+  ASSERT_EQ(l->form->requestRows().size(), 1u);
+  EXPECT_EQ(l->form->requestRows()[0].date, "08/03/17");
+  if (before) setenv("LC_ALL", saved.c_str(), 1);
+  else unsetenv("LC_ALL");
 }
