@@ -243,6 +243,7 @@ void buildStressTable(ModelState& state, int season, int32_t b, const StageCurve
 void do_flow_stress(ModelState& state, EcologyWork& work) {
   if (state.naturalFlows.header.count < 1)
     throw ModelError("There are no natural flows: the ecological sub-model needs the natural monthly flows");
+  if (auto why = channelCapacityShortfall(state)) throw ModelError(*why);
   work.zeroFlowCount = countZeroFlows(state);
   applyDefaultWeights(state, work.zeroFlowCount);
 

@@ -60,6 +60,7 @@ void checkAnalysisInputs(const ModelState& state) {
       throw ModelError("The critical wet and dry months have not been chosen (wet " +
                        std::to_string(state.criticalWetMonth) + ", dry " + std::to_string(state.criticalDryMonth) +
                        "): run the hydrology plots first");
+  if (auto why = channelCapacityShortfall(state)) throw ModelError(*why);
 }
 
 void calc_natfdc(ModelState& state) {

@@ -23,7 +23,7 @@ constexpr int kNoConstraint = 0;
 constexpr int kToNaturalFlows = 1;
 constexpr int kToPresentDayFlows = 2;
 // The limit of "No Constraint", million m3: no real curve reaches it.
-constexpr float kUnconstrainedLimit = 10000000.0f;
+constexpr float kUnconstrainedLimit = kMaxMonthlyVolume;
 
 // Whole years of the natural record: count div 12 (0 for an empty record).
 int32_t wholeYears(const TimeSeries& natural);
@@ -34,7 +34,8 @@ int hydroMonthOfValue(const TimeSeries& series, int32_t i);
 // Throws ModelError, naming the record and the limit, when the natural record
 // cannot be analysed: a start month outside 1 to 12, no whole year, more
 // whole years than the 121 ranks of the monthly tables; or when the critical
-// months have not been chosen.
+// months have not been chosen, or the channel cannot carry their maximum
+// baseflows.
 void checkAnalysisInputs(const ModelState& state);
 
 // Fills valuesPerMonth, sortedFlows and sortedBaseflows from the whole years

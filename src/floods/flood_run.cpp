@@ -9,6 +9,7 @@ namespace oewr {
 void runFloodStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
                   const FloodOptions& options) {
   TForm6 form(state, tx, ui, saveDialog);
+  if (!form.refusal.empty()) throw ActionStopped(form.refusal);
   if (options.useSaved) form.Button6Click();
   form.Button3Click();
   if (!form.Button4.enabled) throw ActionStopped("The flood requirements were not generated");

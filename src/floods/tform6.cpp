@@ -89,10 +89,16 @@ void TForm6::FormCreate() {
     floods::baseflow_level(state_);
     drawRating();
     floods::peak_scale_root(state_);
-    if (state_.stageCount < 1)
+    if (state_.stageCount < 1) {
       ui_.showMessage(kCaption, kNoRating);
-    else if (!(state_.peakScaleRoot > 0.0f))
+    } else if (auto why = channelCapacityShortfall(state_)) {
+      // Flood events on a channel that cannot hold the baseflows mean nothing.
+      refusal = *why;
+      Button3.enabled = false;
+      ui_.showMessage(kCaption, refusal);
+    } else if (!(state_.peakScaleRoot > 0.0f)) {
       ui_.showMessage(kCaption, kBaseflowAboveBankfull);
+    }
 
     setCatchmentText(formatText("%10.3f", state_.siteParameters.catchmentArea));
     state_.durationFactor = 4.0f;
@@ -311,6 +317,7 @@ void TForm6::showTotals() {
 }
 
 void TForm6::Button3Click() {
+  if (!Button3.enabled) return;
   try {
     const floods::HighFlowRun run = floods::generate_ts(state_, floods::readCategoryRows(StringGrid1));
     Edit6.text = formatText("%4.2f", run.shownRatio);

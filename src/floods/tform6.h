@@ -59,6 +59,10 @@ class TForm6 : public ModalForm {
   charting::Chart Chart2;  // "Rating Curve": rating, flood discharge, baseflow discharge
   charting::Chart Chart3;  // "Hydrograph"
 
+  // Why no high flows can be generated (the message shown when the window
+  // opened); empty when they can. "Generate T/S" is then disabled.
+  std::string refusal;
+
   floods::Button Button1{"Accept Selection", true};
   floods::Button Button3{"Generate T/S", true};
   floods::Button Button5{"Save Flood Parameters", true};

@@ -100,7 +100,7 @@ CriticalMonthFlows chooseCriticalMonths(const TimeSeries& natural, int p) {
   if (n < 1) return out;
   const auto totals = valuesByCalendarMonth(natural, natural.values, n);
   const auto bases = valuesByCalendarMonth(natural, natural.baseflows, n);
-  float largest = 0, smallest = 10000000.0f;
+  float largest = 0, smallest = kMaxMonthlyVolume;
   for (int i = 0; i < 12; ++i) {
     const int month = calendarMonthOf(i);
     const float v = exceedenceValue(bases[static_cast<std::size_t>(month - 1)], p);

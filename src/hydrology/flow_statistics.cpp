@@ -66,6 +66,29 @@ std::optional<std::string> refusalReason(const TimeSeries& s, const std::string&
   return std::nullopt;
 }
 
+std::optional<std::string> runLimitReason(const TimeSeries& s, const std::string& label,
+                                          const std::string& consequence) {
+  const int32_t n = s.header.count;
+  if (n > 0 && (s.header.startMonth < 1 || s.header.startMonth > 12)) return std::nullopt;  // refusalReason's
+  if (n / 12 > kMaxRunYears)
+    return formatText("%s: the record holds %d years of monthly flows (%d months from %s), more than the %d years "
+                      "the model takes (its ecological, flood and final tables hold %d years); %s. Import a shorter "
+                      "period, at most %d hydrological years, and run again",
+                      label, n / 12, n, monthYearText(s, 0), kMaxRunYears, kMaxRunYears, consequence, kMaxRunYears);
+  for (int i = 0; i < n && i < kSeriesCapacity; ++i) {
+    const float v = s.values[i];
+    if (v < kMaxMonthlyVolume) continue;
+    if (!std::isfinite(v))
+      return formatText("%s: the value of %s is not a number; %s. Import the series again and run again", label,
+                        monthYearText(s, i), consequence);
+    return formatText("%s: the record holds %.0f million m3 in %s, not below the %.0f million m3 a month the model "
+                      "takes (no river carries as much); %s. Check the unit of the record (flows in m3 stored as "
+                      "million m3 are 1000000 times too large), import it again with its unit and run again",
+                      label, v, monthYearText(s, i), kMaxMonthlyVolume, consequence);
+  }
+  return std::nullopt;
+}
+
 void read_tsdata(TimeSeries& s) {
   if (auto why = refusalReason(s, s.name.empty() ? std::string("Flow series") : s.name)) throw ModelError(*why);
   const int32_t n = s.header.count;

@@ -21,6 +21,10 @@ extern const std::array<float, kDurationPointCount> kDurationPoints;
 // values and its year-by-month tables 201 years.
 constexpr int kMaxAnalysedMonths = 2001;
 constexpr int kMaxAnalysedYears = 201;
+// What a whole run takes of a monthly flow series: the ecological, flood and
+// final tables hold each month's values of at most 121 years (fewer than the
+// hydrology's 2001 months), and monthly volumes below kMaxMonthlyVolume.
+constexpr int kMaxRunYears = kMaxRanks;
 
 using SeriesValues = BoundedArray<float, 0, kSeriesCapacity - 1>;
 using FdcRow = BoundedArray<float, 0, kDurationPointCount - 1>;
@@ -41,6 +45,13 @@ void monthsort(const YearMonthTable& table, int month, int32_t count, FdcRow& fd
 // 12, a negative count, more values than its tables hold), or nullopt.
 // `label` names the series in the text.
 std::optional<std::string> refusalReason(const TimeSeries& s, const std::string& label);
+
+// The limit of a whole run that a series passes, plainly: more whole years
+// than kMaxRunYears, or a monthly volume not below kMaxMonthlyVolume (or not a
+// number); then `consequence` (what happens to the series) and what the user
+// can do. nullopt within the limits. `label` names the series.
+std::optional<std::string> runLimitReason(const TimeSeries& s, const std::string& label,
+                                          const std::string& consequence);
 
 // Statistics of one series from its values (already in million m3): mar,
 // annualSd, annualCv, q75, pctZero, monthMean, monthSd, monthCv and monthFdc.

@@ -2,6 +2,7 @@
 
 #include "common/errors.h"
 #include "common/text_format.h"
+#include "hostdb/sqlite_connection.h"
 #include "hostdb/table_save.h"
 #include "hostdb/timeseries_codec.h"
 #include "hydrology/flow_statistics.h"
@@ -55,10 +56,14 @@ void TForm3::FormCreate() {
     if (state_.scenarioFlows.header.count >= 1)
       hydrology::do_baseflow(state_.scenarioFlows, site.baseflowA, site.baseflowB);
     hydrology::naturalBaseflowFdc(state_.naturalFlows);
-  } catch (const ActionStopped&) {
+  } catch (const ActionStopped& e) {
+    refusal = *e.what() ? e.what() : "Reading the data was stopped";
   } catch (const ModelError& e) {
     ui_.showMessage(kCaption, e.what());
+    refusal = e.what();
   }
+  // Data the window cannot analyse leave nothing to plot or choose from.
+  if (!refusal.empty()) Button3.enabled = false;
   tx_.DTable.close();
   tx_.ddt3.close();
   tx_.ddt4.close();
@@ -68,10 +73,25 @@ void TForm3::readFlowSeries(int slot, TimeSeries& series, std::size_t item, cons
   series.header.count = 0;
   // Values a short record does not reach read as 0, not as a previous series'.
   series.values.fill(0.0f);
-  if (!hostdb::readSeriesFromSlot(state_, tx_, slot, series)) return;
-  if (auto why = hydrology::refusalReason(series, label)) {
-    ui_.showMessage(kCaption, *why);
+  // The natural flows are what every step stands on: without them the run
+  // cannot go on. Another series is left out of the analysis.
+  const bool natural = slot == hydrology::kNaturalFlowSlot;
+  try {
+    if (!hostdb::readSeriesFromSlot(state_, tx_, slot, series)) return;
+  } catch (const hostdb::DatabaseError&) {
+    throw;
+  } catch (const ModelError& e) {
+    if (natural) throw;
+    ui_.showMessage(kCaption, e.what());
+    return;
+  }
+  auto why = hydrology::runLimitReason(series, label,
+                                      natural ? "the run cannot go on" : "the series is left out of the analysis");
+  if (!why) why = hydrology::refusalReason(series, label);
+  if (why) {
     series.header.count = 0;
+    if (natural) throw ModelError(*why);
+    ui_.showMessage(kCaption, *why);
     return;
   }
   if (octoberCheck && series.header.startMonth != 10)

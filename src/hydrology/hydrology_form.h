@@ -56,6 +56,10 @@ class TForm3 : public ModalForm {
   hydrology::CheckBox CheckBox1{"Use this option", false};  // QTotal column
   hydrology::CheckBox CheckBox2{"Use this option", true};   // QBase column
 
+  // Why the window's data cannot be analysed (the message shown when it
+  // opened); empty when they can. "Go to Graphics Plots" is then disabled.
+  std::string refusal;
+
   // The critical months' flows of the last plots (million m3 per month).
   hydrology::CriticalMonthFlows plotFlows;
 

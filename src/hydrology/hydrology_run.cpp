@@ -16,6 +16,7 @@ void runHydrologyStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Tta
     throw ModelError("The exceedence point must be one of 5, 10, 15, 20, 25, 30, 35, 40, 45 and 50, not " +
                      std::to_string(options.exceedence));
   TForm3 form(state, tx, ui, saveDialog);
+  if (!form.refusal.empty()) throw ActionStopped(form.refusal);
   {
     Tform3a plots(state, ui);
     if (options.exceedence > 0 && std::to_string(options.exceedence) != plots.ComboBox1.text) {

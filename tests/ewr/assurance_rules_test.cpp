@@ -367,4 +367,23 @@ TEST(AnalysisInputs, RecordsTheTablesCannotHoldAreRefusedWithTheirLimit) {
   s->criticalDryMonth = 9;
   s->naturalFlows.header.startMonth = 0;
   EXPECT_THROW(calc_ewr_months(*s, 2, kNoConstraint, true), ModelError);
+  s->naturalFlows.header.startMonth = 10;
+
+  // A channel that carries at most 2 m3/s holds no baseflow of 2 m3/s or more.
+  s->stageCount = 3;
+  s->stageDischarge[1] = 1.0f;
+  s->stageDischarge[2] = 2.0f;
+  s->maxBaseflowWet = 1.5f;
+  s->maxBaseflowDry = 0.5f;
+  EXPECT_NO_THROW(calc_ewr_months(*s, 2, kNoConstraint, true));
+  s->maxBaseflowDry = 2.0f;
+  try {
+    calc_ewr_months(*s, 2, kNoConstraint, true);
+    FAIL() << "a channel too small for its baseflows was analysed";
+  } catch (const ModelError& e) {
+    EXPECT_NE(std::string(e.what()).find("critical dry month, 2.000 m3/s, is not below the 2.000 m3/s the channel "
+                                         "carries when full"),
+              std::string::npos)
+        << e.what();
+  }
 }

@@ -7,6 +7,7 @@
 #include "common/text_format.h"
 #include "floods/flood_events.h"
 #include "floods/flood_fixture.h"
+#include "floods/flood_run.h"
 #include "floods/tform6.h"
 
 using namespace oewr;
@@ -190,8 +191,14 @@ TEST(FloodWindow, BaseflowAtOrAboveBankfull) {
   auto s = makeFloodState();
   s->maxBaseflowWet = 1000.0f;
   Window w(std::move(s));
-  ASSERT_FALSE(w.host.ui.messages.empty());
-  EXPECT_EQ(w.host.ui.messages[0].text, TForm6::kBaseflowAboveBankfull);
+  // One plain message: the limit passed (the 2 m deep test channel full
+  // carries 20 x 2^(5/3) m3/s) and what to check.
+  ASSERT_EQ(w.host.ui.messages.size(), 1u);
+  const std::string& text = w.host.ui.messages[0].text;
+  const std::string full = formatText("%.3f m3/s the channel carries when full", 20.0 * std::pow(2.0, 5.0 / 3.0));
+  EXPECT_NE(text.find("critical wet month, 1000.000 m3/s, is not below the " + full), std::string::npos) << text;
+  EXPECT_NE(text.find("Check the channel's maximum width and depth"), std::string::npos) << text;
+  EXPECT_EQ(w.form->refusal, text);
   EXPECT_LT(w.state->peakScaleRoot, 0.0f);
   for (int k = 1; k <= 5; ++k) {
     EXPECT_EQ(w.cell(2, k), "   0");
@@ -199,10 +206,17 @@ TEST(FloodWindow, BaseflowAtOrAboveBankfull) {
   }
   // No baseflow level on the charts: the baseflow lies above the rating.
   EXPECT_TRUE(w.form->Chart1.series[2].points.empty());
+  // No high flows are generated on such a channel: the step cannot finish.
+  EXPECT_FALSE(w.form->Button3.enabled);
   w.form->Button3Click();
-  for (int c = 0; c < 7; ++c)
-    for (int i = 0; i < 240; ++i) ASSERT_EQ(w.state->highFlowSeries[c][i], 0.0f);
-  EXPECT_TRUE(w.form->Button4.enabled);
+  EXPECT_EQ(w.host.ui.messages.size(), 1u);
+  EXPECT_FALSE(w.form->Button4.enabled);
+  try {
+    runFloodStep(*w.state, *w.host.tx, w.host.ui, w.host.saveDialog, FloodOptions{});
+    ADD_FAILURE() << "the flood step went on";
+  } catch (const ActionStopped& e) {
+    EXPECT_EQ(std::string(e.what()), text);
+  }
 }
 
 TEST(FloodWindow, NoRating) {

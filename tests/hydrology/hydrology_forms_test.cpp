@@ -142,8 +142,10 @@ TEST(HydrologyWindow, RealRecordsGetClearMessages) {
   EXPECT_NE(texts[1].find("Natural flows: 1 monthly value is below zero (the first, -0.300, in Feb 1961)"),
             std::string::npos)
       << texts[1];
-  EXPECT_EQ(texts[2], "Present day flows: 2002 monthly values are more than the hydrology window holds (2001 months, "
-                      "201 years); the series is left out of the analysis");
+  EXPECT_EQ(texts[2], "Present day flows: the record holds 166 years of monthly flows (2002 months from Oct 1960), "
+                      "more than the 121 years the model takes (its ecological, flood and final tables hold 121 "
+                      "years); the series is left out of the analysis. Import a shorter period, at most 121 "
+                      "hydrological years, and run again");
   EXPECT_NE(texts[3].find("Scenario flows: the series is too short (2 monthly values"), std::string::npos);
   EXPECT_TRUE(form.datag.items[1].checked);
   EXPECT_FALSE(form.datag.items[2].checked);
@@ -151,6 +153,64 @@ TEST(HydrologyWindow, RealRecordsGetClearMessages) {
   EXPECT_TRUE(form.ListBox2.empty());
   EXPECT_TRUE(std::isfinite(host.state->scenarioFlows.hydroIndex));
   EXPECT_EQ(host.state->scenarioFlows.bfi, 0.0f);
+}
+
+TEST(HydrologyWindow, NaturalFlowsTheModelCannotTakeStopTheRunWithOnePlainMessage) {
+  struct Case {
+    const char* what;
+    std::vector<float> values;
+    int storedCount;  // "No. Records" as stored; -1: the number of values
+    std::string expected;
+  };
+  std::vector<float> huge = seasonalFlows(480, 10);
+  huge[13] = 1.0e8f;  // November 1961
+  const std::vector<Case> cases = {
+      {"200 years", seasonalFlows(2400, 10), -1,
+       "Natural flows: the record holds 200 years of monthly flows (2400 months from Oct 1960), more than the 121 "
+       "years the model takes (its ecological, flood and final tables hold 121 years); the run cannot go on. Import "
+       "a shorter period, at most 121 hydrological years, and run again"},
+      {"a month of 1e8 million m3", huge, -1,
+       "Natural flows: the record holds 100000000 million m3 in Nov 1961, not below the 10000000 million m3 a month "
+       "the model takes (no river carries as much); the run cannot go on. Check the unit of the record (flows in m3 "
+       "stored as million m3 are 1000000 times too large), import it again with its unit and run again"},
+      {"No. Records above the values stored", seasonalFlows(840, 10), 1000,
+       "table 'timeseries', record RECID 1 (attribute 'Natural flows' (code 110), site 1), field 'Data': 3360 bytes "
+       "where 'No. Records' 1000 needs 4000; the series is not read"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HydrologyHost host;
+    host.setSiteParameters(oewr::testing::tidySiteParameters());
+    host.setSeries(HydrologyHost::kNatural, 1960, 10, c.values);
+    if (c.storedCount >= 0) {
+      hostdb::HostTable t(*host.session, HydrologyHost::kAlias, "timeseries");
+      t.open();
+      ASSERT_TRUE(t.findKey({hostdb::FieldValue(1)}));
+      t.edit();
+      t.setField("No. Records", c.storedCount);
+      t.post();
+    }
+    {
+      TForm3 form(*host.state, *host.tx, host.ui, host.saveDialog);
+      EXPECT_EQ(host.ui.texts(), std::vector<std::string>{c.expected});
+      EXPECT_EQ(form.refusal, c.expected);
+      EXPECT_FALSE(form.datag.items[1].checked);
+      EXPECT_EQ(host.state->naturalFlows.header.count, 0);
+      // Nothing to plot or choose from: the window can only be closed.
+      EXPECT_FALSE(form.Button3.enabled);
+      form.Button3Click();
+      EXPECT_EQ(host.ui.messages.size(), 1u);
+    }
+    // Headless, the step stops with that message as its reason, and says nothing more.
+    host.ui.messages.clear();
+    try {
+      runHydrologyStep(*host.state, *host.tx, host.ui, host.saveDialog, HydrologyOptions{});
+      ADD_FAILURE() << "the hydrology step went on";
+    } catch (const ActionStopped& e) {
+      EXPECT_EQ(std::string(e.what()), c.expected);
+    }
+    EXPECT_EQ(host.ui.texts(), std::vector<std::string>{c.expected});
+  }
 }
 
 TEST(HydrologyWindow, OptionBoxesAreExclusive) {
