@@ -58,6 +58,12 @@ const char* monthName(int calendarMonth) {
   return calendarMonth >= 1 && calendarMonth <= 12 ? kMonthNames[static_cast<std::size_t>(calendarMonth - 1)] : "";
 }
 
+// The shifts of the categories the ecological parameters store (A, B, C,
+// D), HIGH and LOW, wet and dry: one column each.
+constexpr int kShiftCategories[] = {0, 2, 4, 6};
+constexpr const char* kShiftCategoryNames[] = {"A", "B", "C", "D"};
+constexpr std::size_t kShiftColumns = 2 * 2 * std::size(kShiftCategories);
+
 struct PendingChart {
   charting::Chart chart;
   std::string path;
@@ -70,11 +76,14 @@ std::string summaryCsv(const std::vector<RunSummary>& runs) {
                     "max_baseflow_wet_m3s,max_baseflow_dry_m3s";
   for (const char* c : {"A", "AB", "B", "BC", "C", "CD", "D"})
     out += formatText(",low_%s_mcm,low_%s_pct_mar,total_%s_mcm,total_%s_pct_mar", c, c, c, c);
+  for (const char* table : {"high", "low"})
+    for (const char* season : {"wet", "dry"})
+      for (const char* c : kShiftCategoryNames) out += formatText(",%s_shift_%s_%s", table, season, c);
   out += "\n";
   for (const RunSummary& r : runs) {
     out += formatText("%d,%s,%s,%s", r.record, csvField(r.siteName), r.ok ? "ok" : "failed", csvField(r.reason));
     if (r.siteName.empty() && !r.ok) {
-      out += std::string(5 + 28, ',') + "\n";
+      out += std::string(5 + 28 + kShiftColumns, ',') + "\n";
       continue;
     }
     out += formatText(",%.3f,%s,%s,%.3f,%.3f", r.mar, monthName(r.criticalWetMonth), monthName(r.criticalDryMonth),
@@ -88,6 +97,10 @@ std::string summaryCsv(const std::vector<RunSummary>& runs) {
       const float pctTotal = r.mar > 0 ? 100.0f * r.meanTotalEwr[c] / r.mar : 0.0f;
       out += formatText(",%.3f,%.2f,%.3f,%.2f", r.meanLowEwr[c], pctLow, r.meanTotalEwr[c], pctTotal);
     }
+    for (const auto* table : {&r.highShift, &r.lowShift})
+      for (int season = 0; season < 2; ++season)
+        for (int c : kShiftCategories)
+          out += r.ecologyDone ? formatText(",%.4f", (*table)[season][c]) : std::string(",");
     out += "\n";
   }
   return out;

@@ -69,11 +69,14 @@ DemoSite makeDemoSite(int years) {
   // section's rating, used with --section observed.
   d.siteParameters = {0.925f, 0.5f, 4, 0.5f, 0, 0.01f, 1250, 40, 0, 0, 0, 0.02f,
                       0,      0,    0, 0,    0, 0,     0.03f, 0.01f, 13, 0.09f, 0.07f, 23};
+  // The ecological parameters a site starts from: the exceedence point and
+  // the stress weights, but no category shifts yet, so that the ecology
+  // window offers the default shifts of the site's own flows.
   d.ecologicalParameters = {15, 0, 0,
                             // HIGH shifts: wet A, B, C, D, dry A, B, C, D
-                            10.42f, 10.46f, 10.52f, 10.6f, 10.42f, 10.46f, 10.52f, 10.6f,
+                            0, 0, 0, 0, 0, 0, 0, 0,
                             // LOW shifts
-                            0.5f, 1.5f, 3.0f, 5.0f, 0.5f, 1.5f, 3.0f, 5.0f,
+                            0, 0, 0, 0, 0, 0, 0, 0,
                             // wet: stress at zero FS, FS, FI, FD; then dry
                             9, 2, 1, 1, 5, 3, 1, 1};
   // A surveyed section 42 m wide, banks about 3.4 m above the bed.

@@ -1,8 +1,8 @@
 #pragma once
 // The demo site: a generated perennial river with a wet and a dry season,
 // year-to-year variability and a few dry years, its present-day and scenario
-// flows, parameters, an observed cross-section and rating; and the host
-// database that holds it.
+// flows, parameters (the ecological ones without category shifts yet), an
+// observed cross-section and rating; and the host database that holds it.
 #include <filesystem>
 #include <string>
 #include <vector>

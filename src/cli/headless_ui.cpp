@@ -1,5 +1,7 @@
 #include "cli/headless_ui.h"
 
+#include <algorithm>
+
 #include "common/text_format.h"
 #include "hostdb/table_save_dialog.h"
 
@@ -15,8 +17,10 @@ void HeadlessUi::showMessage(const std::string& caption, const std::string& text
 }
 
 bool HeadlessUi::askYesNo(const std::string& caption, const std::string& text) {
+  bool yes = policy_.answerYes;
+  if (std::find(policy_.alwaysYes.begin(), policy_.alwaysYes.end(), text) != policy_.alwaysYes.end()) yes = true;
   // A headless run never destroys a table's contents.
-  const bool yes = text == kOverwriteQuestion ? false : policy_.answerYes;
+  if (text == kOverwriteQuestion) yes = false;
   err_ << caption << ": " << text << " [" << (yes ? "Yes" : "No") << "]" << std::endl;
   return yes;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The Ui of a headless run: prints every message a window would have shown
-// (to standard error, prefixed with the window's caption), answers questions
-// by the run's policy, and gives up on a locked record after a stated time.
+// and every question with its answer (to standard error, prefixed with the
+// window's caption), answers questions by the run's policy, and gives up on
+// a locked record after a stated time.
 #include <functional>
 #include <ostream>
 #include <string>
@@ -13,6 +14,7 @@ namespace oewr::cli {
 
 struct HeadlessPolicy {
   bool answerYes = true;     // answer to the model's Yes/No questions
+  std::vector<std::string> alwaysYes;  // questions answered Yes whatever answerYes says
   int lockTimeoutMs = 60000;  // give up waiting for a locked record after this
   std::string reportFile;    // file chosen where a window asks where to save
 };

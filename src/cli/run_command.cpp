@@ -10,10 +10,9 @@
 #include "cli/headless_ui.h"
 #include "cli/results_export.h"
 #include "ecology/ecology_step.h"
+#include "ecology/tform5.h"
 #include "floods/flood_run.h"
-#include "floods/tform6.h"
 #include "hydraulics/hydraulics_step.h"
-#include "hydrology/hydrology_plots_form.h"
 #include "hydrology/hydrology_run.h"
 #include "menu/tform8.h"
 #include "common/text_format.h"
@@ -106,6 +105,30 @@ void writeChart(const ChartPictureWriter& writer, const charting::Chart& chart, 
     err << "oewr run: " << error << std::endl;
 }
 
+// What the steps that finished leave for the batch summary.
+void takeSummary(const ModelState& s, const CompletedSteps& done, RunSummary& sum) {
+  if (done.hydrology) {
+    sum.mar = s.naturalFlows.mar;
+    sum.criticalWetMonth = s.criticalWetMonth;
+    sum.criticalDryMonth = s.criticalDryMonth;
+    sum.maxBaseflowWet = s.maxBaseflowWet;
+    sum.maxBaseflowDry = s.maxBaseflowDry;
+  }
+  sum.ecologyDone = done.ecology;
+  if (done.ecology)
+    for (int season = 0; season < 2; ++season)
+      for (int c = 0; c < kCategoryCount; ++c) {
+        sum.highShift[season][c] = s.highShift[season][c];
+        sum.lowShift[season][c] = s.lowShift[season][c];
+      }
+  sum.ewrDone = done.ewr;
+  if (done.ewr)
+    for (int c = 0; c < kCategoryCount; ++c) {
+      sum.meanLowEwr[c] = s.meanLowEwr[c];
+      sum.meanTotalEwr[c] = s.meanTotalEwr[c];
+    }
+}
+
 }  // namespace
 
 int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, RunSummary* summary) {
@@ -132,6 +155,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
   HeadlessPolicy policy;
   policy.answerYes = o.answer != "no";
   policy.lockTimeoutMs = static_cast<int>(o.lockTimeoutSeconds * 1000);
+  if (o.restoreDefaultShifts) policy.alwaysYes.push_back(TForm5::kRestoreQuestion);
   HeadlessUi ui(policy, err);
   auto state = makeModelState();
   hostdb::Ttable_save saveDialog;
@@ -171,7 +195,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     HydrologyOptions h;
     h.exceedence = o.exceedence;
     h.useQtotal = o.useQtotal;
-    runHydrologyStep(s, tx, ui, saveDialog, h);
+    HydrologyStepCharts plots = runHydrologyStep(s, tx, ui, saveDialog, h);
     done.hydrology = true;
     out << formatText("Hydrology: MAR %.3f million m3, critical months WET %s, DRY %s, "
                       "maximum baseflows WET %.3f, DRY %.3f m3/s (%d%% point)\n",
@@ -179,10 +203,9 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
                       s.criticalDryMonth > 0 ? kMonthNames[static_cast<std::size_t>(s.criticalDryMonth - 1)] : "---",
                       s.maxBaseflowWet, s.maxBaseflowDry, s.maxBaseflowExceedence);
     if (!o.chartsDir.empty()) {
-      Tform3a plots(s, ui);
-      writeChart(writer, plots.Chart1, o.chartsDir, "hydrology_time_series", out, err);
-      writeChart(writer, plots.Chart2, o.chartsDir, "hydrology_duration_curves", out, err);
-      writeChart(writer, plots.Chart3, o.chartsDir, "hydrology_monthly_distribution", out, err);
+      writeChart(writer, plots.timeSeries, o.chartsDir, "hydrology_time_series", out, err);
+      writeChart(writer, plots.durationCurves, o.chartsDir, "hydrology_duration_curves", out, err);
+      writeChart(writer, plots.monthlyDistribution, o.chartsDir, "hydrology_monthly_distribution", out, err);
     }
 
     lap("hydrology");
@@ -209,7 +232,6 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     EcologyOptions eo;
     eo.perennial = o.perennial;
     eo.align = o.align;
-    eo.restoreDefaultShifts = o.restoreDefaultShifts;
     EcologyCharts ec = runEcologyStep(s, tx, ui, saveDialog, eo);
     done.ecology = true;
     out << "Ecology: low-flow requirements of the critical months computed\n";
@@ -225,14 +247,13 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     FloodOptions fo;
     fo.useSaved = o.useSavedFloods;
     fo.save = o.saveFloods;
-    runFloodStep(s, tx, ui, saveDialog, fo);
+    FloodStepCharts fc = runFloodStep(s, tx, ui, saveDialog, fo);
     done.floods = true;
     out << formatText("Floods: bankfull discharge %.3f m3/s\n", s.bankfullDischarge);
     if (!o.chartsDir.empty()) {
-      TForm6 floods(s, tx, ui, saveDialog);
-      writeChart(writer, floods.Chart1, o.chartsDir, "floods_section", out, err);
-      writeChart(writer, floods.Chart2, o.chartsDir, "floods_rating", out, err);
-      writeChart(writer, floods.Chart3, o.chartsDir, "floods_hydrograph", out, err);
+      writeChart(writer, fc.section, o.chartsDir, "floods_section", out, err);
+      writeChart(writer, fc.rating, o.chartsDir, "floods_rating", out, err);
+      writeChart(writer, fc.hydrograph, o.chartsDir, "floods_hydrograph", out, err);
     }
 
     lap("floods");
@@ -252,22 +273,14 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     const std::string why = *e.what() || ui.messages().empty() ? std::string(e.what()) : ui.messages().back();
     err << "oewr run: the " << step << " step stopped: " << why << std::endl;
     sum.reason = std::string(step) + ": " + why;
+    takeSummary(s, done, sum);
     try {
       if (!o.exportDir.empty()) writeResults(s, done, o.exportDir);
     } catch (const std::exception&) {
     }
     return 1;
   }
-  sum.mar = s.naturalFlows.mar;
-  sum.criticalWetMonth = s.criticalWetMonth;
-  sum.criticalDryMonth = s.criticalDryMonth;
-  sum.maxBaseflowWet = s.maxBaseflowWet;
-  sum.maxBaseflowDry = s.maxBaseflowDry;
-  sum.ewrDone = done.ewr;
-  for (int c = 0; c < kCategoryCount; ++c) {
-    sum.meanLowEwr[c] = s.meanLowEwr[c];
-    sum.meanTotalEwr[c] = s.meanTotalEwr[c];
-  }
+  takeSummary(s, done, sum);
 
   try {
     if (!o.exportDir.empty()) {
@@ -314,7 +327,8 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
                   "outputs in --out/request-N and a row in --out/summary.csv")
       ->check(CLI::Range(1, 64));
   run->add_option("--answer", opts->answer,
-                  "Answer to the questions a window would ask (default yes). \"Overwrite existing table? (not "
+                  "Answer to the questions the windows ask as they open and as their buttons are pressed (default "
+                  "yes); each is written with its answer beside the messages. \"Overwrite existing table? (not "
                   "undoable)\" is always answered No: a headless run never empties a table. Where a window would "
                   "offer several existing tables for a result, the first is used.")
       ->check(CLI::IsMember({"yes", "no"}));
@@ -338,14 +352,17 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
   run->add_flag("--save-parameters", opts->saveParameters, "Hydraulics: save the parameters to the host (slot 4)");
   run->add_flag("--save-section", opts->saveSection, "Hydraulics: save the cross-section to the host (slot 7)");
   run->add_option("--perennial", opts->perennial,
-                  "Ecology: 0 Non-Perennial Allowed, 1 wet season perennial, 2 all seasons perennial (default: stored)")
+                  "Ecology: 0 Non-Perennial Allowed, 1 wet season perennial, 2 all seasons perennial (default: stored; "
+                  "a changed option is saved with the shift table and so stored)")
       ->check(CLI::Range(0, 2));
   run->add_option("--align", opts->align,
                   "Ecology: align the maximum stress to present day, 0 Don't Align, 1..7 to category A..D "
                   "(default: stored)")
       ->check(CLI::Range(0, 7));
   run->add_flag("--restore-default-shifts", opts->restoreDefaultShifts,
-                "Ecology: shifts that are not the defaults go back to them (the window's opening question)");
+                "Ecology: answer Yes to the ecology window's question \"Current category shift parameters are NOT "
+                "defaults. Do you want to restore defaults?\" even with --answer no (--answer yes, the default, "
+                "already does)");
   run->add_flag("--use-saved-floods", opts->useSavedFloods, "Floods: start from the saved flood parameters (slot 6)");
   run->add_flag("--save-floods", opts->saveFloods, "Floods: save the flood parameters to the host (slot 6)");
   run->add_flag("--timing", opts->timing, "Print the time each step took");

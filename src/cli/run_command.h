@@ -34,7 +34,7 @@ struct RunOptions {
   // Ecology
   int perennial = -1;
   int align = -1;
-  bool restoreDefaultShifts = false;
+  bool restoreDefaultShifts = false;  // Yes to the shift question even with answer "no"
   // Floods
   bool useSavedFloods = false;
   bool saveFloods = false;
@@ -60,6 +60,9 @@ struct RunSummary {
   float mar = 0;
   int criticalWetMonth = 0, criticalDryMonth = 0;
   float maxBaseflowWet = 0, maxBaseflowDry = 0;
+  bool ecologyDone = false;
+  float highShift[2][7] = {};  // shifts in force after the ecology step, [season][category]
+  float lowShift[2][7] = {};
   bool ewrDone = false;
   float meanLowEwr[7] = {};
   float meanTotalEwr[7] = {};

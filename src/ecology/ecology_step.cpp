@@ -21,15 +21,18 @@ void checkEcologyOptions(const EcologyOptions& options) {
 EcologyCharts runEcologyStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
                              const EcologyOptions& options) {
   checkEcologyOptions(options);
-  if (options.perennial >= 0) state.perennialOption = options.perennial;
   TForm5 form(state, tx, ui, saveDialog);
-  form.prepareWithoutRun(options.align >= 0 ? options.align : state.alignStressOption);
-  form.processData();
-  if (options.restoreDefaultShifts && state.shiftsAltered) {
-    form.Button14Click();
-    form.saveShiftTable();
-  }
+  form.FormCreate();
+  const bool perennialChanged = options.perennial >= 0 && options.perennial != form.RadioGroup1.itemIndex;
+  if (perennialChanged) form.setPerennialSelection(options.perennial);
+  if (options.align >= 0) form.setAlignSelection(options.align);
+  // Only "Save" of the shift panel keeps a changed "Perennial Flow" with
+  // the ecological parameters for the next run.
+  if (perennialChanged) form.Button12Click();
+  // The window's message said why; a run that stopped hands nothing on.
+  if (!form.runComplete()) throw ActionStopped("");
   if (options.addToReport) form.Button4Click();
+  form.Button3Click();
   return {form.Chart1, form.Chart2, form.Chart3, form.Chart4};
 }
 

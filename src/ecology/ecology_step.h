@@ -1,9 +1,10 @@
 #pragma once
-// The ecology step of a headless run: what the ecology window does when it
-// opens, without a window. One "Process Data" with the stored ecological
-// parameters (or the options given), the restore of the default shifts when
-// asked, and the report section; the parameters are stored in the host at
-// the end of the run, as the window stores them.
+// The ecology step of a headless run, without a window: the window's whole
+// opening (its run with the stored ecological parameters and, when the
+// shifts in force are not the defaults, its question whether to restore
+// them, answered by the Ui), then the options as a person would change them,
+// the report section and "Return to Main Menu". Every run stores the
+// parameters in the host, as the window does.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -20,9 +21,10 @@ class Ttable_save;
 }  // namespace hostdb
 
 struct EcologyOptions {
-  int perennial = -1;  // "Perennial Flow" 0 .. 2; -1: the stored option
-  int align = -1;      // "Align Max. Stress to Present Day" 0 .. 7; -1: the stored option
-  bool restoreDefaultShifts = false;  // shifts that are not the defaults go back to them
+  // "Perennial Flow" 0 .. 2; -1: the stored option. A changed option is
+  // saved with the shift table, so the host keeps it.
+  int perennial = -1;
+  int align = -1;  // "Align Max. Stress to Present Day" 0 .. 7; -1: the stored option
   bool addToReport = true;
 };
 
@@ -37,8 +39,9 @@ struct EcologyCharts {
   charting::Chart flowDuration;        // "Flow Duration Curves" of the wet season
 };
 
-// Runs the step. Messages go through `ui`; an input the sub-model cannot use
-// throws ModelError naming it, and nothing is stored then.
+// Runs the step. Messages and questions go through `ui`; a run that the
+// sub-model refuses shows its message, stores nothing, and the step throws
+// ActionStopped with no text of its own (the message is the reason).
 EcologyCharts runEcologyStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
                              const EcologyOptions& options);
 

@@ -178,23 +178,23 @@ void TForm5::clearRequirements() {
   state_.ecoRankCount.fill(0);
 }
 
-void TForm5::prepareWithoutRun(int alignSelection) {
-  prepareWindow();
-  RadioGroup2.itemIndex = optionWithin(alignSelection, 7);
-  RadioGroup2.enabled = state_.presentFlows.header.count >= 1;
-  clearRequirements();
-}
-
 void TForm5::FormCreate() {
   prepareWindow();
   setAlignSelection(optionWithin(state_.alignStressOption, 7));
   RadioGroup2.enabled = state_.presentFlows.header.count >= 1;
   clearRequirements();
   Button1Click();
-  if (state_.shiftsAltered && ui_.askYesNo(kCaption, kRestoreQuestion)) {
+  // A run that stopped leaves no defaults to restore.
+  if (runComplete_ && state_.shiftsAltered && ui_.askYesNo(kCaption, kRestoreQuestion)) {
     Button14Click();
     Button12Click();
   }
+}
+
+void TForm5::setPerennialSelection(int option) {
+  if (RadioGroup1.itemIndex == option) return;
+  RadioGroup1.itemIndex = option;
+  RadioGroup1Click();
 }
 
 void TForm5::setAlignSelection(int option) {
@@ -236,11 +236,13 @@ void TForm5::processData() {
   }
   Button4.enabled = true;
 
+  runComplete_ = false;
   ecology::computeEcology(state_, *work_, RadioGroup1.itemIndex, RadioGroup2.itemIndex, ui_, kCaption);
   defaultsFresh_ = true;
   showResults();
   Button3.enabled = true;
   storeParameters();
+  runComplete_ = true;
 }
 
 void TForm5::showResults() {

@@ -97,20 +97,17 @@ class TForm5 : public ModalForm {
   // sub-model) that "Habit Detail" shows modally; the Qt layer may replace it.
   std::function<std::unique_ptr<ModalForm>(ModelState&, Ui&)> makeHabitatDiagram;
 
-  // Opening: the grids, labels and options, then "Process Data"; when the
-  // shifts in force are not the defaults, the question whether to restore them.
+  // Opening: the grids, labels and options, then "Process Data"; when that
+  // run completed and the shifts in force are not the defaults, the question
+  // whether to restore them.
   void FormCreate();
-  // The opening without any run, for a run driven by a program: the grids,
-  // the labels, "Perennial Flow" from the state, "Align Max. Stress to
-  // Present Day" set to `alignSelection` without a click; the window is ready.
-  void prepareWithoutRun(int alignSelection);
 
   // "Process Data", also the click of both option groups.
   void Button1Click();
   void RadioGroup1Click() { Button1Click(); }
   void RadioGroup2Click() { Button1Click(); }
-  // Selects an alignment option as a program does: a changed selection
-  // clicks the group.
+  // Select an option as a person does: a changed selection clicks the group.
+  void setPerennialSelection(int option);
   void setAlignSelection(int option);
 
   void Button6Click() { shiftPanelVisible = true; }  // "Edit SHIFTS"
@@ -136,6 +133,8 @@ class TForm5 : public ModalForm {
   void storeParameters();
 
   bool ready() const { return ready_; }
+  // The last "Process Data" ran to its end and stored the parameters.
+  bool runComplete() const { return runComplete_; }
   // The working values of the last completed run.
   const ecology::EcologyWork& lastRun() const { return *work_; }
   // Grid row of category A, B, C or D (0, 2, 4, 6) of a season.
@@ -157,6 +156,7 @@ class TForm5 : public ModalForm {
   hostdb::Ttable_save& saveDialog_;
   std::unique_ptr<ecology::EcologyWork> work_;
   bool ready_ = false;
+  bool runComplete_ = false;
   bool defaultsFresh_ = false;  // the defaults were computed by a run of this window
 };
 

@@ -6,8 +6,8 @@
 
 namespace oewr {
 
-void runFloodStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
-                  const FloodOptions& options) {
+FloodStepCharts runFloodStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+                             const FloodOptions& options) {
   TForm6 form(state, tx, ui, saveDialog);
   if (!form.refusal.empty()) throw ActionStopped(form.refusal);
   if (options.useSaved) form.Button6Click();
@@ -16,6 +16,7 @@ void runFloodStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_
   if (options.save) form.Button5Click();
   if (options.addToReport) form.Button2Click();
   form.Button4Click();
+  return {std::move(form.Chart1), std::move(form.Chart2), std::move(form.Chart3)};
 }
 
 std::string floodCategoriesCsv(const ModelState& state) {

@@ -1,10 +1,12 @@
 #pragma once
-// The flood step without windows, as the headless run takes it: the default
-// flood categories, optionally the saved flood parameters, "Generate T/S",
-// optionally "Save Flood Parameters", and the report section; and CSV texts
+// The flood step without windows, as the headless run takes it: the window's
+// opening (the rating and the default flood categories), optionally the
+// saved flood parameters, "Generate T/S", optionally "Save Flood
+// Parameters", the report section and "Return to Main Menu"; and CSV texts
 // of its results for other tools.
 #include <string>
 
+#include "charting/chart.h"
 #include "common/ui.h"
 #include "process/model_state.h"
 
@@ -21,11 +23,18 @@ struct FloodOptions {
   bool addToReport = true;  // "Add to Report"
 };
 
+// The charts of the flood window as the step left them.
+struct FloodStepCharts {
+  charting::Chart section;     // "Channel X-Section"
+  charting::Chart rating;      // "Rating Curve"
+  charting::Chart hydrograph;  // "Hydrograph"
+};
+
 // Runs the step. Throws ActionStopped (after the window's message) when
 // "Generate T/S" was refused, so that no later step takes flood volumes that
 // were not made.
-void runFloodStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
-                  const FloodOptions& options);
+FloodStepCharts runFloodStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+                             const FloodOptions& options);
 
 // The flood categories as the window left them: "category,peak_m3s,
 // duration_hours,volume_mcm,events,frequency_code", one row a category.

@@ -1,5 +1,6 @@
 #include "hydraulics/channel_parameters.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -47,14 +48,27 @@ float bankfullDepth(float width, float widthDepthScaling) {
   return widthDepthScaling * std::pow(q, kDepthExponent);
 }
 
+namespace {
+
+// floor(x + 0.5) as a whole number held in a float: within the 32-bit
+// integers as roundToInt gives it; beyond them (where every float is whole
+// already) and for no number, x itself.
+float nearestWhole(float x) {
+  const double v = static_cast<double>(x);
+  if (!(std::fabs(v) < 2147483647.0)) return x;
+  return static_cast<float>(roundToInt(v));
+}
+
+}  // namespace
+
 float gradientShapeFactorOf(float maxGradient, float minGradient) {
   const float x = 3.75f * maxGradient / minGradient + 1.25f;
-  return static_cast<float>(roundToInt(static_cast<double>(x)));
+  return nearestWhole(x);
 }
 
 float nShapeFactorOf(float macroRoughness, float meanDepth) {
   const float x = 3.5f * std::pow(macroRoughness / meanDepth, -1.5f);
-  float n = static_cast<float>(roundToInt(static_cast<double>(x)));
+  float n = nearestWhole(x);
   if (n > 50.0f) n = 50.0f;
   return n;
 }
@@ -80,6 +94,36 @@ float microRoughnessOf(float velocity, float macroRoughness) {
     micro = std::exp((59.36f + c) / 85.105f) / 1000.0f;
   if (micro > 0.8f * macroRoughness) micro = 0.8f * macroRoughness;
   return micro;
+}
+
+SiteParameters estimateChannelParameters(const ZoneConstants& z, const SiteParameters& held, float& velocity) {
+  SiteParameters p = held;
+  // Mean bankfull depth from the width.
+  const float W = p.maxWidth;
+  const float D = bankfullDepth(W, p.widthDepthScaling);
+  const float widthDepth = W / D;
+  p.macroRoughness = D * std::min(z.macroCoefficient * std::pow(widthDepth, z.macroExponent), z.macroCap);
+
+  p.minGradient = p.valleySlope;
+  p.maxGradient = z.maxGradientFactor * p.valleySlope + z.maxGradientOffset;
+  p.gradientShapeFactor = gradientShapeFactorOf(p.maxGradient, p.minGradient);
+
+  p.minManningN = z.nCoefficient * std::pow(widthDepth, kNExponent);
+  // The micro roughness held before this estimation (re-estimated below).
+  p.maxManningN = 0.4f * std::sqrt(p.microRoughness) + 0.1f * p.macroRoughness;
+  if (1.2f * p.minManningN > p.maxManningN) p.maxManningN = 1.2f * p.minManningN;
+
+  p.nShapeFactor = nShapeFactorOf(p.macroRoughness, D);
+
+  // From the mean depth to the channel's maximum depth.
+  const float bedPercent = z.bedWidthPercent;
+  p.maxDepth = D / (((100.0f - bedPercent) / 2.0f + bedPercent) / 100.0f);
+  p.maxDepth = p.maxDepth + p.macroRoughness / 2.0f;
+  p.bedWidthFraction = bedPercent / 100.0f;
+
+  velocity = microRoughnessVelocity(p.bedWidthFraction, W, p.minGradient, p.maxGradient, p.minManningN);
+  p.microRoughness = microRoughnessOf(velocity, p.macroRoughness);
+  return p;
 }
 
 }  // namespace oewr::hydraulics

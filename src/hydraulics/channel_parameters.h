@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "process/model_state.h"
+
 namespace oewr::hydraulics {
 
 // Caption of the hydraulics window; its messages and questions carry it.
@@ -49,6 +51,9 @@ SlopeCheck checkZoneSlope(int zone, float slope);
 // Hydraulic-geometry estimates (float arithmetic in the stated order).
 // Mean bankfull depth from the channel width W and the width/depth scaling s.
 float bankfullDepth(float width, float widthDepthScaling);
+// The shape factors are whole numbers held as floats; a value beyond the
+// 32-bit integers (every such float is whole) stays as it is, and no number
+// stays no number, for the caller's check.
 // Shape factor of the gradient curve: nearest(3.75 maxGradient / minGradient + 1.25).
 float gradientShapeFactorOf(float maxGradient, float minGradient);
 // n shape factor: nearest(3.5 (macro / D)^-1.5), at most 50.
@@ -59,5 +64,14 @@ float nShapeFactorOf(float macroRoughness, float meanDepth);
 float microRoughnessVelocity(float bedWidthFraction, float width, float minGradient, float maxGradient,
                              float minManningN);
 float microRoughnessOf(float velocity, float macroRoughness);
+
+// The channel parameters that "Re-Calc Parameters" estimates, in its order:
+// from the zone's constants and the held width, width/depth scaling, valley
+// slope (as accepted for the zone) and micro roughness of `held`, the
+// parameters maxDepth .. nShapeFactor of the result; the others are those of
+// `held`. `velocity` receives the velocity that set the micro roughness.
+// Nothing is checked here: an unusable input gives values that are not
+// numbers, for the caller to refuse.
+SiteParameters estimateChannelParameters(const ZoneConstants& zone, const SiteParameters& held, float& velocity);
 
 }  // namespace oewr::hydraulics

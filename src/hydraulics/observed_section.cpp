@@ -71,8 +71,9 @@ bool storeStageHabitat(ModelState& state, const HydraulicSection& section, int32
 
 }  // namespace
 
-void computeSingleSection(ModelState& state, Ui& ui, const HydraulicSection& section, int32_t npt,
+bool computeSingleSection(ModelState& state, Ui& ui, const HydraulicSection& section, int32_t npt,
                           const FlowParameters& fp, float macroRoughness, HydraulicsCharts& charts) {
+  const HydraulicsState before = state;
   SectionHydraulics hyd;
   bool settled = true;
   float firstUnsettledStage = 0;
@@ -100,6 +101,7 @@ void computeSingleSection(ModelState& state, Ui& ui, const HydraulicSection& sec
     state.stageCount = kMaxStageIndex;
     ui.showMessage(kHydraulicsCaption, "array bounds exceeded");
   }
+  if (const auto where = resultWithoutNumber(state)) return refuseRunWithoutNumbers(state, before, *where, ui);
   if (!settled)
     ui.showMessage(kHydraulicsCaption,
                    "The velocity distribution did not settle at the stage of " +
@@ -126,6 +128,7 @@ void computeSingleSection(ModelState& state, Ui& ui, const HydraulicSection& sec
   }
   chart.changed();
   writeHabitatFile(state, singleSectionFileLines(state));
+  return true;
 }
 
 }  // namespace oewr::hydraulics

@@ -36,8 +36,10 @@ std::vector<std::string> singleSectionFileLines(const ModelState& state);
 // macro roughness: per stage the discharge (as mean, lower and upper value),
 // the wetted width and the class shares; stageCount; the baseflow crossings;
 // the second curve and the baseflow lines of the stage - discharge chart; the
-// habitat file. The first curve is left to the caller.
-void computeSingleSection(ModelState& state, Ui& ui, const HydraulicSection& section, int32_t npt,
+// habitat file. The first curve is left to the caller. Returns false when a
+// stage got no number (see runHydraulicModel); the results are then those of
+// the computation before.
+bool computeSingleSection(ModelState& state, Ui& ui, const HydraulicSection& section, int32_t npt,
                           const FlowParameters& fp, float macroRoughness, HydraulicsCharts& charts);
 
 }  // namespace oewr::hydraulics

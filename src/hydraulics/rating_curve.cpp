@@ -134,9 +134,33 @@ std::vector<std::string> habitatFileLines(const ModelState& state) {
   return lines;
 }
 
+std::optional<std::string> resultWithoutNumber(const HydraulicsState& s) {
+  float d = 0.0f;
+  for (int32_t j = 0; j < s.stageCount; ++j) {
+    d = nextStage(d);
+    bool numbers = std::isfinite(s.stageDischarge[j]) && std::isfinite(s.stageDischargeLow[j]) &&
+                   std::isfinite(s.stageDischargeHigh[j]) && std::isfinite(s.stageWidth[j]);
+    for (int c = 0; c < kHabitatClassCount; ++c) numbers = numbers && std::isfinite(s.stageClassShare[c][j]);
+    if (!numbers) return formatText("the stage of %.3f m", d);
+  }
+  for (int32_t i = 0; i < s.modelXsCount; ++i)
+    if (!std::isfinite(s.modelXsDistance[i]) || !std::isfinite(s.modelXsElevation[i])) return "the cross-section";
+  return std::nullopt;
+}
+
+bool refuseRunWithoutNumbers(ModelState& state, const HydraulicsState& before, const std::string& where, Ui& ui) {
+  static_cast<HydraulicsState&>(state) = before;
+  ui.showMessage(kHydraulicsCaption, "The hydraulic model gives no number for " + where +
+                                         " with these parameters (extreme values?): the results of the run before "
+                                         "stay");
+  return false;
+}
+
 bool runHydraulicModel(ModelState& state, Ui& ui, HydraulicsCharts& charts) {
   SectionLayout layout;
   if (!buildLayout(state, ui, layout)) return false;
+  const HydraulicsState before = state;
+  const charting::Chart sectionBefore = charts.section;
 
   for (int c = 0; c < kHabitatClassCount; ++c) state.stageClassShare[c].fill(0.0f);
   state.stageWidth.fill(0.0f);
@@ -191,6 +215,12 @@ bool runHydraulicModel(ModelState& state, Ui& ui, HydraulicsCharts& charts) {
   if (state.stageCount > kMaxStageIndex) {
     state.stageCount = kMaxStageIndex;
     ui.showMessage(kHydraulicsCaption, "array bounds exceeded");
+  }
+  if (const auto where = resultWithoutNumber(state)) {
+    const int revision = charts.section.revision;
+    charts.section = sectionBefore;
+    charts.section.revision = revision + 1;
+    return refuseRunWithoutNumbers(state, before, *where, ui);
   }
   if (!settled)
     ui.showMessage(kHydraulicsCaption,

@@ -4,6 +4,7 @@
 // S-curve as the depth rises, and the model run over 20 random synthetic
 // sections with its envelopes, means and the depths of the maximum baseflows.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,10 +69,21 @@ void markBaseflowCrossings(ModelState& state, int32_t j, charting::Series* wetLi
 // per stage (discharge, width, the seven shares).
 std::vector<std::string> habitatFileLines(const ModelState& state);
 
+// Where a run's results hold a value that is no finite number: "the stage of
+// <depth> m" for the first such stage (discharges, width, class shares) of
+// stages 0 .. stageCount - 1, or "the cross-section" for a point of the
+// section in use; nothing when every value is a number.
+std::optional<std::string> resultWithoutNumber(const HydraulicsState& s);
+// Ends such a run: the results of the run before come back (`before`), and
+// the message says where. Returns false.
+bool refuseRunWithoutNumbers(ModelState& state, const HydraulicsState& before, const std::string& where, Ui& ui);
+
 // The model run on 20 synthetic sections: the layout, the envelopes, means,
 // widths and class shares per stage, stageCount, the baseflow crossings, the
 // stage - discharge chart and the habitat file. Returns false when the layout
-// refused the parameters (nothing is then computed or cleared).
+// refused the parameters (nothing is then computed or cleared), or when the
+// parameters, extreme as they may be, gave a stage no number (the results,
+// the random numbers and the section chart are then those of the run before).
 bool runHydraulicModel(ModelState& state, Ui& ui, HydraulicsCharts& charts);
 
 }  // namespace oewr::hydraulics

@@ -1,11 +1,13 @@
 #include "hydraulics/synthetic_section.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/checked_int.h"
 #include "common/errors.h"
 #include "common/text_format.h"
 #include "hydraulics/channel_parameters.h"
+#include "hydraulics/parameter_rules.h"
 
 namespace oewr::hydraulics {
 namespace {
@@ -13,6 +15,18 @@ namespace {
 constexpr int kPointCountLimit = 400;  // coarsen the spacing until below this
 
 int32_t nearest(float x) { return roundToInt(static_cast<double>(x)); }
+
+// The number of points over a length at a spacing, nearest(length / spacing).
+// A channel so wide for its macro roughness that the counts of bed and bank
+// points could not be added up is refused by name.
+int32_t pointCount(float length, float spacing, const SectionLayout& l) {
+  const float x = length / spacing;
+  if (!(std::fabs(static_cast<double>(x)) < 5e8))
+    throw ModelError(formatText("The synthetic section cannot be laid out: Max. Width (m) %g with Macro Roughness (m) "
+                                "%g needs %g points",
+                                l.width, l.macroRoughness, static_cast<double>(x)));
+  return nearest(x);
+}
 
 float spacing(float length, int32_t count) { return length / static_cast<float>(count); }
 
@@ -30,14 +44,15 @@ bool buildLayout(const ModelState& state, Ui& ui, SectionLayout& layout) {
     ui.showMessage(kHydraulicsCaption, "Probelm with macro-roughness estimate");
     return false;
   }
-  // A trapezoid whose bed is as wide as the channel leaves no banks to divide
-  // the point spacing by; a negative bed has no meaning. (The parabola does
-  // not use the fraction.)
-  if (state.xsShape == 0 && !(p.bedWidthFraction >= 0.0f && p.bedWidthFraction < 1.0f)) {
-    ui.showMessage(kHydraulicsCaption,
-                   "Bed Width (Fraction) must be at least 0 and below 1 (it is " +
-                       formatText("%.2f", p.bedWidthFraction) + "): the hydraulic model is not run");
-    return false;
+  // Parameters that cannot be a channel build no section: a width, depth or
+  // macro roughness to divide by; for the trapezoid a bed that leaves banks
+  // (the parabola does not use the fraction).
+  for (int position : {8, 9, 10, 11}) {
+    if (position == 10 && state.xsShape != 0) continue;
+    if (auto problem = parameterProblem(position, p.at(position))) {
+      ui.showMessage(kHydraulicsCaption, *problem + ": the hydraulic model is not run");
+      return false;
+    }
   }
 
   SectionLayout l;
@@ -63,14 +78,14 @@ bool buildLayout(const ModelState& state, Ui& ui, SectionLayout& layout) {
   const float b = l.bedWidth;
   l.bankRun = (W - b) * 0.5f;
 
-  int32_t nBed = nearest(b / kq);
-  int32_t nBank = checkedMul(2, nearest((W - b) / k));
+  int32_t nBed = pointCount(b, kq, l);
+  int32_t nBank = checkedMul(2, pointCount(W - b, k, l));
   float f = 1.0f;
   if (checkedAdd(nBed, nBank) >= kPointCountLimit) {
     for (int pass = 0; pass < 10; ++pass) {
       f = f + 0.1f;
-      nBed = nearest(b / (f * kq));
-      nBank = checkedMul(2, nearest((W - b) / (f * k)));
+      nBed = pointCount(b, f * kq, l);
+      nBank = checkedMul(2, pointCount(W - b, f * k, l));
       if (checkedAdd(nBed, nBank) < kPointCountLimit) break;
     }
   }
@@ -81,10 +96,10 @@ bool buildLayout(const ModelState& state, Ui& ui, SectionLayout& layout) {
     // Zones E and F: bed forms at least one and a half macro roughness apart.
     while (1.5f * k > l.bedSpacing) {
       f = f + 0.1f;
-      nBed = nearest(b / (f * kq));
+      nBed = pointCount(b, f * kq, l);
       l.bedSpacing = spacing(b, nBed);
     }
-    nBank = checkedMul(2, nearest((W - b) / (f * k)));
+    nBank = checkedMul(2, pointCount(W - b, f * k, l));
     l.bankSpacing = spacing(W - b, nBank);
   }
   l.spacingFactor = f;

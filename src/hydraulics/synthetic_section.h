@@ -45,9 +45,11 @@ struct SectionLayout {
 double nextRandom(HydraulicsState& state);
 
 // Derives the layout from the channel parameters. Returns false, after its
-// message, when no section can be built: a macro roughness of 0, or for the
-// trapezoid a bed width fraction that leaves no banks (1 or more) or is
-// negative.
+// message, when no section can be built: a macro roughness of 0, a width,
+// depth or macro roughness that cannot be a channel (parameterProblem), or
+// for the trapezoid a bed width fraction that leaves no banks (1 or more) or
+// is negative. A channel too wide for its macro roughness to count its points is
+// a ModelError naming both.
 bool buildLayout(const ModelState& state, Ui& ui, SectionLayout& layout);
 
 // One random realisation: fills the section, publishes it as the section in

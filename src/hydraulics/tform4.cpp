@@ -16,34 +16,6 @@
 
 namespace oewr::hydraulics {
 
-const std::array<ParameterRow, 16> kParameterRows = {{
-    {3, "Geom. Zone", "%10.0f"},
-    {4, "Width/Depth Scaling", "%10.2f"},
-    {5, "Hydro. Variability", "%10.2f"},
-    {6, "Valley Slope (fraction)", "%10.5f"},
-    {7, "Catchment Area (km^2)", "%10.2f"},
-    {8, "Max. Width (m)", "%10.2f"},
-    {9, "Max. Depth (m)", "%10.2f"},
-    {10, "Bed Width (Fraction)", "%10.2f"},
-    {11, "Macro Roughness (m)", "%10.3f"},
-    {12, "Micro Roughness (m)", "%10.3f"},
-    {13, "Max. Gradient", "%10.5f"},
-    {14, "Min. Gradient", "%10.5f"},
-    {15, "Gradient Shape Factor", "%10.0f"},
-    {16, "Max. Manning n", "%10.3f"},
-    {17, "Min. Manning n", "%10.3f"},
-    {18, "n Shape Factor", "%10.0f"},
-}};
-
-const std::array<ParameterRow, 6> kObservedRows = {{
-    {19, "Max. Gradient", "%10.5f"},
-    {20, "Min. Gradient", "%10.5f"},
-    {21, "Gradient Shape Factor", "%10.0f"},
-    {22, "Max. Manning n", "%10.3f"},
-    {23, "Min. Manning n", "%10.3f"},
-    {24, "n Shape Factor", "%10.0f"},
-}};
-
 namespace {
 
 const ParameterRow& rowOf(const std::array<ParameterRow, 16>& rows, int row) {
@@ -63,6 +35,12 @@ float parseCell(const StringGrid& grid, const char* table, int row, const char* 
     throw ModelError("'" + text + "' is not a valid floating point value (" + table + ", row " +
                      std::to_string(row) + " \"" + label + "\")");
   return static_cast<float>(value);
+}
+
+// A typed value that cannot be its row's parameter ends the action.
+float refuseTyped(std::optional<std::string> problem, const char* table, int row, float value) {
+  if (problem) throw ModelError(*problem + " (" + table + ", row " + std::to_string(row) + "): nothing was changed");
+  return value;
 }
 
 // floor(x * 100 + 0.5): values compared to two decimals.
@@ -129,6 +107,18 @@ void TForm4::checkParametersOnOpen() {
     for (int offset = 0; offset < 6; ++offset) p.at(19 + offset) = p.at(13 + offset);
   fillParameterTable();
   fillObservedTable();
+  // With a maximum depth of 0 the channel set is estimated from the width,
+  // the scaling and the micro roughness; otherwise the model runs on it.
+  if (p.maxDepth == 0.0f)
+    checkHeldParameters({4, 8, 12});
+  else
+    checkHeldParameters({8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18});
+}
+
+void TForm4::checkHeldParameters(std::initializer_list<int> positions) const {
+  for (int position : positions)
+    if (auto problem = parameterProblem(position, state_.siteParameters.at(position)))
+      throw ModelError(kStoredParameters + *problem + ": the hydraulic model is not run with it");
 }
 
 void TForm4::fillParameterTable() {
@@ -147,17 +137,34 @@ void TForm4::showParameterRow(int row) {
   parameterGrid.cell(1, row) = formatText(r.format, state_.siteParameters.at(r.position));
 }
 
+float TForm4::readNumberRow(int row) const {
+  const ParameterRow& r = rowOf(kParameterRows, row);
+  const float value = parseCell(parameterGrid, kParameterTable, row, r.label);
+  return refuseTyped(std::isfinite(value) ? std::nullopt : parameterProblem(r.position, value), kParameterTable, row,
+                     value);
+}
+
 float TForm4::readParameterRow(int row) const {
-  return parseCell(parameterGrid, "Hydraulic Parameters", row, rowOf(kParameterRows, row).label);
+  const ParameterRow& r = rowOf(kParameterRows, row);
+  const float value = parseCell(parameterGrid, kParameterTable, row, r.label);
+  return refuseTyped(parameterProblem(r.position, value), kParameterTable, row, value);
 }
 
 float TForm4::readObservedRow(int row) const {
-  return parseCell(observedGrid, "Obs. Hydraulic Data", row, observedRowOf(row).label);
+  const ParameterRow& r = observedRowOf(row);
+  const float value = parseCell(observedGrid, kObservedTable, row, r.label);
+  return refuseTyped(parameterProblem(r.position, value), kObservedTable, row, value);
 }
 
-void TForm4::readParameterTable(int firstRow, int lastRow) {
-  for (int row = firstRow; row <= lastRow; ++row)
-    state_.siteParameters.at(rowOf(kParameterRows, row).position) = readParameterRow(row);
+std::vector<float> TForm4::readParameterTable(int firstRow, int lastRow) const {
+  std::vector<float> values;
+  for (int row = firstRow; row <= lastRow; ++row) values.push_back(readParameterRow(row));
+  return values;
+}
+
+void TForm4::storeParameterRows(int firstRow, const std::vector<float>& values) {
+  for (std::size_t i = 0; i < values.size(); ++i)
+    state_.siteParameters.at(rowOf(kParameterRows, firstRow + static_cast<int>(i)).position) = values[i];
 }
 
 void TForm4::readObservedTable() {
@@ -175,57 +182,67 @@ int TForm4::readZoneNumber() const {
   return checkedInt32(zone);
 }
 
+float TForm4::estimateInput(int row) const {
+  const int position = rowOf(kParameterRows, row).position;
+  const float held = state_.siteParameters.at(position);
+  return parameterProblem(position, held) ? readParameterRow(row) : held;
+}
+
 void TForm4::recalcParameters() {
   SiteParameters& p = state_.siteParameters;
+  // What the estimate rests on, typed and held, is checked first, and so is
+  // the estimate: a refusal leaves everything as it was.
+  const float zoneValue = readNumberRow(1);
+  const int zone = readZoneNumber();
+  const float variability = readNumberRow(3);
+  const float typedSlope = readNumberRow(4);
+  const float catchment = readNumberRow(5);
+  SiteParameters inputs = p;
+  inputs.widthDepthScaling = estimateInput(2);
+  inputs.maxWidth = estimateInput(6);
+  inputs.microRoughness = estimateInput(10);
+  const SlopeCheck slope = checkZoneSlope(zone, typedSlope);
+  inputs.valleySlope = slope.slope;
+  SiteParameters estimate = inputs;
+  float velocity = 0;
+  if (zone >= kFirstZone && zone <= kLastZone) {
+    estimate = estimateChannelParameters(zoneConstants(zone), inputs, velocity);
+    for (int position = 9; position <= 18; ++position)
+      if (auto problem = parameterProblem(position, estimate.at(position)))
+        throw ModelError("Re-Calc Parameters: the estimate of " + *problem +
+                         formatText(" (from Max. Width (m) %g, Width/Depth Scaling %g, Valley Slope (fraction) %g "
+                                    "and Micro Roughness (m) %g): nothing was changed",
+                                    inputs.maxWidth, inputs.widthDepthScaling, inputs.valleySlope,
+                                    inputs.microRoughness));
+  }
+
   informationLines.clear();
   informationLines.emplace_back("Additional information");
   informationLines.emplace_back(" ");
 
-  p.geoZone = readParameterRow(1);
-  const int zone = readZoneNumber();
+  p.geoZone = zoneValue;
 
-  p.hydroVariability = readParameterRow(3);
+  p.hydroVariability = variability;
   offerVariabilityFromHydrology();
 
-  p.valleySlope = readParameterRow(4);
-  const SlopeCheck slope = checkZoneSlope(zone, p.valleySlope);
+  p.valleySlope = typedSlope;
   if (slope.message) {
     ui_.showMessage(caption, *slope.message);
     p.valleySlope = slope.slope;
   }
   showParameterRow(4);
 
-  p.catchmentArea = readParameterRow(5);
+  p.catchmentArea = catchment;
+  p.widthDepthScaling = inputs.widthDepthScaling;
+  p.maxWidth = inputs.maxWidth;
+  p.microRoughness = inputs.microRoughness;
 
-  // Mean bankfull depth from the width as held (row 6 is not read here).
-  const float W = p.maxWidth;
-  const float D = bankfullDepth(W, p.widthDepthScaling);
-  p.maxDepth = D;
-
-  const ZoneConstants& z = zoneConstants(zone);
-  const float widthDepth = W / D;
-  p.macroRoughness = D * std::min(z.macroCoefficient * std::pow(widthDepth, z.macroExponent), z.macroCap);
-
-  p.minGradient = p.valleySlope;
-  p.maxGradient = z.maxGradientFactor * p.valleySlope + z.maxGradientOffset;
-  p.gradientShapeFactor = gradientShapeFactorOf(p.maxGradient, p.minGradient);
-
-  p.minManningN = z.nCoefficient * std::pow(widthDepth, kNExponent);
-  // The micro roughness held before this estimation (re-estimated below).
-  p.maxManningN = 0.4f * std::sqrt(p.microRoughness) + 0.1f * p.macroRoughness;
-  if (1.2f * p.minManningN > p.maxManningN) p.maxManningN = 1.2f * p.minManningN;
-
-  p.nShapeFactor = nShapeFactorOf(p.macroRoughness, D);
-
-  // From the mean depth to the channel's maximum depth.
-  const float bedPercent = z.bedWidthPercent;
-  p.maxDepth = D / (((100.0f - bedPercent) / 2.0f + bedPercent) / 100.0f);
-  p.maxDepth = p.maxDepth + p.macroRoughness / 2.0f;
-  p.bedWidthFraction = bedPercent / 100.0f;
-
-  const float velocity =
-      microRoughnessVelocity(p.bedWidthFraction, W, p.minGradient, p.maxGradient, p.minManningN);
-  p.microRoughness = microRoughnessOf(velocity, p.macroRoughness);
+  // Mean bankfull depth from the width as held (row 6 is not read here
+  // unless the width held cannot be used); a zone outside the tables ends
+  // the estimation at them, the steps before standing.
+  p.maxDepth = bankfullDepth(p.maxWidth, p.widthDepthScaling);
+  zoneConstants(zone);
+  for (int position = 9; position <= 18; ++position) p.at(position) = estimate.at(position);
 
   informationLines.emplace_back("  ");
   informationLines.emplace_back("Velocity for micro-roughness");
@@ -241,11 +258,26 @@ void TForm4::recalcParameters() {
 }
 
 void TForm4::rePlotGraphs() {
+  const std::vector<float> typed = readParameterTable(6, 16);
   observedGrid.visible = false;
   parameterGrid.enabled = true;
-  readParameterTable(6, 16);
+  // A run that is refused leaves the parameters as they were.
+  const SiteParameters before = state_.siteParameters;
+  const int32_t shapeBefore = state_.xsShape;
+  auto restore = [&] {
+    state_.siteParameters = before;
+    state_.xsShape = shapeBefore;
+  };
+  storeParameterRows(6, typed);
   state_.xsShape = state_.siteParameters.bedWidthFraction > 0.0f ? 0 : 1;
-  runHydraulicModel(state_, ui_, charts);
+  bool ran = false;
+  try {
+    ran = runHydraulicModel(state_, ui_, charts);
+  } catch (const ModelError&) {
+    restore();
+    throw;
+  }
+  if (!ran) restore();
 }
 
 
@@ -264,11 +296,9 @@ constexpr const char* kNoStages =
 
 bool TForm4::saveParameters() {
   // Both tables are read whole before any parameter changes.
-  std::array<float, 16> typed{};
-  for (int row = 1; row <= 16; ++row) typed[static_cast<std::size_t>(row - 1)] = readParameterRow(row);
+  const std::vector<float> typed = readParameterTable(1, 16);
   readObservedTable();
-  for (int row = 1; row <= 16; ++row)
-    state_.siteParameters.at(rowOf(kParameterRows, row).position) = typed[static_cast<std::size_t>(row - 1)];
+  storeParameterRows(1, typed);
   return saveSiteParameters(state_, tx_, saveDialog_);
 }
 
@@ -337,9 +367,12 @@ void TForm4::useObservedData() {
                                         state_.ratingCount, kMaxRatingRows));
     return;
   }
-  // The observed set as typed; a text that is no number ends the action here.
+  // The observed set as typed; a text that is no number, or a value that
+  // cannot be a channel, ends the action here, as does a stored macro
+  // roughness (the habitat classes use the main set's).
   std::array<float, 6> observed{};
   for (int row = 1; row <= 6; ++row) observed[static_cast<std::size_t>(row - 1)] = readObservedRow(row);
+  checkHeldParameters({11});
 
   charting::Chart& sd = charts.stageDischarge;
   curve(sd, kLowerEstimateSeries).title = "Observed Rating Curve";
@@ -379,7 +412,10 @@ void TForm4::useSavedSection() {
                                         count, capacity));
     return;
   }
-  readParameterRow(7);  // the depth the computation reads; checked before anything changes
+  // The depth the computation reads, and the main set it runs with; checked
+  // before anything changes.
+  readParameterRow(7);
+  checkHeldParameters({11, 13, 14, 15, 16, 17, 18});
 
   charting::Chart& sd = charts.stageDischarge;
   curve(sd, kLowerEstimateSeries).clear();
@@ -401,10 +437,10 @@ void TForm4::runSingleSection() {
   int32_t npt = 0;
   if (observedMode) {
     double depth = 0;
-    if (!parseNumber(maxDepthBox.text, depth))
+    if (!parseNumber(maxDepthBox.text, depth) || !std::isfinite(static_cast<float>(depth)))
       throw ModelError("'" + maxDepthBox.text + "' is not a valid floating point value (\"" + maxDepthBox.caption +
                        "\")");
-    p.maxDepth = static_cast<float>(depth);
+    fp.maxDepth = static_cast<float>(depth);
     fp.maxGradient = p.obsMaxGradient;
     fp.minGradient = p.obsMinGradient;
     fp.gradientShapeFactor = p.obsGradientShapeFactor;
@@ -413,7 +449,7 @@ void TForm4::runSingleSection() {
     fp.nShapeFactor = p.obsNShapeFactor;
     npt = state_.xsPointCount;
   } else {
-    p.maxDepth = readParameterRow(7);
+    fp.maxDepth = readParameterRow(7);
     fp.maxGradient = p.maxGradient;
     fp.minGradient = p.minGradient;
     fp.gradientShapeFactor = p.gradientShapeFactor;
@@ -422,11 +458,15 @@ void TForm4::runSingleSection() {
     fp.nShapeFactor = p.nShapeFactor;
     npt = state_.savedXsCount;
   }
-  fp.maxDepth = p.maxDepth;
   if (npt != workingSection_.npt)
     throw ModelError(formatText("The cross-section in use has %d points, not the %d of the %s section: use it again",
                                 workingSection_.npt, npt, observedMode ? "observed" : "saved"));
-  computeSingleSection(state_, ui_, workingSection_, npt, fp, p.macroRoughness, charts);
+  const float depthBefore = p.maxDepth;
+  p.maxDepth = fp.maxDepth;
+  if (!computeSingleSection(state_, ui_, workingSection_, npt, fp, p.macroRoughness, charts)) {
+    p.maxDepth = depthBefore;
+    return;
+  }
   if (state_.stageCount == 0)
     ui_.showMessage(caption, (observedMode ? "The bank level of the observed cross-section is "
                                            : "The maximum depth (\"Max. Depth (m)\") of the saved cross-section is ") +

@@ -6,6 +6,7 @@
 // estimate, run on synthetic, surveyed or saved sections, save to the host
 // and add the report section.
 #include <array>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "hydraulics/channel_parameters.h"
 #include "hydraulics/hydraulics_charts.h"
 #include "hydraulics/hydraulics_controls.h"
+#include "hydraulics/parameter_rules.h"
 #include "hydraulics/synthetic_section.h"
 #include "process/model_state.h"
 
@@ -22,16 +24,6 @@ class Ttable_save;
 }
 
 namespace oewr::hydraulics {
-
-// One row of a parameter table: the stored position of the value in
-// siteParameters, the row label and the display format.
-struct ParameterRow {
-  int position;
-  const char* label;
-  const char* format;
-};
-extern const std::array<ParameterRow, 16> kParameterRows;  // rows 1 .. 16
-extern const std::array<ParameterRow, 6> kObservedRows;    // rows 1 .. 6
 
 // Items of the data check list.
 enum DataItem { kSavedSectionItem = 0, kObservedSectionItem = 1, kRatingTableItem = 2 };
@@ -88,14 +80,25 @@ class TForm4 : public ModalForm {
   void close() { modalResult = mrCancel; }     // the window's close box
 
   // The checks of the parameters when the window opens, and the tables.
+  // Then the parameters the opening's model run rests on (the channel set,
+  // or with a maximum depth of 0 the inputs of the estimate) are checked: a
+  // stored value that cannot be a channel ends the opening with a ModelError
+  // naming it, before the model runs; the tables show it to be typed over.
   void checkParametersOnOpen();
   // "Re-Calc Parameters": estimates the channel parameters from the zone,
-  // the valley slope and the width, then "Re-Plot Graphs".
+  // the valley slope and the width, then "Re-Plot Graphs". Typed values and
+  // estimates that cannot be a channel end the action with a ModelError
+  // naming the row before anything changes; a width or micro roughness held
+  // that cannot be used is taken from its row instead.
   void recalcParameters();
-  // "Re-Plot Graphs": reads rows 6 to 16 and runs the model.
+  // "Re-Plot Graphs": reads rows 6 to 16 and runs the model. Values that
+  // cannot be a channel end the action with a ModelError naming the row
+  // before anything changes; a run that is refused leaves the parameters as
+  // they were.
   void rePlotGraphs();
   // "Save Parameters": reads both tables and writes the 24 parameters to the
-  // slot-4 attribute. True when written.
+  // slot-4 attribute. True when written. Values that cannot be a channel are
+  // refused as by "Re-Plot Graphs"; nothing is then written.
   bool saveParameters();
   // "Save XS to TERAVOX": writes the section in use to the slot-7 attribute.
   // True when written.
@@ -115,19 +118,32 @@ class TForm4 : public ModalForm {
   // Shows the value of a parameter row (1 .. 16) with the row's format.
   void showParameterRow(int row);
   // The number typed in a row (1 .. 16) of the parameter table, or of the
-  // observed-data table (1 .. 6). Text that is no number ends the action with
-  // a ModelError naming the table, the row and the text.
+  // observed-data table (1 .. 6). Text that is no number, or a number that
+  // cannot be the row's parameter (parameterProblem), ends the action with a
+  // ModelError naming the table and the row.
   float readParameterRow(int row) const;
   float readObservedRow(int row) const;
-  // Reads rows first .. last of the parameter table into the parameters.
-  void readParameterTable(int firstRow, int lastRow);
+  // The values typed in rows first .. last of the parameter table, each
+  // read as readParameterRow reads it.
+  std::vector<float> readParameterTable(int firstRow, int lastRow) const;
   // Reads the observed-data table into the observed set; nothing is changed
-  // unless every row holds a number.
+  // unless every row holds a value it can take.
   void readObservedTable();
 
  private:
   // The zone number: the whole number in row 1.
   int readZoneNumber() const;
+  // Stores values read from rows firstRow on into the parameters.
+  void storeParameterRows(int firstRow, const std::vector<float>& values);
+  // The number typed in a row, refused only when it is no finite number.
+  float readNumberRow(int row) const;
+  // A held parameter the action rests on that cannot be a channel (a stored
+  // value; typed ones are checked as they are read) ends the action with a
+  // ModelError naming it.
+  void checkHeldParameters(std::initializer_list<int> positions) const;
+  // An input of the estimate: the value held, or the one typed in its row
+  // when the held one cannot be used.
+  float estimateInput(int row) const;
   // The hydrological-variability question; on Yes the index replaces the
   // value and row 3 shows it.
   void offerVariabilityFromHydrology();

@@ -1,7 +1,10 @@
 #include "hydrology/hydrology_input.h"
 
+#include <cmath>
+
 #include "common/text_format.h"
 #include "hostdb/blob_codec.h"
+#include "hydraulics/parameter_rules.h"
 
 namespace oewr::hydrology {
 
@@ -23,7 +26,18 @@ std::vector<std::string> storeSiteParameters(ModelState& state, const std::vecto
                                   available, SiteParameters::count));
   SiteParameters& p = state.siteParameters;
   for (int position = 1; position <= SiteParameters::count; ++position) {
-    if (position <= available) p.at(position) = stored[static_cast<std::size_t>(position - 1)];
+    if (position <= available) {
+      const float value = stored[static_cast<std::size_t>(position - 1)];
+      if (std::isfinite(value)) {
+        p.at(position) = value;
+      } else {
+        // No number has no place in the model: read as not set. (Values that
+        // are numbers but cannot be a channel are refused by name where the
+        // hydraulics uses them, so that they can be seen and typed over.)
+        messages.push_back(hydraulics::kStoredParameters + *hydraulics::parameterProblem(position, value) + ": it is read as 0");
+        p.at(position) = 0.0f;
+      }
+    }
     switch (position) {
       case kGeoZonePosition:
         if (!(p.geoZone >= 1 && p.geoZone <= 6)) {

@@ -18,8 +18,9 @@ constexpr int kScenarioFlowSlot = 12;
 
 // Stores the stored values of the site parameters (in stored order; at most
 // 24 are used) into state.siteParameters, applying the rules of the zone,
-// valley slope and catchment area. Positions the record does not reach keep
-// their previous values. Returns the messages to show, in order.
+// valley slope and catchment area. A stored value that is no finite number
+// is read as 0, with a message naming it. Positions the record does not reach
+// keep their previous values. Returns the messages to show, in order.
 std::vector<std::string> storeSiteParameters(ModelState& state, const std::vector<float>& stored);
 
 // Reads slot 4 into state.siteParameters and shows the messages of the rules.

@@ -3,6 +3,7 @@
 // hydrology window does when it opens, the plots at the chosen exceedence
 // point, "Finished" (which saves the ecological parameters), the start of the
 // report and "Return to main menu".
+#include "charting/chart.h"
 #include "common/ui.h"
 #include "hostdb/txtab.h"
 #include "process/model_state.h"
@@ -21,10 +22,17 @@ struct HydrologyOptions {
 // True for 0 and for 5, 10, ..., 50.
 bool isExceedenceChoice(int exceedence);
 
+// The charts of the plots window as "Finished" left them.
+struct HydrologyStepCharts {
+  charting::Chart timeSeries;           // monthly flows and baseflows
+  charting::Chart durationCurves;       // flow duration curves
+  charting::Chart monthlyDistribution;  // monthly distribution at the point
+};
+
 // Runs the step. Throws ModelError for an exceedence that is not a choice,
 // and ActionStopped (after the window's message) when no critical months
 // could be chosen, so that the step is not finished.
-void runHydrologyStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
-                      const HydrologyOptions& options);
+HydrologyStepCharts runHydrologyStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+                                     const HydrologyOptions& options);
 
 }  // namespace oewr

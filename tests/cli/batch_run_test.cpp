@@ -27,6 +27,26 @@ std::vector<std::string> lines(const std::string& text) {
   return out;
 }
 
+// The fields of one CSV line; a quoted field may hold commas and doubled quotes.
+std::vector<std::string> fields(const std::string& line) {
+  std::vector<std::string> out(1);
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+      out.back() += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      out.emplace_back();
+    } else {
+      out.back() += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 TEST(BatchRun, RecordLists) {
@@ -63,6 +83,34 @@ TEST(BatchRun, SitesRunSideBySideAndAFailureStopsNoOther) {
   EXPECT_NE(out.str().find("request 3 (Too short): "), std::string::npos) << out.str();
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "runs" / "request-1" / "results.json"));
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "runs" / "request-2" / "report.txt"));
+
+  // The shifts in force close each row: HIGH then LOW, wet then dry, A to D.
+  // The demo sites store no shifts: the ecology window's question restored
+  // the defaults, and the log says so.
+  const std::vector<std::string> header = fields(rows[0]);
+  ASSERT_EQ(header.size(), 9u + 28u + 16u);
+  EXPECT_EQ(header[37], "high_shift_wet_A");
+  EXPECT_EQ(header[52], "low_shift_dry_D");
+  for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_EQ(fields(rows[i]).size(), header.size()) << rows[i];
+  EXPECT_EQ(fields(rows[3])[37], "");  // the failed site ran no ecology
+  const auto shiftRows = lines(fileText(dir.path() / "runs" / "request-1" / "shift_factors.csv"));
+  ASSERT_EQ(shiftRows.size(), 15u);
+  const std::vector<std::string> first = fields(rows[1]);
+  std::size_t column = 37;
+  for (int table = 0; table < 2; ++table)
+    for (int season = 0; season < 2; ++season)
+      for (int category = 0; category < 7; category += 2) {
+        // season,category,default_high,high,default_low,low
+        const std::vector<std::string> shift = fields(shiftRows[static_cast<std::size_t>(1 + season * 7 + category)]);
+        const double defaultValue = std::stod(shift[table == 0 ? 2 : 4]);
+        EXPECT_GT(defaultValue, 0.0);
+        EXPECT_NEAR(std::stod(first[column]), defaultValue, 0.0001) << header[column];
+        ++column;
+      }
+  EXPECT_NE(fileText(dir.path() / "runs" / "request-1" / "log.txt")
+                .find("Ecological sub-model: Current category shift parameters are NOT defaults. Do you want to "
+                      "restore defaults? [Yes]"),
+            std::string::npos);
 
   // A site's results do not depend on the sites that ran before or beside it.
   cli::RunOptions single = o;

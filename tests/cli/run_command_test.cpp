@@ -29,6 +29,14 @@ std::string fileText(const std::filesystem::path& p) {
   ss << in.rdbuf();
   return ss.str();
 }
+
+// The fields of a CSV line without quoted fields.
+std::vector<std::string> csvFields(const std::string& line) {
+  std::vector<std::string> f;
+  std::istringstream row(line);
+  for (std::string x; std::getline(row, x, ',');) f.push_back(x);
+  return f;
+}
 }  // namespace
 
 TEST(HeadlessRun, DemoRequestRunsThroughHydrologyAndExports) {
@@ -115,4 +123,76 @@ TEST(HeadlessRun, WholeRunStoresTheResultsAndTheSiteStillLoads) {
   RunResult again = run(o);
   EXPECT_EQ(again.code, 0) << again.err.str();
   EXPECT_NE(again.out.str().find("Site: Orvane River at Demo Weir"), std::string::npos);
+}
+
+TEST(HeadlessRun, TheShiftQuestionFollowsTheAnswerPolicy) {
+  // The demo site stores no shifts, so the ecology window asks whether to
+  // restore the defaults; the answer decides which shifts the run uses.
+  // Returns the fields of the wet A row of shift_factors.csv:
+  // season,category,default_high,high,default_low,low.
+  auto runWith = [](const std::string& answer, bool restore, std::string& log) {
+    oewr::testing::TempDir dir;
+    cli::DemoDatabase db = cli::buildDemoDatabase(dir.path(), cli::makeDemoSite(30));
+    cli::RunOptions o;
+    o.ini = db.iniFile.string();
+    o.record = db.requestRecord;
+    o.exportDir = (dir.path() / "out").string();
+    o.answer = answer;
+    o.restoreDefaultShifts = restore;
+    RunResult r = run(o);
+    EXPECT_EQ(r.code, 0) << r.err.str();
+    log = r.err.str();
+    std::istringstream csv(fileText(dir.path() / "out" / "shift_factors.csv"));
+    std::string header, wetA;
+    std::getline(csv, header);
+    std::getline(csv, wetA);
+    std::vector<std::string> f = csvFields(wetA);
+    EXPECT_EQ(f.size(), 6u) << wetA;
+    f.resize(6);
+    return f;
+  };
+  const std::string question =
+      "Ecological sub-model: Current category shift parameters are NOT defaults. Do you want to restore defaults?";
+  std::string log;
+  const auto kept = runWith("no", false, log);
+  EXPECT_NE(log.find(question + " [No]"), std::string::npos) << log;
+  EXPECT_NE(kept[2], "0.0000");
+  EXPECT_EQ(kept[3], "0.0000");  // the stored (zero) shifts stay in force
+  EXPECT_EQ(kept[5], "0.0000");
+
+  const auto restored = runWith("no", true, log);
+  EXPECT_NE(log.find(question + " [Yes]"), std::string::npos) << log;
+  EXPECT_NE(log.find("Selected category is B Do you wish to continue? [No]"), std::string::npos) << log;
+  EXPECT_NE(restored[2], "0.0000");
+  EXPECT_EQ(restored[3], restored[2]);
+  EXPECT_EQ(restored[5], restored[4]);
+}
+
+TEST(HeadlessRun, WritingTheChartsLeavesTheSavedFloodCategoriesInForce) {
+  oewr::testing::TempDir dir;
+  cli::DemoDatabase db = cli::buildDemoDatabase(dir.path(), cli::makeDemoSite(30));
+  // Per category: depth (cm), frequency, events, catchment shape, river slope.
+  hostdb::HostAdmin(db.iniFile).setArray({"OEWR flood parameters", 1, "River sites"},
+                                         hostdb::floodParametersArray({150, 0, 2, 1, 1, 200, 0, 2, 1, 1, 250, 0, 1, 1, 1,
+                                                                       300, 1, 1, 1, 1, 350, 2, 1, 1, 1}));
+  cli::RunOptions o;
+  o.ini = db.iniFile.string();
+  o.record = db.requestRecord;
+  o.useSavedFloods = true;
+  o.outDir = (dir.path() / "out").string();
+  o.chartWriter = [](const charting::Chart&, const std::string&, std::string&) { return true; };
+  RunResult r = run(o);
+  ASSERT_EQ(r.code, 0) << r.err.str();
+  // category,peak_m3s,duration_hours,volume_mcm,events,frequency_code: the
+  // saved numbers of events (2, 2, 1), not the defaults (4, 3, 1).
+  std::istringstream csv(fileText(dir.path() / "out" / "flood_categories.csv"));
+  std::vector<std::string> events;
+  std::string line;
+  std::getline(csv, line);
+  while (std::getline(csv, line)) {
+    const std::vector<std::string> f = csvFields(line);
+    ASSERT_EQ(f.size(), 6u) << line;
+    events.push_back(f[4]);
+  }
+  EXPECT_EQ(events, (std::vector<std::string>{"2", "2", "1", "1", "1"}));
 }

@@ -394,9 +394,9 @@ TEST(EcologyStep, HeadlessRunWithTheStoredParametersAndTheReport) {
   EcologyHost h(makeEcologyState(40, 0));
   h.state->reportLines.emplace();
   EcologyOptions options;
-  options.restoreDefaultShifts = true;
   const EcologyCharts charts = runEcologyStep(*h.state, *h.tx, h.ui, h.saveDialog, options);
-  EXPECT_TRUE(h.ui.questions.empty());
+  // The new site's zero shifts: the window's question, answered Yes.
+  EXPECT_EQ(h.ui.questions, std::vector<std::string>{TForm5::kRestoreQuestion});
   EXPECT_FALSE(h.state->shiftsAltered);
   EXPECT_EQ(charts.wetStressFrequency.title, "Stress Frequency Curves (Wet)");
   EXPECT_EQ(charts.flowStress.series[0].points.size(), 21u);
@@ -443,4 +443,7 @@ TEST(EcologyStep, OptionsOutOfRangeAreRefused) {
   h.state->stageCount = 0;
   EXPECT_THROW(runEcologyStep(*h.state, *h.tx, h.ui, h.saveDialog, EcologyOptions{}), ModelError);
   EXPECT_FALSE(h.storedParameters());
+  // The refused run says why and offers no defaults it never computed.
+  EXPECT_FALSE(h.ui.messages.empty());
+  EXPECT_TRUE(h.ui.questions.empty());
 }

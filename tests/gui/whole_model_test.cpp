@@ -1,5 +1,6 @@
 // The desktop program driven offscreen through every window in order on the
-// demo database, and the same sequence headless: both give the same numbers.
+// demo database, and the same sequence headless: both ask the same questions
+// and give the same numbers.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -16,8 +17,11 @@
 
 #include "cli/demo_site.h"
 #include "cli/run_command.h"
+#include "ecology/ecology_step.h"
 #include "ecology/tform5.h"
+#include "ewr/ewr_run.h"
 #include "ewr/tform7.h"
+#include "floods/flood_run.h"
 #include "floods/tform6.h"
 #include "gui/chart_render.h"
 #include "gui/process_window.h"
@@ -25,26 +29,47 @@
 #include "hostdb/host_admin.h"
 #include "hostdb/table_save_dialog.h"
 #include "hydraulics/channel_parameters.h"
+#include "hydraulics/hydraulics_step.h"
 #include "hydrology/hydrology_form.h"
 #include "hydrology/hydrology_plots_form.h"
+#include "hydrology/hydrology_run.h"
 #include "menu/submodel_windows.h"
 #include "menu/tform2.h"
 #include "menu/tform8.h"
 #include "process/tform1.h"
+#include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
 using namespace oewr;
 
 namespace {
 
-// Answers as a hydrologist accepting the run would; keeps the stored shifts.
+// A question as a window asks it: its caption and its text.
+using Question = std::pair<std::string, std::string>;
+
+// Answers Yes to every question, as the headless run does by default, and
+// keeps them in order.
 class ScriptUi : public gui::QtUi {
  public:
   std::vector<std::string> messages;
+  std::vector<Question> questions;
   std::string reportFile;
   void showMessage(const std::string&, const std::string& text) override { messages.push_back(text); }
-  bool askYesNo(const std::string&, const std::string& text) override { return text != TForm5::kRestoreQuestion; }
+  bool askYesNo(const std::string& caption, const std::string& text) override {
+    questions.emplace_back(caption, text);
+    return true;
+  }
   std::optional<std::string> pickSaveFile(const FileDialogOptions&) override { return reportFile; }
+};
+
+// The same for the headless steps, without Qt.
+class RecordingUi : public oewr::testing::ScriptedUi {
+ public:
+  std::vector<Question> asked;
+  bool askYesNo(const std::string& caption, const std::string& text) override {
+    asked.emplace_back(caption, text);
+    return ScriptedUi::askYesNo(caption, text);
+  }
 };
 
 bool click(QWidget* w, const QString& text) {
@@ -105,29 +130,10 @@ void shoot(QWidget* w, const char* name) {
   w->grab().save(QString::fromUtf8(folder) + "/" + name + ".png");
 }
 
-}  // namespace
-
-TEST(WholeModel, WindowPathAndHeadlessPathGiveTheSameNumbers) {
-  gui::ensureGuiApplication();
-  gui::QtUi::registerModelViews();
-  oewr::testing::TempDir dir;
-  const cli::DemoSite site = cli::makeDemoSite(40);
-  cli::DemoDatabase windowDb = cli::buildDemoDatabase(dir.path() / "window", site);
-  cli::DemoDatabase headlessDb = cli::buildDemoDatabase(dir.path() / "headless", site);
-
-  auto state = makeModelState();
-  ScriptUi ui;
-  ui.reportFile = (dir.path() / "report.txt").string();
-  hostdb::Ttable_save saveDialog;
-  ModelWindows windows;
-  TForm1 form(*state, ui, saveDialog, windows);
-  form.FormCreate({windowDb.iniFile.string(), std::to_string(windowDb.requestRecord)}, dir.path().string());
-  gui::ProcessWindow window(form);
-  ASSERT_EQ(window.actionButton()->text(), "Run Model");
-
+// Every window in order from the menu, each as a hydrologist accepting the
+// run uses it, then the report review; `ticks` takes the menu's check boxes.
+void addEveryWindow(Script& script, std::vector<bool>& ticks) {
   const QString menu = q(TForm2::kCaption);
-  std::vector<bool> ticks;
-  Script script;
   script.add(menu, [](QDialog* d) {
     shoot(d, "menu");
     click(d, "Hydrological Sub-model");
@@ -187,10 +193,48 @@ TEST(WholeModel, WindowPathAndHeadlessPathGiveTheSameNumbers) {
     for (auto* c : d->findChildren<QCheckBox*>()) ticks.push_back(c->isChecked());
     d->reject();
   });
+}
+
+// Two copies of the database of a 40-year demo site, one for each path. The
+// site stores no shifts and a hydrological variability of 0: the hydraulics
+// and the ecology windows both have a question when they open.
+std::pair<cli::DemoDatabase, cli::DemoDatabase> twoDemoDatabases(const std::filesystem::path& dir) {
+  const cli::DemoSite site = cli::makeDemoSite(40);
+  return {cli::buildDemoDatabase(dir / "window", site), cli::buildDemoDatabase(dir / "headless", site)};
+}
+
+// The desktop program on the database's request, through every window in
+// order; `state` and `ui` keep what it did.
+void runEveryWindow(const cli::DemoDatabase& db, const std::filesystem::path& dir, ModelState& state, ScriptUi& ui) {
+  gui::ensureGuiApplication();
+  gui::QtUi::registerModelViews();
+  ui.reportFile = (dir / "report.txt").string();
+  hostdb::Ttable_save saveDialog;
+  ModelWindows windows;
+  TForm1 form(state, ui, saveDialog, windows);
+  form.FormCreate({db.iniFile.string(), std::to_string(db.requestRecord)}, dir.string());
+  gui::ProcessWindow window(form);
+  ASSERT_EQ(window.actionButton()->text(), "Run Model");
+
+  std::vector<bool> ticks;
+  Script script;
+  addEveryWindow(script, ticks);
   script.start();
   window.actionButton()->click();  // "Run Model": the menu, modal until the script closes it
   ASSERT_TRUE(script.finished()) << "stopped before " << script.next();
   EXPECT_EQ(ticks, std::vector<bool>(5, true));
+}
+
+}  // namespace
+
+TEST(WholeModel, WindowPathAndHeadlessPathGiveTheSameNumbers) {
+  oewr::testing::TempDir dir;
+  const auto [windowDb, headlessDb] = twoDemoDatabases(dir.path());
+
+  auto state = makeModelState();
+  ScriptUi ui;
+  runEveryWindow(windowDb, dir.path(), *state, ui);
+  if (HasFatalFailure()) return;
 
   // The report file and the host hold what the windows made.
   std::ifstream in(ui.reportFile);
@@ -227,4 +271,45 @@ TEST(WholeModel, WindowPathAndHeadlessPathGiveTheSameNumbers) {
     EXPECT_EQ(headless.meanLowEwr[c], state->meanLowEwr[c]) << c;
     EXPECT_EQ(headless.meanTotalEwr[c], state->meanTotalEwr[c]) << c;
   }
+}
+
+TEST(WholeModel, WindowsAndHeadlessStepsAskTheSameQuestionsInTheSameOrder) {
+  oewr::testing::TempDir dir;
+  const auto [windowDb, headlessDb] = twoDemoDatabases(dir.path());
+
+  std::vector<Question> windowQuestions;
+  {
+    auto state = makeModelState();
+    ScriptUi ui;
+    runEveryWindow(windowDb, dir.path(), *state, ui);
+    if (HasFatalFailure()) return;
+    windowQuestions = ui.questions;
+  }
+
+  auto state = makeModelState();
+  RecordingUi ui;
+  hostdb::Ttable_save saveDialog;
+  ModelWindows windows;
+  TForm1 form(*state, ui, saveDialog, windows);
+  form.FormCreate({headlessDb.iniFile.string(), std::to_string(headlessDb.requestRecord)}, dir.path().string());
+  ASSERT_EQ(form.Button1, TForm1::kRunModel);
+  hostdb::Ttxtab& tx = *form.hostTables();
+  runHydrologyStep(*state, tx, ui, saveDialog, HydrologyOptions{});
+  hydraulics::runHydraulicsStep(*state, tx, ui, saveDialog, hydraulics::HydraulicsOptions{});
+  runEcologyStep(*state, tx, ui, saveDialog, EcologyOptions{});
+  runFloodStep(*state, tx, ui, saveDialog, FloodOptions{});
+  runEwrStep(*state, tx, ui, saveDialog, EwrOptions{});
+
+  const Question variability{hydraulics::kHydraulicsCaption,
+                             "Replace hydro. Variability table value with estimate from hydrology?"};
+  const Question shifts{TForm5::kCaption, TForm5::kRestoreQuestion};
+  const Question save{TForm7::kCaption, "Selected category is B Do you wish to continue?"};
+  EXPECT_EQ(windowQuestions, (std::vector<Question>{variability, shifts, save}));
+  EXPECT_EQ(ui.asked, windowQuestions);
+  // Both answered Yes: the shifts in force are the defaults.
+  for (int s = 0; s < 2; ++s)
+    for (int c = 0; c < kCategoryCount; ++c) {
+      EXPECT_NEAR(state->highShift[s][c], state->defaultHighShift[s][c], 0.001f) << s << " " << c;
+      EXPECT_NEAR(state->lowShift[s][c], state->defaultLowShift[s][c], 0.001f) << s << " " << c;
+    }
 }

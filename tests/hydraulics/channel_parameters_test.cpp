@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <limits>
+#include <random>
 
 #include "common/errors.h"
+#include "common/text_format.h"
 #include "hydraulics/channel_parameters.h"
+#include "hydraulics/hydraulics_save.h"
 #include "hydraulics/hydraulics_step.h"
 #include "hydraulics/tform4.h"
 #include "hydraulics_fixture.h"
+#include "hydrology/hydrology_input.h"
 
 using namespace oewr;
 using namespace oewr::hydraulics;
@@ -248,4 +254,252 @@ TEST(ChannelParameters, ZoneOutsideTheTablesStopsAtTheMacroRoughness) {
   EXPECT_EQ(state->siteParameters.valleySlope, 0.5f);
   EXPECT_NEAR(state->siteParameters.maxDepth, 2.46f, 0.005f);
   EXPECT_EQ(state->siteParameters.macroRoughness, macroBefore);
+}
+
+namespace {
+
+// The worked-example zone and slope on a channel 4 m wide, estimated and run
+// as the window opens it (a small channel, so that the runs are quick).
+struct SmallChannelWindow {
+  ScratchDir dir;
+  std::unique_ptr<ModelState> state = [this] {
+    auto s = workedExampleState(dir);
+    s->siteParameters.maxWidth = 4.0f;
+    return s;
+  }();
+  NoHost host;
+  TForm4 form{*state, host.tx, host.ui, host.dialog};
+  SmallChannelWindow() { form.FormCreate(); }
+};
+
+std::string refusal(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const ModelError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+}  // namespace
+
+TEST(ChannelInput, TypedValuesThatCannotBeAChannelAreRefusedByRow) {
+  SmallChannelWindow w;
+  ModelState& s = *w.state;
+  TForm4& form = w.form;
+  ASSERT_GT(s.stageCount, 0);
+  const std::vector<float> parameters = siteParameterValues(s.siteParameters);
+  const StageArray discharge = s.stageDischarge;
+  const uint32_t seed = s.randomSeed;
+  auto unchanged = [&] {
+    EXPECT_EQ(siteParameterValues(s.siteParameters), parameters);
+    EXPECT_EQ(s.stageDischarge, discharge);
+    EXPECT_EQ(s.randomSeed, seed);
+  };
+
+  // A width of 0 ran to an all-zero rating, and "Re-Calc Parameters" then
+  // estimated from it: no number for the macro roughness and both n.
+  form.parameterGrid.cell(1, 6) = "0";
+  EXPECT_EQ(refusal([&] { form.rePlotGraphs(); }),
+            "Max. Width (m) is 0; it must be above 0 (Hydraulic Parameters, row 6): nothing was changed");
+  unchanged();
+  EXPECT_EQ(form.parameterGrid.cell(1, 6), "0");  // left to be typed over
+  form.recalcParameters();  // from the width held
+  EXPECT_FLOAT_EQ(s.siteParameters.maxWidth, 4.0f);
+  EXPECT_TRUE(std::isfinite(s.siteParameters.macroRoughness));
+  EXPECT_TRUE(std::isfinite(s.siteParameters.maxManningN));
+
+  const std::vector<float> estimated = siteParameterValues(s.siteParameters);
+  const StageArray rating = s.stageDischarge;
+  const struct {
+    int row;
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {6, "-3", "Max. Width (m) is -3; it must be above 0 (Hydraulic Parameters, row 6): nothing was changed"},
+      {7, "0", "Max. Depth (m) is 0; it must be above 0 (Hydraulic Parameters, row 7): nothing was changed"},
+      {9, "-0.2", "Macro Roughness (m) is -0.2; it must be above 0 (Hydraulic Parameters, row 9): nothing was changed"},
+      {10, "-0.01",
+       "Micro Roughness (m) is -0.01; it must be at least 0 (Hydraulic Parameters, row 10): nothing was changed"},
+      {8, "1", "Bed Width (Fraction) is 1; it must be at least 0 and below 1 (Hydraulic Parameters, row 8): nothing was "
+               "changed"},
+      {15, "0", "Min. Manning n is 0; it must be above 0 (Hydraulic Parameters, row 15): nothing was changed"},
+      {16, "-1", "n Shape Factor is -1; it must be at least 0 (Hydraulic Parameters, row 16): nothing was changed"},
+      // Beyond the 4-byte floats the model holds.
+      {12, "1e39", "Min. Gradient is inf; it must be a finite number (Hydraulic Parameters, row 12): nothing was "
+                   "changed"},
+  };
+  for (const auto& c : cases) {
+    form.fillParameterTable();
+    form.parameterGrid.cell(1, c.row) = c.text;
+    EXPECT_EQ(refusal([&] { form.rePlotGraphs(); }), c.message);
+    EXPECT_EQ(refusal([&] { form.saveParameters(); }), c.message);
+    EXPECT_EQ(siteParameterValues(s.siteParameters), estimated) << c.text;
+    EXPECT_EQ(s.stageDischarge, rating) << c.text;
+  }
+  EXPECT_TRUE(w.host.ui.messages.empty());
+
+  // Numbers a channel may have, but so extreme that Manning's law overflows
+  // (n of the smallest float): the run is refused and what stood before stays.
+  form.fillParameterTable();
+  form.parameterGrid.cell(1, 14) = "1e-45";
+  form.parameterGrid.cell(1, 15) = "1e-45";
+  const uint32_t seedBefore = s.randomSeed;
+  form.rePlotGraphs();
+  EXPECT_EQ(w.host.ui.texts(), std::vector<std::string>{"The hydraulic model gives no number for the stage of 0.002 m "
+                                                         "with these parameters (extreme values?): the results of the "
+                                                         "run before stay"});
+  EXPECT_EQ(siteParameterValues(s.siteParameters), estimated);
+  EXPECT_EQ(s.stageDischarge, rating);
+  EXPECT_EQ(s.randomSeed, seedBefore);
+
+  // Typed over: the width typed takes the place of one held that cannot be
+  // used; a width typed while the held one is good waits for "Re-Plot".
+  form.fillParameterTable();
+  form.parameterGrid.cell(1, 6) = "8";
+  form.recalcParameters();
+  EXPECT_FLOAT_EQ(s.siteParameters.maxWidth, 4.0f);
+}
+
+TEST(ChannelInput, StoredValuesThatCannotBeAChannelStopTheOpening) {
+  ScratchDir dir;
+  NoHost host;
+  for (float depth : {0.0f, 2.0f}) {
+    auto state = workedExampleState(dir);
+    state->siteParameters.maxWidth = -40.0f;
+    state->siteParameters.maxDepth = depth;  // 0: estimated from the width
+    state->siteParameters.macroRoughness = 0.5f;
+    TForm4 form(*state, host.tx, host.ui, host.dialog);
+    EXPECT_EQ(refusal([&] { form.FormCreate(); }),
+              "Site parameters (slot 4): Max. Width (m) is -40; it must be above 0: the hydraulic model is not run "
+              "with it");
+    EXPECT_EQ(state->stageCount, 0);
+    EXPECT_EQ(form.parameterGrid.cell(1, 6), "    -40.00");  // shown to be typed over
+    // The same stop for the headless run, which opens the window the same way.
+    auto headless = workedExampleState(dir);
+    headless->siteParameters = state->siteParameters;
+    headless->siteParameters.maxWidth = -40.0f;
+    EXPECT_THROW(runHydraulicsStep(*headless, host.tx, host.ui, host.dialog), ModelError);
+    EXPECT_EQ(headless->stageCount, 0);
+
+    // Typed over, the width is estimated from.
+    form.parameterGrid.cell(1, 6) = "4";
+    form.recalcParameters();
+    EXPECT_EQ(state->siteParameters.maxWidth, 4.0f);
+    EXPECT_GT(state->stageCount, 0);
+  }
+
+  // A stored macro roughness below 0, where the model runs on the stored set.
+  auto state = oewr::testing::surveyedState(dir);
+  state->siteParameters.macroRoughness = -0.5f;
+  TForm4 form(*state, host.tx, host.ui, host.dialog);
+  EXPECT_EQ(refusal([&] { form.FormCreate(); }),
+            "Site parameters (slot 4): Macro Roughness (m) is -0.5; it must be above 0: the hydraulic model is not "
+            "run with it");
+  EXPECT_EQ(refusal([&] { form.useObservedData(); }),
+            "Site parameters (slot 4): Macro Roughness (m) is -0.5; it must be above 0: the hydraulic model is not "
+            "run with it");
+  EXPECT_FALSE(form.observedMode);
+  EXPECT_EQ(state->stageCount, 0);
+}
+
+namespace {
+
+// Where the first value of the hydraulics' state that is no finite number is,
+// or "" when there is none.
+std::string firstNonNumber(const ModelState& s) {
+  for (int position = 1; position <= SiteParameters::count; ++position)
+    if (!std::isfinite(s.siteParameters.at(position))) return SiteParameters::nameAt(position);
+  const std::pair<const char*, const StageArray*> arrays[] = {
+      {"stageDischarge", &s.stageDischarge}, {"stageDischargeLow", &s.stageDischargeLow},
+      {"stageDischargeHigh", &s.stageDischargeHigh}, {"stageWidth", &s.stageWidth}};
+  for (const auto& [name, a] : arrays)
+    for (int j = 0; j <= kMaxStageIndex; ++j)
+      if (!std::isfinite((*a)[j])) return name + ("[" + std::to_string(j) + "]");
+  for (int c = 0; c < kHabitatClassCount; ++c)
+    for (int j = 0; j <= kMaxStageIndex; ++j)
+      if (!std::isfinite(s.stageClassShare[c][j])) return "stageClassShare";
+  for (int i = 0; i <= kMaxSectionPoint; ++i)
+    if (!std::isfinite(s.modelXsDistance[i]) || !std::isfinite(s.modelXsElevation[i])) return "modelXs";
+  if (!std::isfinite(s.wetBaseflowDepth) || !std::isfinite(s.dryBaseflowDepth)) return "baseflow depths";
+  return "";
+}
+
+}  // namespace
+
+// Every way a number reaches the hydraulics (the cells of both tables and
+// each button that reads them, and a stored record read and opened) with the
+// numbers that break formulas: no number, infinity, 0, negative, the largest
+// and the smallest floats. Whatever is refused, no value of the state may be
+// left without a number.
+TEST(ChannelInput, NoValueTypedOrStoredLeavesANonNumberInTheState) {
+  const float denormal = std::numeric_limits<float>::denorm_min();
+  const std::vector<std::string> typed = {"0", "-3", "1e38", "-1e38", "1e39", "1e-45", "1e-30"};
+  SmallChannelWindow w;
+  ModelState& s = *w.state;
+  TForm4& form = w.form;
+  // A surveyed and a saved section, so that both single computations run.
+  auto surveyed = oewr::testing::surveyedState(w.dir);
+  s.xsPointCount = s.savedXsCount = surveyed->xsPointCount;
+  for (int i = 0; i < s.xsPointCount; ++i) {
+    s.xsDistance[i] = s.savedXsDistance[i] = surveyed->xsDistance[i];
+    s.xsElevation[i] = s.savedXsElevation[i] = surveyed->xsElevation[i];
+  }
+  form.Button6.enabled = form.Button7.enabled = true;
+  // Every case starts from a zone A channel 1 m wide whose runs are quick.
+  SiteParameters& p = s.siteParameters;
+  p.geoZone = 1;
+  p.valleySlope = 0.1f;
+  p.maxWidth = 1.0f;
+  p.maxDepth = 0.2f;
+  p.bedWidthFraction = 0.5f;
+  p.macroRoughness = 0.5f;
+  const SiteParameters start = p;
+  auto reset = [&] {
+    s.siteParameters = start;
+    form.fillParameterTable();
+    form.fillObservedTable();
+  };
+  auto press = [&](const std::function<void()>& action, const std::string& what) {
+    try {
+      action();
+    } catch (const ModelError&) {
+      // refused: the property is about what stays
+    }
+    ASSERT_EQ(firstNonNumber(s), "") << what;
+  };
+
+  for (int row = 1; row <= 16; ++row)
+    for (const std::string& text : typed) {
+      const std::string what = "row " + std::to_string(row) + " typed " + text;
+      reset();
+      form.parameterGrid.cell(1, row) = text;
+      // Re-Plot reads rows 6 to 16; Re-Calc rows 1 to 5 and estimates from
+      // the width and micro roughness held; Use Saved reads row 7.
+      if (row >= 6) press([&] { form.rePlotGraphs(); }, what + ", Re-Plot");
+      if (row <= 5 || row == 6 || row == 10) press([&] { form.recalcParameters(); }, what + ", Re-Calc");
+      if (row == 7) press([&] { form.useSavedSection(); }, what + ", Use Saved");
+      press([&] { form.saveParameters(); }, what + ", Save");
+    }
+  for (int row = 1; row <= 6; ++row)
+    for (const std::string& text : typed) {
+      reset();
+      form.observedGrid.cell(1, row) = text;
+      press([&] { form.useObservedData(); }, "observed row " + std::to_string(row) + " typed " + text);
+    }
+
+  // Stored records: a sound one with a few values replaced.
+  const float extremes[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                            -std::numeric_limits<float>::infinity(), 0.0f, -40.0f, 1e38f, denormal};
+  const std::vector<float> sound = siteParameterValues(start);
+  std::mt19937 random(13);
+  for (int record = 0; record < 24; ++record) {
+    std::vector<float> stored = sound;
+    for (int n = 0; n < 3; ++n)
+      stored[random() % stored.size()] = extremes[random() % std::size(extremes)];
+    hydrology::storeSiteParameters(s, stored);
+    ASSERT_EQ(firstNonNumber(s), "") << "record " << record << " as read";
+    TForm4 opened(s, w.host.tx, w.host.ui, w.host.dialog);
+    press([&] { opened.FormCreate(); }, "record " + std::to_string(record) + " opened");
+  }
 }

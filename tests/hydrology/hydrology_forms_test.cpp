@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "common/errors.h"
 #include "common/text_format.h"
@@ -115,6 +116,33 @@ TEST(HydrologyWindow, SiteParameterRulesAndShortRecords) {
                          "previous values");
   EXPECT_EQ(state->siteParameters.bedWidthFraction, 2.0f);
   EXPECT_EQ(state->siteParameters.obsNShapeFactor, 0.7f);
+}
+
+TEST(HydrologyWindow, StoredParametersThatAreNoNumberAreReadAsZero) {
+  auto state = makeModelState();
+  std::vector<float> stored = oewr::testing::tidySiteParameters();
+  stored[0] = std::numeric_limits<float>::quiet_NaN();   // baseflow A
+  stored[2] = -std::numeric_limits<float>::infinity();   // zone
+  stored[6] = std::numeric_limits<float>::infinity();    // catchment area
+  stored[7] = std::numeric_limits<float>::quiet_NaN();   // maximum width
+  stored[23] = std::numeric_limits<float>::quiet_NaN();  // observed n shape factor
+  EXPECT_EQ(storeSiteParameters(*state, stored),
+            (std::vector<std::string>{
+                "Site parameters (slot 4): Baseflow Parameter A is nan; it must be a finite number: it is read as 0",
+                "Site parameters (slot 4): Geom. Zone is -inf; it must be a finite number: it is read as 0",
+                "Geo Zone out of range (1 - 6): set to 4",
+                "Site parameters (slot 4): Catchment Area (km^2) is inf; it must be a finite number: it is read as 0",
+                "Catchment area is read as zero",
+                "Site parameters (slot 4): Max. Width (m) is nan; it must be a finite number: it is read as 0",
+                "Site parameters (slot 4): n Shape Factor (Obs. Hydraulic Data) is nan; it must be a finite number: "
+                "it is read as 0"}));
+  const SiteParameters& p = state->siteParameters;
+  EXPECT_EQ(p.baseflowA, 0.0f);
+  EXPECT_EQ(p.geoZone, 4.0f);
+  EXPECT_EQ(p.catchmentArea, 0.0f);
+  EXPECT_EQ(p.maxWidth, 0.0f);  // not set: the hydraulics window's 40 m default
+  EXPECT_EQ(p.obsNShapeFactor, 0.0f);
+  EXPECT_EQ(p.baseflowB, 0.5f);
 }
 
 TEST(HydrologyWindow, NaturalFlowsNotStartingInOctober) {
