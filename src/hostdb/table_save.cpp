@@ -401,7 +401,7 @@ bool saveSlotRecord(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot
   tx.DTable.close();
   if (code < 1) return false;
   try {
-    HostTransaction transaction(tx.session());
+    HostTransaction transaction(tx.session(), target.outTable);
     reload(tx.ddt3);
     reload(tx.ddt4);
     if (!openOutputTable(tx, target, mode)) return false;  // rolled back
