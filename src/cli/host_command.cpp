@@ -84,10 +84,10 @@ std::string describeWrite(const WriteResult& r) {
 constexpr int kLockWaitLimitMs = 30000;
 
 std::unique_ptr<HostAdmin> openHostAdmin(const HostOptions& o) {
-  return std::make_unique<HostAdmin>(o.ini, o.alias, [](int waitedMs) {
+  return std::make_unique<HostAdmin>(o.ini, o.alias, [](const std::string& locked, int waitedMs) {
     if (waitedMs == 0)
-      std::cerr << "The host database is locked by another program; waiting up to " << kLockWaitLimitMs / 1000
-                << " s\n";
+      std::cerr << "The host database is locked by another program (" << locked << "); waiting up to "
+                << kLockWaitLimitMs / 1000 << " s\n";
     return waitedMs < kLockWaitLimitMs;
   });
 }

@@ -334,6 +334,10 @@ std::unique_ptr<QChart> buildQChart(const charting::Chart& model) {
   chart->setAnimationOptions(QChart::NoAnimation);
   chart->setBackgroundRoundness(0);
   chart->setDropShadowEnabled(false);
+  // The windows stack charts of a few hundred pixels: a narrow frame leaves
+  // the plot area, and with it the vertical axis titles, as much room as it can.
+  chart->setMargins(QMargins(6, 4, 10, 4));
+  if (chart->layout()) chart->layout()->setContentsMargins(0, 0, 0, 0);
   chart->setTitle(qs(model.title));
   switch (model.legend) {
     case charting::LegendPosition::Top: chart->legend()->setAlignment(Qt::AlignTop); break;

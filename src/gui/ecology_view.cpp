@@ -142,12 +142,10 @@ std::unique_ptr<QDialog> makeEcology(ModalForm& f, QtUi& ui, QWidget* parent) {
   right->addLayout(charts, 1);
   layout->addLayout(right, 1);
 
+  bindCheckList(outputs, form.CheckListBox1);
   auto take = [=, &form] {
     takeGrid(shifts, form.StringGrid1);
     takeGrid(weights, form.StringGrid2);
-    form.rg1.itemIndex = season->checkedId() < 0 ? 0 : season->checkedId();
-    for (int i = 0; i < outputs->count() && i < static_cast<int>(form.CheckListBox1.items.size()); ++i)
-      form.CheckListBox1.items[static_cast<std::size_t>(i)].checked = outputs->item(i)->checkState() == Qt::Checked;
   };
   for (auto list : {&actions, &panelActions})
     for (const Action& a : *list) {
@@ -166,16 +164,13 @@ std::unique_ptr<QDialog> makeEcology(ModalForm& f, QtUi& ui, QWidget* parent) {
     take();
     dlg->act([&] { form.setAlignSelection(id); });
   });
-  QObject::connect(season, &QButtonGroup::idClicked, dlg, [=, &form](int id) {
-    take();
-    form.rg1.itemIndex = id;
-    dlg->act([&] { form.Button1Click(); });
-  });
+  // The season only chooses the flow duration curves of the next run.
+  QObject::connect(season, &QButtonGroup::idClicked, dlg, [&form](int id) { form.rg1.itemIndex = id; });
 
   dlg->refresh = [=, &form] {
-    if (auto* b = perennial->button(form.RadioGroup1.itemIndex)) b->setChecked(true);
-    if (auto* b = align->button(form.RadioGroup2.itemIndex)) b->setChecked(true);
-    if (auto* b = season->button(form.rg1.itemIndex)) b->setChecked(true);
+    showRadioGroup(perennial, form.RadioGroup1);
+    showRadioGroup(align, form.RadioGroup2);
+    showRadioGroup(season, form.rg1);
     for (auto list : {&actions, &panelActions})
       for (const Action& a : *list) {
         a.push->setText(QString::fromStdString(a.button->caption));
@@ -190,12 +185,7 @@ std::unique_ptr<QDialog> makeEcology(ModalForm& f, QtUi& ui, QWidget* parent) {
     showGrid(dry, form.dryg, false);
     wetLabel->setText(QString::fromStdString(form.wetMonthLabel + "  " + form.wetDepthLabel));
     dryLabel->setText(QString::fromStdString(form.dryMonthLabel + "  " + form.dryDepthLabel));
-    outputs->clear();
-    for (const auto& it : form.CheckListBox1.items) {
-      auto* item = new QListWidgetItem(QString::fromStdString(it.caption), outputs);
-      item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-      item->setCheckState(it.checked ? Qt::Checked : Qt::Unchecked);
-    }
+    showCheckList(outputs, form.CheckListBox1, true);
     for (auto* v : views) v->redraw();
   };
   // The window opens with a complete run.

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,16 +24,43 @@ namespace oewr::gui {
 
 namespace {
 
+// A read-only table whose first row holds the column headings. The columns
+// are as wide as their headings and cells, and the table as wide as its
+// columns, so that every heading and value reads whole.
 template <typename Grid>
 void showGrid(QTableWidget* t, const Grid& g) {
   t->setColumnCount(Grid::colCount);
-  t->setRowCount(Grid::rowCount);
+  t->setRowCount(Grid::rowCount - 1);
+  QStringList headings;
+  for (int c = 0; c < Grid::colCount; ++c) headings << QString::fromStdString(g.cell(c, 0));
+  t->setHorizontalHeaderLabels(headings);
   for (int c = 0; c < Grid::colCount; ++c)
-    for (int r = 0; r < Grid::rowCount; ++r) {
+    for (int r = 1; r < Grid::rowCount; ++r) {
       auto* item = new QTableWidgetItem(QString::fromStdString(g.cell(c, r)));
       item->setFlags(Qt::ItemIsEnabled);
-      t->setItem(r, c, item);
+      t->setItem(r - 1, c, item);
     }
+  t->resizeColumnsToContents();
+  t->resizeRowsToContents();
+  const int width = t->horizontalHeader()->length() + 2 * t->frameWidth();
+  const int height = t->horizontalHeader()->height() + t->verticalHeader()->length() + 2 * t->frameWidth();
+  t->setMinimumWidth(width);
+  t->setFixedHeight(height);
+}
+
+QTableWidget* gridTable(QWidget* parent) {
+  auto* t = new QTableWidget(parent);
+  t->verticalHeader()->hide();
+  t->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  return t;
+}
+
+// An edit box: its text (left alone while it already holds it, so that typing
+// is not disturbed) and whether the person may type in it.
+void showEdit(QLineEdit* box, const floods::Edit& edit) {
+  if (box->text().toStdString() != edit.text) box->setText(QString::fromStdString(edit.text));
+  box->setReadOnly(edit.readOnly);
 }
 
 std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
@@ -66,7 +94,6 @@ std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
   auto* dur = new QLineEdit(dlg);
   auto* vol = new QLineEdit(dlg);
   auto* con = new QLineEdit(dlg);
-  for (auto* e : {tp, dur, vol, con}) e->setReadOnly(true);
   fields->addRow(QString::fromStdString(form.Edit3.caption), tp);
   fields->addRow(QString::fromStdString(form.Edit4.caption), dur);
   fields->addRow(QString::fromStdString(form.Edit5.caption), vol);
@@ -77,10 +104,11 @@ std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
   QButtonGroup* shape = radioButtons(form.RadioGroup2, dlg, groups);
   QButtonGroup* slope = radioButtons(form.RadioGroup3, dlg, groups);
   side->addLayout(groups);
-  auto* table1 = new QTableWidget(dlg);
-  auto* table2 = new QTableWidget(dlg);
+  auto* table1 = gridTable(dlg);
+  auto* table2 = gridTable(dlg);
   side->addWidget(table1);
   side->addWidget(table2);
+  side->addStretch(1);
   auto* buttons = new QGridLayout;
   floods::Button* bs[] = {&form.Button1, &form.Button3, &form.Button5, &form.Button6, &form.Button2, &form.Button4};
   void (TForm6::*clicks[])() = {&TForm6::Button1Click, &TForm6::Button3Click, &TForm6::Button5Click,
@@ -116,9 +144,10 @@ std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
       dlg->act([&] { (form.*click)(); });
     });
   }
-  QObject::connect(depth, &QSpinBox::editingFinished, dlg, [=, &form] {
+  // Every change of the depth, typed or stepped, takes the peak from the rating at once.
+  QObject::connect(depth, &QSpinBox::valueChanged, dlg, [=, &form](int cm) {
     take();
-    dlg->act([&] { form.setDepth(depth->value()); });
+    dlg->act([&] { form.setDepth(cm); });
   });
   QObject::connect(up, &QPushButton::clicked, dlg, [=, &form] {
     take();
@@ -147,17 +176,20 @@ std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
 
   dlg->refresh = [=, &form] {
     category->setValue(form.SpinEdit1.value);
-    depth->setValue(form.SpinEdit4.value);
+    {
+      const QSignalBlocker quiet(depth);  // showing the depth is no change by the person
+      depth->setValue(form.SpinEdit4.value);
+    }
     events->setValue(form.SpinEdit2.value);
-    if (peak->text().toStdString() != form.Edit2.text) peak->setText(QString::fromStdString(form.Edit2.text));
-    if (area->text().toStdString() != form.Edit1.text) area->setText(QString::fromStdString(form.Edit1.text));
-    tp->setText(QString::fromStdString(form.Edit3.text));
-    dur->setText(QString::fromStdString(form.Edit4.text));
-    vol->setText(QString::fromStdString(form.Edit5.text));
-    con->setText(QString::fromStdString(form.Edit6.text));
-    if (auto* b = freq->button(form.RadioGroup1.itemIndex)) b->setChecked(true);
-    if (auto* b = shape->button(form.RadioGroup2.itemIndex)) b->setChecked(true);
-    if (auto* b = slope->button(form.RadioGroup3.itemIndex)) b->setChecked(true);
+    showEdit(peak, form.Edit2);
+    showEdit(area, form.Edit1);
+    showEdit(tp, form.Edit3);
+    showEdit(dur, form.Edit4);
+    showEdit(vol, form.Edit5);
+    showEdit(con, form.Edit6);
+    showRadioGroup(freq, form.RadioGroup1);
+    showRadioGroup(shape, form.RadioGroup2);
+    showRadioGroup(slope, form.RadioGroup3);
     showGrid(table1, form.StringGrid1);
     showGrid(table2, form.StringGrid2);
     for (int i = 0; i < 6; ++i) {

@@ -5,8 +5,8 @@
 #include <QDialog>
 #include <functional>
 
-#include "common/errors.h"
 #include "common/ui.h"
+#include "gui/guarded_action.h"
 
 namespace oewr::gui {
 
@@ -17,11 +17,7 @@ class FormDialog : public QDialog {
   // Runs a handler; an error that ends the action is shown, never lost.
   template <typename F>
   void act(F handler) {
-    try {
-      handler();
-    } catch (const ModelError& e) {
-      reportError(e.what());
-    }
+    runShowingErrors(handler, reportError);
     if (form_.modalResult != mrNone) {
       done(form_.modalResult);
       return;

@@ -7,10 +7,26 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "gui/guarded_action.h"
+
 namespace oewr::gui {
+
+bool ProcessWindow::run(const std::function<void()>& handler) {
+  return runShowingErrors(handler, [this](const std::string& e) { form_.ui().showMessage(form_.caption, e); });
+}
+
+template <typename F>
+void ProcessWindow::act(F handler) {
+  const bool done = run(handler);
+  showState();
+  // After a failed action the request table is left as it is shown: reading
+  // it again would most likely only repeat the error.
+  if (done) run([this] { fillGrid(); });
+}
 
 ProcessWindow::ProcessWindow(TForm1& form, QWidget* parent) : QMainWindow(parent), form_(form) {
   auto* central = new QWidget(this);
@@ -47,12 +63,13 @@ ProcessWindow::ProcessWindow(TForm1& form, QWidget* parent) : QMainWindow(parent
     b->setMaximumWidth(40);
     nav->addWidget(b);
     connect(b, &QPushButton::clicked, this, [this, i] {
-      int n = grid_->rowCount();
-      if (n == 0) return;
-      int cur = std::max(0, form_.currentRequestIndex());
-      int target = i == 0 ? 0 : i == 1 ? std::max(0, cur - 1) : i == 2 ? std::min(n - 1, cur + 1) : n - 1;
-      form_.moveToRequest(target);
-      refresh();
+      act([this, i] {
+        int n = grid_->rowCount();
+        if (n == 0) return;
+        int cur = std::max(0, form_.currentRequestIndex());
+        int target = i == 0 ? 0 : i == 1 ? std::max(0, cur - 1) : i == 2 ? std::min(n - 1, cur + 1) : n - 1;
+        form_.moveToRequest(target);
+      });
     });
   }
   nav->addStretch(1);
@@ -64,25 +81,23 @@ ProcessWindow::ProcessWindow(TForm1& form, QWidget* parent) : QMainWindow(parent
 
   connect(button1_, &QPushButton::clicked, this, [this] {
     button1_->setEnabled(false);
-    form_.Button1Click();
+    act([this] { form_.Button1Click(); });
     button1_->setEnabled(true);
-    refresh();
   });
   connect(filter_, &QCheckBox::toggled, this, [this](bool on) {
-    if (filling_) return;
     form_.CheckBox1 = on;
-    form_.CheckBox1Click();
-    refresh();
+    act([this] { form_.CheckBox1Click(); });
   });
   connect(grid_, &QTableWidget::currentCellChanged, this, [this](int r, int, int, int) {
-    if (filling_ || r < 0) return;
-    form_.moveToRequest(r);
-    refresh();
+    if (r < 0) return;
+    act([this, r] { form_.moveToRequest(r); });
   });
   refresh();
 }
 
 void ProcessWindow::fillGrid() {
+  // Showing the rows moves the grid's current cell: that is no choice of the person.
+  const QSignalBlocker quiet(grid_);
   auto rows = form_.requestRows();
   grid_->setRowCount(static_cast<int>(rows.size()));
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
@@ -90,12 +105,19 @@ void ProcessWindow::fillGrid() {
     const std::string cells[] = {q.description, q.date, q.exe, q.startDate, q.endDate, q.outputFile};
     for (int c = 0; c < 6; ++c) grid_->setItem(r, c, new QTableWidgetItem(QString::fromStdString(cells[c])));
   }
+  grid_->resizeColumnsToContents();
+  grid_->resizeRowsToContents();
   int cur = form_.currentRequestIndex();
   if (cur >= 0) grid_->setCurrentCell(cur, 0);
 }
 
 void ProcessWindow::refresh() {
-  filling_ = true;
+  showState();
+  run([this] { fillGrid(); });
+}
+
+void ProcessWindow::showState() {
+  const QSignalBlocker quiet(filter_);
   setWindowTitle(QString::fromStdString(form_.caption));
   label1_->setText(QString::fromStdString(form_.Label1));
   label2_->setText(QString::fromStdString(form_.Label2));
@@ -104,12 +126,10 @@ void ProcessWindow::refresh() {
   gauge_->setValue(form_.gaugeProgress);
   button1_->setText(QString::fromStdString(form_.Button1));
   filter_->setChecked(form_.CheckBox1);
-  fillGrid();
-  filling_ = false;
 }
 
 void ProcessWindow::closeEvent(QCloseEvent* e) {
-  form_.FormClose();
+  run([this] { form_.FormClose(); });
   e->accept();
 }
 

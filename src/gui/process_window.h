@@ -1,6 +1,7 @@
 #pragma once
 // The view of TForm1, the process window.
 #include <QMainWindow>
+#include <functional>
 
 #include "process/tform1.h"
 
@@ -15,7 +16,9 @@ namespace oewr::gui {
 class ProcessWindow : public QMainWindow {
  public:
   explicit ProcessWindow(TForm1& form, QWidget* parent = nullptr);
-  void refresh();  // shows the form's state
+  // Shows the form's state and the request table; a database error on the
+  // way is shown as a message.
+  void refresh();
   QPushButton* actionButton() const { return button1_; }
   QTableWidget* grid() const { return grid_; }
 
@@ -23,6 +26,12 @@ class ProcessWindow : public QMainWindow {
   void closeEvent(QCloseEvent* e) override;
 
  private:
+  // Runs a handler, then shows the form again; errors are shown, never let
+  // out into the event loop.
+  template <typename F>
+  void act(F handler);
+  bool run(const std::function<void()>& handler);
+  void showState();
   void fillGrid();
   TForm1& form_;
   QLabel* label1_;
@@ -32,7 +41,6 @@ class ProcessWindow : public QMainWindow {
   QPushButton* button1_;
   QTableWidget* grid_;
   QCheckBox* filter_;
-  bool filling_ = false;
 };
 
 }  // namespace oewr::gui

@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/guarded_action.h"
 #include "gui/qt_ui.h"
 #include "hostdb/table_save_dialog.h"
 
@@ -56,31 +58,33 @@ int showTableSave(hostdb::Ttable_save& form, QWidget* parent) {
     filling = false;
     if (form.modalResult != mrNone) d.done(form.modalResult);
   };
+  // A handler's error (the tables of an alias cannot be listed, say) is
+  // shown and the dialog stays open.
+  auto act = [&](auto handler) {
+    runShowingErrors(handler, [&](const std::string& e) {
+      if (form.ui)
+        form.ui->showMessage(form.Caption, e);
+      else
+        QMessageBox::information(&d, QString::fromStdString(form.Caption), QString::fromStdString(e));
+    });
+    show();
+  };
   QObject::connect(list1, &QListWidget::currentRowChanged, &d, [&](int r) {
     if (filling) return;
     form.ListBox1ItemIndex = r;
-    form.ListBox1Click();
-    show();
+    act([&] { form.ListBox1Click(); });
   });
   QObject::connect(list2, &QListWidget::currentRowChanged, &d, [&](int r) {
     if (filling) return;
     form.ListBox2ItemIndex = r;
-    form.ListBox2Click();
-    show();
+    act([&] { form.ListBox2Click(); });
   });
   QObject::connect(edit, &QLineEdit::textEdited, &d, [&](const QString& t) {
     form.Edit1Text = t.toStdString();
-    form.Edit1Change();
-    show();
+    act([&] { form.Edit1Change(); });
   });
-  QObject::connect(ok, &QPushButton::clicked, &d, [&] {
-    form.OKBtnClick();
-    show();
-  });
-  QObject::connect(cancel, &QPushButton::clicked, &d, [&] {
-    form.CancelBtnClick();
-    show();
-  });
+  QObject::connect(ok, &QPushButton::clicked, &d, [&] { act([&] { form.OKBtnClick(); }); });
+  QObject::connect(cancel, &QPushButton::clicked, &d, [&] { act([&] { form.CancelBtnClick(); }); });
   form.modalResult = mrNone;
   show();
   if (d.exec() == QDialog::Rejected && form.modalResult == mrNone) form.modalResult = mrCancel;

@@ -55,14 +55,14 @@ Connection& HostSession::connection(const std::string& alias) {
   if (it != connections_.end()) return *it->second;
   auto c = std::make_unique<Connection>(file);
   c->setLockWaitHandler(lockWait_);
-  if (txDepth_ > 0) c->begin();
+  if (txDepth_ > 0) c->begin(txTable_);
   return *connections_.emplace(file, std::move(c)).first->second;
 }
 
 bool HostSession::tableExists(const std::string& alias, const std::string& table) {
   std::string n = normalTableName(table);
   if (!isValidTableName(n)) return false;
-  Statement st(connection(alias), "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?");
+  Statement st(connection(alias), "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?", n);
   st.bind(1, n);
   return st.step();
 }
@@ -99,7 +99,7 @@ TableDef HostSession::tableDef(const std::string& alias, const std::string& tabl
   std::string n = checkedTableName(table);
   TableDef def;
   std::vector<std::pair<int, std::string>> keys;
-  Statement st(connection(alias), "SELECT name, type, pk FROM pragma_table_info(?)");
+  Statement st(connection(alias), "SELECT name, type, pk FROM pragma_table_info(?)", n);
   st.bind(1, n);
   while (st.step()) {
     std::string name = st.column(0).asText();
@@ -128,11 +128,12 @@ int64_t HostSession::binaryDataSize(const std::string& alias, const std::string&
   return st.column(0).asInteger();
 }
 
-void HostSession::beginTransaction() {
+void HostSession::beginTransaction(const std::string& table) {
   if (txDepth_++ > 0) return;
   txFailed_ = false;
+  txTable_ = table;
   try {
-    for (auto& [file, c] : connections_) c->begin();
+    for (auto& [file, c] : connections_) c->begin(table);
   } catch (...) {
     rollbackTransaction();
     throw;

@@ -46,8 +46,9 @@ class HostSession {
   int64_t binaryDataSize(const std::string& alias, const std::string& table);
 
   // Every connection used inside a transaction takes its write lock at once
-  // and commits or rolls back with the others.
-  void beginTransaction();
+  // and commits or rolls back with the others. `table`: the one the
+  // transaction is for, named when it meets a lock.
+  void beginTransaction(const std::string& table = {});
   void commitTransaction();
   void rollbackTransaction() noexcept;
   bool inTransaction() const { return txDepth_ > 0; }
@@ -62,12 +63,13 @@ class HostSession {
   LockWaitHandler lockWait_;
   int txDepth_ = 0;
   bool txFailed_ = false;
+  std::string txTable_;
 };
 
 // RAII: a transaction that rolls back unless committed.
 class HostTransaction {
  public:
-  explicit HostTransaction(HostSession& s) : s_(s) { s_.beginTransaction(); }
+  explicit HostTransaction(HostSession& s, const std::string& table = {}) : s_(s) { s_.beginTransaction(table); }
   ~HostTransaction() {
     if (!done_) s_.rollbackTransaction();
   }

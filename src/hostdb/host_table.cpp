@@ -56,7 +56,7 @@ void HostTable::reload(std::optional<int64_t> keepRow) {
   sql += " ORDER BY ";
   for (const auto& k : def_.primaryKey) sql += quoteIdentifier(k) + ", ";
   sql += "rowid";
-  Statement st(session_.connection(alias_), sql);
+  Statement st(session_.connection(alias_), sql, table_);
   if (useFilter) st.bind(1, filterValue_);
   rows_.clear();
   while (st.step()) rows_.push_back(st.column(0).asInteger());
@@ -78,7 +78,7 @@ void HostTable::loadCurrent() const {
     std::string sql = "SELECT ";
     for (std::size_t i = 0; i < def_.fields.size(); ++i) sql += (i ? ", " : "") + quoteIdentifier(def_.fields[i].name);
     sql += " FROM " + quoteIdentifier(table_) + " WHERE rowid = ?";
-    Statement st(session_.connection(alias_), sql);
+    Statement st(session_.connection(alias_), sql, table_);
     st.bind(1, rows_[pos_]);
     if (st.step())
       for (std::size_t i = 0; i < def_.fields.size(); ++i) current_[def_.fields[i].name] = st.column(static_cast<int>(i));
@@ -130,7 +130,7 @@ bool HostTable::findKey(const std::vector<FieldValue>& key) {
     throw ModelError("Table '" + table_ + "' has no key of " + std::to_string(key.size()) + " fields");
   std::string sql = "SELECT rowid FROM " + quoteIdentifier(table_) + " WHERE ";
   for (std::size_t i = 0; i < key.size(); ++i) sql += (i ? " AND " : "") + quoteIdentifier(def_.primaryKey[i]) + " = ?";
-  Statement st(session_.connection(alias_), sql);
+  Statement st(session_.connection(alias_), sql, table_);
   for (std::size_t i = 0; i < key.size(); ++i) st.bind(static_cast<int>(i + 1), converted(fieldDef(def_.primaryKey[i]), key[i]));
   if (!st.step()) return false;
   int64_t row = st.column(0).asInteger();
@@ -283,7 +283,7 @@ void HostTable::post() {
     }
     std::string sql = cols.empty() ? "INSERT INTO " + quoteIdentifier(table_) + " DEFAULT VALUES"
                                    : "INSERT INTO " + quoteIdentifier(table_) + " (" + cols + ") VALUES (" + marks + ")";
-    Statement st(c, sql);
+    Statement st(c, sql, table_);
     for (std::size_t i = 0; i < vals.size(); ++i) st.bind(static_cast<int>(i + 1), vals[i]);
     try {
       st.step();
@@ -301,7 +301,7 @@ void HostTable::post() {
       vals.push_back(buffer_[name]);
     }
     if (!sets.empty()) {
-      Statement st(c, "UPDATE " + quoteIdentifier(table_) + " SET " + sets + " WHERE rowid = ?");
+      Statement st(c, "UPDATE " + quoteIdentifier(table_) + " SET " + sets + " WHERE rowid = ?", table_);
       for (std::size_t i = 0; i < vals.size(); ++i) st.bind(static_cast<int>(i + 1), vals[i]);
       st.bind(static_cast<int>(vals.size() + 1), row);
       try {
@@ -329,7 +329,7 @@ void HostTable::deleteRecord() {
   requireActive();
   cancel();
   if (pos_ >= rows_.size()) throw ModelError("Cannot delete: no current record in '" + table_ + "'");
-  Statement st(session_.connection(alias_), "DELETE FROM " + quoteIdentifier(table_) + " WHERE rowid = ?");
+  Statement st(session_.connection(alias_), "DELETE FROM " + quoteIdentifier(table_) + " WHERE rowid = ?", table_);
   st.bind(1, rows_[pos_]);
   st.step();
   std::size_t keep = pos_;

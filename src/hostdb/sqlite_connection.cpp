@@ -65,15 +65,16 @@ void Connection::fail(const std::string& what, int code) const {
 }
 
 void Connection::waitForLock(int& waitedMs, const std::string& what) {
-  if (!lockWait_ || !lockWait_(waitedMs))
-    throw DatabaseError("The host database is locked by another program (" + what + "); gave up after " +
+  if (!lockWait_ || !lockWait_(what, waitedMs))
+    throw DatabaseError("The host database is locked by another program (" +
+                            (what == path_ ? path_ : "table " + what + " in " + path_) + "); gave up after " +
                             std::to_string(waitedMs / 1000.0).substr(0, 5) + " s",
                         SQLITE_BUSY);
   std::this_thread::sleep_for(std::chrono::milliseconds(kLockRetryMs));
   waitedMs += kLockRetryMs;
 }
 
-void Connection::exec(const std::string& sql) {
+void Connection::exec(const std::string& sql, const std::string& table) {
   int waited = 0;
   for (;;) {
     char* err = nullptr;
@@ -82,7 +83,7 @@ void Connection::exec(const std::string& sql) {
     sqlite3_free(err);
     if (rc == SQLITE_OK) return;
     if (isBusy(rc)) {
-      waitForLock(waited, path_);
+      waitForLock(waited, table.empty() ? path_ : table);
       continue;
     }
     throw DatabaseError(msg + " (" + path_ + ")", rc);
@@ -92,8 +93,8 @@ void Connection::exec(const std::string& sql) {
 int64_t Connection::lastInsertRowid() const { return sqlite3_last_insert_rowid(db_); }
 int Connection::changes() const { return sqlite3_changes(db_); }
 
-void Connection::begin() {
-  exec("BEGIN IMMEDIATE");
+void Connection::begin(const std::string& table) {
+  exec("BEGIN IMMEDIATE", table);
   inTransaction_ = true;
 }
 
@@ -108,13 +109,14 @@ void Connection::rollback() noexcept {
   inTransaction_ = false;
 }
 
-Statement::Statement(Connection& db, const std::string& sql) : db_(db), sql_(sql) {
+Statement::Statement(Connection& db, const std::string& sql, std::string table)
+    : db_(db), sql_(sql), table_(std::move(table)) {
   int waited = 0;
   for (;;) {
     int rc = sqlite3_prepare_v2(db.handle(), sql.c_str(), -1, &stmt_, nullptr);
     if (rc == SQLITE_OK) return;
     if (isBusy(rc)) {
-      db_.waitForLock(waited, db_.path());
+      db_.waitForLock(waited, table_.empty() ? db_.path() : table_);
       continue;
     }
     db.fail("Database statement failed", rc);
@@ -146,7 +148,7 @@ bool Statement::step() {
     if (rc == SQLITE_DONE) return false;
     if (isBusy(rc)) {
       sqlite3_reset(stmt_);
-      db_.waitForLock(waited, db_.path());
+      db_.waitForLock(waited, table_.empty() ? db_.path() : table_);
       continue;
     }
     sqlite3_reset(stmt_);

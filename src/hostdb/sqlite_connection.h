@@ -22,15 +22,17 @@ class DatabaseError : public ModelError {
   int code_;
 };
 
-// Called before each retry of a locked operation with the time waited so far;
-// returns false to give up.
-using LockWaitHandler = std::function<bool(int waitedMs)>;
+// Called before each retry of a locked operation with what is locked (the
+// table the operation works on, or the database file when it works on no one
+// table) and the time waited so far; returns false to give up.
+using LockWaitHandler = std::function<bool(const std::string& locked, int waitedMs)>;
 
 class Connection;
 
 class Statement {
  public:
-  Statement(Connection& db, const std::string& sql);
+  // `table`: the table the statement works on, named when it meets a lock.
+  Statement(Connection& db, const std::string& sql, std::string table = {});
   ~Statement();
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
@@ -47,6 +49,7 @@ class Statement {
   Connection& db_;
   sqlite3_stmt* stmt_ = nullptr;
   std::string sql_;
+  std::string table_;
 };
 
 class Connection {
@@ -56,7 +59,8 @@ class Connection {
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
-  void exec(const std::string& sql);  // statements without data only
+  // Statements without data only; `table` as for a Statement.
+  void exec(const std::string& sql, const std::string& table = {});
   int64_t lastInsertRowid() const;
   int changes() const;
   sqlite3* handle() { return db_; }
@@ -64,9 +68,12 @@ class Connection {
 
   void setLockWaitHandler(LockWaitHandler h) { lockWait_ = std::move(h); }
   // Waits 500 ms and asks the handler; throws DatabaseError when it gives up.
+  // `what` is the locked table, or path() for the database as a whole.
   void waitForLock(int& waitedMs, const std::string& what);
 
-  void begin();  // BEGIN IMMEDIATE: takes the write lock now, waiting while locked
+  // BEGIN IMMEDIATE: takes the write lock now, waiting while locked; `table`
+  // is the one the transaction is for, named when it meets a lock.
+  void begin(const std::string& table = {});
   void commit();
   void rollback() noexcept;
   bool inTransaction() const { return inTransaction_; }

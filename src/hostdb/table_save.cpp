@@ -445,7 +445,7 @@ int saveSlotRecords(ModelState& state, Ttxtab& tx, Ttable_save& dialog, const st
     return "Could not save the values of slot(s) " + slotListText(slots) + "; nothing was saved. " + why;
   };
   try {
-    HostTransaction transaction(tx.session());
+    HostTransaction transaction(tx.session(), target.outTable);
     reload(tx.ddt3);
     reload(tx.ddt4);
     MadeTables made;

@@ -28,7 +28,8 @@ void TForm1::FormCreate(const std::vector<std::string>& args, const std::string&
 
   try {
     session_ = hostdb::HostSession::fromIni(state_.iniFilePath, state_.databaseName, state_.dataDirectory);
-    session_->setLockWaitHandler([this](int waitedMs) { return ui_.keepWaitingForLock("proc_run", waitedMs); });
+    session_->setLockWaitHandler(
+        [this](const std::string& locked, int waitedMs) { return ui_.keepWaitingForLock(locked, waitedMs); });
     hostTables_ = std::make_unique<hostdb::Ttxtab>(*session_, state_.databaseName, ui_);
     state_.hostTables = hostTables_.get();
     hostTables_->rqtable.open();

@@ -61,6 +61,7 @@ class TForm1 : public InputLoadingView {
   bool tablesOpen() const { return hostTables_ && hostTables_->rqtable.active(); }
   hostdb::Ttxtab* hostTables() { return hostTables_.get(); }
   ModelState& state() { return state_; }
+  Ui& ui() { return ui_; }
 
   // InputLoadingView
   void showRequest(const std::string& description, const std::string& exe, const std::string& date) override;

@@ -451,7 +451,7 @@ TEST_F(HostAdminTest, ALockedDatabaseIsAnErrorAfterTheWaitAndChangesNothing) {
   buildSites();
   const std::string before = snap();
   int calls = 0;
-  HostAdmin waiting(ini, "", [&](int waitedMs) {
+  HostAdmin waiting(ini, "", [&](const std::string&, int waitedMs) {
     ++calls;
     return waitedMs < 500;
   });

@@ -13,6 +13,7 @@
 #include "hydraulics/hydraulics_fixture.h"
 #include "hydraulics/tform4.h"
 #include "hydraulics/tform5b.h"
+#include "view_testing.h"
 
 namespace oewr::gui {
 void registerHydraulicsViews();
@@ -20,6 +21,7 @@ void registerHydraulicsViews();
 
 using namespace oewr;
 using namespace oewr::hydraulics;
+using oewr::testing::Watchdog;
 
 namespace {
 
@@ -34,19 +36,6 @@ QPushButton* button(QWidget* dialog, const char* caption) {
     if (b->text() == caption) return b;
   return nullptr;
 }
-
-// Ends every open dialog should a step of a test not get as far as closing it.
-struct Watchdog {
-  QTimer timer;
-  Watchdog() {
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, [] {
-      for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) d->reject();
-    });
-    timer.start(60000);
-  }
-};
 
 }  // namespace
 

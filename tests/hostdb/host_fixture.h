@@ -43,7 +43,7 @@ struct HostFixture {
     session.createTable(kAlias, hostdb::kDict3, hostdb::dictTableDef(3));
     session.createTable(kAlias, hostdb::kDict4, hostdb::dictTableDef(4));
     session.createTable(kAlias, hostdb::kRequestTable, hostdb::requestTableDef());
-    session.setLockWaitHandler([this](int waitedMs) { return ui.keepWaitingForLock(kAlias, waitedMs); });
+    session.setLockWaitHandler([this](const std::string&, int waitedMs) { return ui.keepWaitingForLock(kAlias, waitedMs); });
     tx = std::make_unique<hostdb::Ttxtab>(session, kAlias, ui);
     state = makeModelState();
     state->databaseName = kAlias;

@@ -161,3 +161,36 @@ TEST(SaveTransaction, GivingUpOnALockIsAClearErrorAndWritesNothing) {
   EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.dialog));
   EXPECT_EQ(f.dataOf("array", 1).at(0), 20.0f);
 }
+
+TEST(SaveTransaction, ALockIsReportedWithTheTableTheWriteWasFor) {
+  HostFixture f;
+  arraySlot(f, 2);
+  std::vector<std::string> locked;
+  f.session.setLockWaitHandler([&](const std::string& table, int) {
+    locked.push_back(table);
+    return false;  // the user gives up at once
+  });
+  HostTable features(f.session, kAlias, kDict1);
+  features.open();
+  LockHolder holder(f.databaseFile(), std::chrono::milliseconds(60000));
+  ASSERT_EQ(holder.lockResult(), SQLITE_OK);
+  features.append();
+  features.setField("Feature Code", 1);
+  features.setField("Feature Name", "River sites");
+  try {
+    features.post();
+    FAIL() << "the record was written under another program's lock";
+  } catch (const DatabaseError& e) {
+    EXPECT_TRUE(contains(e.what(), "table data_dict1 in ")) << e.what();
+  }
+  EXPECT_EQ(locked, std::vector<std::string>{"data_dict1"});
+
+  // A save takes the lock for the whole database at its start, for the
+  // attribute table it writes.
+  locked.clear();
+  EXPECT_THROW(saveEcologicalParameters(*f.state, *f.tx, f.dialog), DatabaseError);
+  EXPECT_EQ(locked, std::vector<std::string>{"array"});
+  holder.release();
+  EXPECT_EQ(f.rowCount(kDict1), 0);
+  EXPECT_EQ(f.dataOf("array", 1).at(0), 1.0f);
+}
