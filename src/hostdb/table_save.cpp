@@ -444,8 +444,12 @@ int saveSlotRecords(ModelState& state, Ttxtab& tx, Ttable_save& dialog, const st
     for (const Planned& p : planned) slots.push_back(p.write->slot);
     return "Could not save the values of slot(s) " + slotListText(slots) + "; nothing was saved. " + why;
   };
+  // A lock met by the transaction is named by the tables it writes.
+  std::string tables;
+  for (const Planned& p : planned)
+    if (tables.find(p.target.outTable) == std::string::npos) tables += (tables.empty() ? "" : ", ") + p.target.outTable;
   try {
-    HostTransaction transaction(tx.session(), target.outTable);
+    HostTransaction transaction(tx.session(), tables);
     reload(tx.ddt3);
     reload(tx.ddt4);
     MadeTables made;
