@@ -394,6 +394,11 @@ int32_t prepareOutputRecord(ModelState& state, Ttxtab& tx, OutputTarget& target,
 
 bool saveSlotRecord(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, int dataType,
                     const RecordWriter& write) {
+  if (tx.session().readOnly()) {
+    tx.ui().showMessage(kCaption, "The host database is open for reading only: slot " + std::to_string(slot) +
+                                      " is not saved");
+    return false;
+  }
   CursorGuard guard(tx);
   OutputTarget target;
   int mode = 0;

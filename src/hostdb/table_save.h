@@ -82,9 +82,10 @@ using RecordWriter = std::function<void(HostTable& record)>;
 
 // The whole save of one slot's value: resolve, choose, then in one
 // transaction make/enter the table, prepare the record, `write` it and post.
-// True when written; false when nothing was to be written or the user
-// cancelled. An error rolls the save back and passes on as ModelError
-// (DatabaseError for the engine's own) whose text says nothing was saved.
+// True when written; false when nothing was to be written, the user
+// cancelled or the session is open for reading only (said in a message). An
+// error rolls the save back and passes on as ModelError (DatabaseError for
+// the engine's own) whose text says nothing was saved.
 bool saveSlotRecord(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, int dataType,
                     const RecordWriter& write);
 
