@@ -4,10 +4,12 @@
 // a ModelError; accepted text must give a series or record that is whole and
 // that its own export reads back unchanged.
 //
-// Input: one byte choosing layout, unit and missing-month treatment, then the text.
+// Input: one byte choosing layout, unit and missing-month treatment, then the
+// file's bytes, read as a file is (UTF-8, or UTF-16 with its byte-order mark).
 #include <cmath>
 #include <string>
 
+#include "common/text_input.h"
 #include "fuzz_support.h"
 #include "hostdb/flow_csv.h"
 #include "hostdb/host_admin.h"
@@ -81,7 +83,13 @@ void checkArray(const std::string& text, ArrayKind kind) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, std::size_t size) {
   fuzz::ControlBytes in(bytes, size);
   const uint8_t choice = in.byte();
-  const std::string text = in.restText();
+  std::string text;
+  try {
+    text = textAsUtf8(in.restText(), "flows.csv");
+  } catch (const ModelError&) {
+    return 0;  // not text: refused before any parser sees it
+  }
+  fuzz::require(text.find('\0') == std::string::npos, "the text of a file holds a NUL byte");
   checkFlows(text, choice);
   for (ArrayKind kind : {ArrayKind::SiteParameters, ArrayKind::EcologicalParameters, ArrayKind::FloodParameters,
                          ArrayKind::CrossSection, ArrayKind::RatingSegments, ArrayKind::Table})

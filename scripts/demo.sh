@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, builds the demo site's host database and
-# runs the model headless on it (outputs in ./oewr-demo).
+# runs the model headless on it (outputs in ./oewr-demo, replacing the demo made there before).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset release >/dev/null
 cmake --build --preset release
-./build/release/src/oewr demo oewr-demo
+./build/release/src/oewr demo --force oewr-demo

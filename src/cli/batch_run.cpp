@@ -7,10 +7,12 @@
 #include <fstream>
 #include <mutex>
 #include <ostream>
+#include <set>
 #include <sstream>
 #include <thread>
 
 #include "common/text_format.h"
+#include "common/text_input.h"
 #include "hostdb/host_admin.h"
 #include "process/input_loading.h"
 
@@ -18,6 +20,7 @@ namespace oewr::cli {
 
 std::vector<int> parseRecordList(const std::string& list) {
   std::vector<int> records;
+  std::set<long long> seen;
   std::string rest = list;
   while (!rest.empty()) {
     const std::size_t comma = rest.find(',');
@@ -30,15 +33,20 @@ std::vector<int> parseRecordList(const std::string& list) {
                         ? parseInteger(part, first) && (last = first, true)
                         : parseInteger(part.substr(0, dash), first) && parseInteger(part.substr(dash + 1), last);
     if (!ok || first < 0 || last < first || last > 1000000)
-      throw ModelError("--record: '" + part + "' is not a record number or a range like 5-7");
-    for (long long r = first; r <= last; ++r) records.push_back(static_cast<int>(r));
+      throw ModelError("--record: " + quoteHead(part) + " is not a record number or a range like 5-7");
+    for (long long r = first; r <= last; ++r) {
+      // A request listed twice would run twice into one folder.
+      if (!seen.insert(r).second)
+        throw ModelError("--record: request " + std::to_string(r) + " is listed more than once in " + quoteHead(list));
+      records.push_back(static_cast<int>(r));
+    }
   }
-  if (records.empty()) throw ModelError("--record: no record numbers in '" + list + "'");
+  if (records.empty()) throw ModelError("--record: no record numbers in " + quoteHead(list));
   return records;
 }
 
 std::vector<int> modelRequests(const std::string& ini) {
-  hostdb::HostAdmin admin{std::filesystem::path(ini)};
+  hostdb::HostAdmin admin{std::filesystem::path(ini), {}, {}, hostdb::HostAccess::ReadOnly};
   std::vector<int> records;
   for (const auto& r : admin.requests())
     if (toLower(r.exe) == kModelExe) records.push_back(r.recordNumber);
@@ -110,10 +118,10 @@ int runBatch(const RunOptions& options, const std::vector<int>& records, std::os
   namespace fs = std::filesystem;
   using Clock = std::chrono::steady_clock;
   const fs::path root = options.outDir.empty() ? fs::path("oewr-runs") : fs::path(options.outDir);
-  std::error_code ec;
-  fs::create_directories(root, ec);
-  if (ec) {
-    err << "oewr run: cannot create " << root.string() << ": " << ec.message() << std::endl;
+  try {
+    requireWritableDirectory(root.string(), "--out");
+  } catch (const ModelError& e) {
+    err << "oewr run: " << e.what() << std::endl;
     return 1;
   }
   const std::size_t total = records.size();

@@ -1,17 +1,22 @@
 #include "cli/host_command.h"
 
 #include <CLI/CLI.hpp>
+#include <array>
 #include <cstdint>
 #include <fstream>
 #include <limits>
 #include <iostream>
 #include <sstream>
 
+#include "cli/option_checks.h"
 #include "common/errors.h"
 #include "common/text_format.h"
+#include "common/text_input.h"
 #include "hostdb/flow_csv.h"
 #include "hostdb/host_admin.h"
 #include "hostdb/host_schema.h"
+#include "hydraulics/channel_parameters.h"
+#include "hydrology/flow_statistics.h"
 
 namespace oewr::cli {
 
@@ -38,21 +43,12 @@ struct HostOptions {
   std::string what;
   std::string out = "-";
   int decimals = -1;
+  bool writeTemplate = false;
 };
 
 namespace {
 
 std::string q(const std::string& s) { return "'" + s + "'"; }
-
-std::string readTextFile(const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) throw ModelError(path + ": no such file");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ModelError(path + ": cannot be read");
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 std::vector<float> numbersFromList(const std::string& list, const std::string& option) {
   std::vector<float> out;
@@ -61,10 +57,10 @@ std::vector<float> numbersFromList(const std::string& list, const std::string& o
   auto flush = [&]() {
     if (cur.empty()) return;
     ++index;
-    double v = 0;
-    if (!parseNumber(cur, v))
-      throw ModelError(option + ", value " + std::to_string(index) + ": " + q(cur) + " is not a number");
-    out.push_back(static_cast<float>(v));
+    std::string why;
+    const auto v = storedFloat(cur, why);
+    if (!v) throw ModelError(option + ", value " + std::to_string(index) + ": " + quoteHead(cur) + " " + why);
+    out.push_back(*v);
     cur.clear();
   };
   for (char c : list) {
@@ -83,16 +79,84 @@ std::string describeWrite(const WriteResult& r) {
 // Records that another program holds locked are waited for, at most this long.
 constexpr int kLockWaitLimitMs = 30000;
 
-std::unique_ptr<HostAdmin> openHostAdmin(const HostOptions& o) {
-  return std::make_unique<HostAdmin>(o.ini, o.alias, [](const std::string& locked, int waitedMs) {
-    if (waitedMs == 0)
-      std::cerr << "The host database is locked by another program (" << locked << "); waiting up to "
-                << kLockWaitLimitMs / 1000 << " s\n";
-    return waitedMs < kLockWaitLimitMs;
-  });
+// Listing and exporting open the database for reading only.
+std::unique_ptr<HostAdmin> openHostAdmin(const HostOptions& o, HostAccess access = HostAccess::ReadWrite) {
+  return std::make_unique<HostAdmin>(
+      o.ini, o.alias,
+      [](const std::string& locked, int waitedMs) {
+        if (waitedMs == 0)
+          std::cerr << "The host database is locked by another program (" << locked << "); waiting up to "
+                    << kLockWaitLimitMs / 1000 << " s\n";
+        return waitedMs < kLockWaitLimitMs;
+      },
+      access);
 }
 
 ValueTarget target(const HostOptions& o) { return {o.attribute, o.site, o.feature}; }
+
+// The valley slopes each geomorphological zone accepts, from the zone tables.
+std::string zoneSlopes() {
+  std::string text;
+  for (int z = hydraulics::kFirstZone; z <= hydraulics::kLastZone; ++z) {
+    const hydraulics::ZoneConstants& c = hydraulics::zoneConstants(z);
+    text += (text.empty() ? "" : ", ") + std::to_string(z) + ": ";
+    if (c.minSlope > 0 && c.maxSlope > 0) text += shortestText(c.minSlope) + " to " + shortestText(c.maxSlope);
+    else if (c.minSlope > 0) text += shortestText(c.minSlope) + " or more";
+    else text += "up to " + shortestText(c.maxSlope);
+  }
+  return text;
+}
+
+// The site-parameter file a user starts from: every value named and
+// explained, with a starting value (0 for the channel values that the
+// hydraulics step estimates). It reads back with --file.
+std::string siteParametersTemplate() {
+  struct Line {
+    float value;
+    std::string comment;
+  };
+  const std::array<Line, SiteParameters::count> lines = {{
+      {0.97f, "recursive baseflow filter parameter A, between 0 and 1 (larger: a smoother baseflow)"},
+      {0.5f, "baseflow filter parameter B (0.5 makes it the Lyne and Hollick filter)"},
+      {4, "geomorphological zone, 1 (A) to 6 (F); outside 1 to 6 the model uses 4"},
+      {0.5f, "width/depth scaling of the bankfull depth, 0.34 to 0.66 (outside: 0.5)"},
+      {0, "hydrological variability; the hydraulics step offers the hydrology's index in its place"},
+      {0.005f, "valley slope, m/m (0 or below: 0.005); one outside its zone's range (above) is replaced"},
+      {0, "catchment area, km2: set it, the flood hydrographs need it (0: \"Catchment area is read as zero\")"},
+      {0, "bankfull channel width, m (0: 40 m, with a message); about " + shortestText(hydraulics::kWidthCoefficient) +
+              " x Q^" + shortestText(hydraulics::kWidthExponent) + " for a bankfull discharge Q in m3/s"},
+      {0, "maximum channel depth, m; 0: the hydraulics step estimates it and every channel value below (leave 0 "
+          "unless you give them all)"},
+      {0, "bed width as a fraction of the channel width"},
+      {0, "macro roughness, m"},
+      {0, "micro roughness, m"},
+      {0, "maximum energy gradient, m/m"},
+      {0, "minimum energy gradient, m/m (estimated as the valley slope)"},
+      {0, "shape factor of the gradient's change with depth"},
+      {0, "maximum Manning n"},
+      {0, "minimum Manning n"},
+      {0, "shape factor of Manning n's change with depth"},
+      {0, ""}, {0, ""}, {0, ""}, {0, ""}, {0, ""}, {0, ""},  // the observed set, below
+  }};
+  const auto& names = parameterNames(ArrayKind::SiteParameters);
+  // The last six are the gradient and roughness set of the surveyed section.
+  constexpr std::size_t kObserved = SiteParameters::count - 6, kMain = kObserved - 6;
+  auto comment = [&](std::size_t i) {
+    if (i < kObserved) return lines[i].comment;
+    return "as " + names.at(kMain + i - kObserved) + ", for the surveyed section (run --section observed); " +
+           names.at(kObserved) + " 0: all six are copied from the main set";
+  };
+  std::string text =
+      "# Site parameters (hydrology/hydraulic parameters, request slot 4) of one site, in the order the model\n"
+      "# stores them: one name,value a line; '#' starts a comment. Edit the values for the site, then write\n"
+      "# them with: oewr host set-array --ini INI --attribute ATTRIBUTE --site ID --kind site-parameters --file FILE\n"
+      "# Valley slopes (m/m) each geomorphological zone accepts: " + zoneSlopes() + "\n";
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string entry = names.at(i) + "," + shortestText(lines[i].value);
+    text += formatText("%-26s # %s\n", entry, comment(i));
+  }
+  return text;
+}
 
 void addHostOptions(CLI::App* sub, HostOptions& opts) {
   sub->add_option("--ini", opts.ini, "The host's ini file")->required();
@@ -229,11 +293,13 @@ HostCommand::HostCommand(CLI::App& app, std::function<int()>& action) : o_(std::
                     "Missing months (NA or empty): refuse, drop-leading, drop-leading-year, trim or zero")
         ->default_val("refuse");
     sub->add_option("--data-id", opts.dataId, "The series' DataID (default: the attribute's name, e.g. Natural flows)");
-    sub->add_option("--area", opts.area, "Catchment area, km2 (stored in the series' Area)");
+    sub->add_option("--area", opts.area, "Catchment area, km2 (stored in the series' Area; default 0)")
+        ->check(storedFloatAtLeastZero("km2"));
     sub->footer(
         "Layouts: long = one month a row, year,month,value, header optional; wide = one hydrological year a\n"
-        "row, start,end then October to September, an optional Total (ignored); a UTF-8 byte-order mark is\n"
-        "allowed. Months must follow one another without gaps, duplicates or changes of order.\n"
+        "row, start,end then October to September, an optional Total (ignored). The file may be UTF-8 (with\n"
+        "or without its byte-order mark) or UTF-16 with its byte-order mark. Months must follow one another\n"
+        "without gaps, duplicates or changes of order.\n"
         "Missing months (NA or an empty cell):\n"
         "  refuse             an error naming the line and column (default)\n"
         "  drop-leading       the series starts at the first month with a value\n"
@@ -244,7 +310,10 @@ HostCommand::HostCommand(CLI::App& app, std::function<int()>& action) : o_(std::
         "Missing months that the choice does not cover stay an error. Values are stored in million m3\n"
         "(1 acre-foot = 1233.48183754752 m3) with Time Units 4 (month), Time Int. 1, Time Int. Type 1,\n"
         "Var. Type 3 (volume), Var. Unit 4 (million m3), MD Code -999, Scale 1; GeogID is the site's name,\n"
-        "Start Date and End Date the first day of the first and the last month. On any error nothing changes.");
+        "Start Date and End Date the first day of the first and the last month. On any error nothing changes.\n" +
+        formatText("A record of more than %d months, more than the model's hydrology analyses, is stored with a "
+                   "warning.",
+                   hydrology::kMaxAnalysedMonths));
     bind(sub, [](HostOptions& o) {
       FlowCsvOptions opt;
       auto layout = flowLayoutFromName(o.layout);
@@ -268,6 +337,15 @@ HostCommand::HostCommand(CLI::App& app, std::function<int()>& action) : o_(std::
       if (s.missingDropped > 0) std::cout << "Missing months left out: " << s.missingDropped << "\n";
       if (s.missingZeroed > 0) std::cout << "Missing months stored as 0: " << s.missingZeroed << "\n";
       if (s.startMonth != 10) std::cout << "Note: the series starts in month " << s.startMonth << ", not October\n";
+      // The host keeps any record; the model's hydrology holds fewer months.
+      constexpr int kMonths = hydrology::kMaxAnalysedMonths;
+      if (s.values.size() > static_cast<std::size_t>(kMonths))
+        std::cerr << formatText("Warning: the record is longer than the model can run: its hydrology analyses at "
+                                "most %d months (%d years and %d months) of a series, and the record has %d. It "
+                                "is stored as given; for a run, import at most %d months (e.g. the last %d "
+                                "hydrological years).\n",
+                                kMonths, kMonths / 12, kMonths % 12, static_cast<int>(s.values.size()), kMonths,
+                                kMonths / 12);
     });
   }
 
@@ -280,7 +358,8 @@ HostCommand::HostCommand(CLI::App& app, std::function<int()>& action) : o_(std::
     bind(sub, [](HostOptions& o) {
       auto opened = openHostAdmin(o);
       HostAdmin& admin = *opened;
-      std::cout << "Text written: " << describeWrite(admin.setText(target(o), o.text)) << "\n";
+      const WriteResult r = admin.setText(target(o), o.text);
+      std::cout << "Text written: " << describeWrite(r) << "\n";
     });
   }
 
@@ -298,12 +377,13 @@ HostCommand::HostCommand(CLI::App& app, std::function<int()>& action) : o_(std::
       if (a.dataType == kSingleInt) {
         long long v = 0;
         if (!parseInteger(o.number, v) || v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
-          throw ModelError("--value: " + q(o.number) + " is not a 32-bit integer");
+          throw ModelError("--value: " + quoteHead(o.number) + " is not a 32-bit integer");
         r = admin.setInteger(target(o), static_cast<int32_t>(v));
       } else {
-        double v = 0;
-        if (!parseNumber(o.number, v)) throw ModelError("--value: " + q(o.number) + " is not a number");
-        r = admin.setReal(target(o), static_cast<float>(v));
+        std::string why;
+        const auto v = storedFloat(o.number, why);
+        if (!v) throw ModelError("--value: " + quoteHead(o.number) + " " + why);
+        r = admin.setReal(target(o), *v);
       }
       std::cout << "Value written: " << describeWrite(r) << "\n";
     });
@@ -324,7 +404,8 @@ HostCommand::HostCommand(CLI::App& app, std::function<int()>& action) : o_(std::
       MemoValue m{o.title, o.date, o.file.empty() ? o.text : readTextFile(o.file)};
       auto opened = openHostAdmin(o);
       HostAdmin& admin = *opened;
-      std::cout << "Memo written: " << describeWrite(admin.setMemo(target(o), m)) << "\n";
+      const WriteResult r = admin.setMemo(target(o), m);
+      std::cout << "Memo written: " << describeWrite(r) << "\n";
     });
   }
 
@@ -333,12 +414,21 @@ HostCommand::HostCommand(CLI::App& app, std::function<int()>& action) : o_(std::
     CLI::App* sub = host->add_subcommand("set-array", "Write an array value of a site: parameters, a cross-section, rating segments or a table");
     addHostOptions(sub, opts);
     addTargetOptions(sub, opts);
+    // --template writes no value, so it needs no host.
+    for (const char* name : {"--ini", "--attribute", "--site"}) {
+      CLI::Option* option = sub->get_option(name);
+      option->required(false)->description(option->get_description() + " (required unless --template)");
+    }
     sub->add_option("--kind", opts.kind,
                     "site-parameters, ecological-parameters, flood-parameters, cross-section, rating or table")
         ->required();
     auto* values = sub->add_option("--values", opts.values, "The numbers, separated by commas (write --values=-1,2 when the first is negative)");
     auto* file = sub->add_option("--file", opts.file, "A file holding the numbers");
     values->excludes(file);
+    auto* templ = sub->add_flag("--template", opts.writeTemplate,
+                                "Print a file of site parameters to start from, every line named and explained "
+                                "(with --kind site-parameters), and write nothing");
+    templ->excludes(values)->excludes(file);
     sub->add_option("--rows", opts.rows, "Rows of a table given with --values");
     sub->add_option("--columns", opts.columns, "Columns of a table given with --values");
     sub->add_option("--title", opts.title, "Title (default: the kind's own)");
@@ -356,10 +446,19 @@ HostCommand::HostCommand(CLI::App& app, std::function<int()>& action) : o_(std::
         "  rating                 A,B,C,D segments (1 to 11; depth = C + A x Q^B up to discharge D), slot 9;\n"
         "                         stored as 15 rows\n"
         "  table                  any table: a file of rows, or --values column after column with --rows and\n"
-        "                         --columns");
-    bind(sub, [](HostOptions& o) {
+        "                         --columns\n"
+        "--kind site-parameters --template prints a file to start from: the 24 values by name, each with\n"
+        "what it is and a starting value.");
+    bind(sub, [sub](HostOptions& o) {
       auto kind = arrayKindFromName(o.kind);
-      if (!kind) throw ModelError("--kind: " + q(o.kind) + " is not a kind of array");
+      if (!kind) throw ModelError("--kind: " + quoteHead(o.kind) + " is not a kind of array");
+      if (o.writeTemplate) {
+        if (*kind != ArrayKind::SiteParameters) throw ModelError("--template: only --kind site-parameters has one");
+        std::cout << siteParametersTemplate();
+        return;
+      }
+      for (const char* name : {"--ini", "--attribute", "--site"})
+        if (sub->get_option(name)->count() == 0) throw ModelError(std::string(name) + " is required");
       ArrayValue a;
       if (!o.file.empty()) a = arrayFromText(*kind, readTextFile(o.file), o.file);
       else if (!o.values.empty()) a = arrayFromNumbers(*kind, numbersFromList(o.values, "--values"), o.rows, o.columns);
@@ -369,8 +468,9 @@ HostCommand::HostCommand(CLI::App& app, std::function<int()>& action) : o_(std::
       a.date = o.date;
       auto opened = openHostAdmin(o);
       HostAdmin& admin = *opened;
+      const WriteResult r = admin.setArray(target(o), a);
       std::cout << "Array written (" << a.rows << " rows, " << a.columns << " columns, " << a.data.size()
-                << " values): " << describeWrite(admin.setArray(target(o), a)) << "\n";
+                << " values): " << describeWrite(r) << "\n";
     });
   }
 
@@ -435,7 +535,7 @@ HostCommand::HostCommand(CLI::App& app, std::function<int()>& action) : o_(std::
     sub->add_option("what", opts.what, "features, sites, attributes or requests")->required();
     sub->add_option("--feature", opts.feature, "Feature of the sites or attributes to list");
     bind(sub, [](HostOptions& o) {
-      auto opened = openHostAdmin(o);
+      auto opened = openHostAdmin(o, HostAccess::ReadOnly);
       HostAdmin& admin = *opened;
       const std::string w = toLower(o.what);
       if (w == "features") {
@@ -475,13 +575,15 @@ HostCommand::HostCommand(CLI::App& app, std::function<int()>& action) : o_(std::
     addTargetOptions(sub, opts);
     sub->add_option("--out", opts.out, "Output file; - for standard output")->default_val("-");
     sub->add_option("--decimals", opts.decimals,
-                    "Decimals of the numbers (default: 6 for time series, the shortest exact form for arrays)");
+                    "Decimals of the numbers, 0 to 15 (default: 6 for time series, the shortest exact form for "
+                    "arrays)")
+        ->check(wholeNumberIn(0, 15));
     sub->footer(
         "A time series becomes CSV year,month,value in million m3; an array CSV (parameters as name,value,\n"
         "a cross-section as distance,elevation, rating segments as A,B,C,D, other tables Rows x Columns);\n"
         "a memo or text its text. A record whose data do not fit its header is an error.");
     bind(sub, [](HostOptions& o) {
-      auto opened = openHostAdmin(o);
+      auto opened = openHostAdmin(o, HostAccess::ReadOnly);
       HostAdmin& admin = *opened;
       const std::string text = admin.exportValue(target(o), o.decimals);
       writeTextFile(o.out, text);

@@ -3,20 +3,29 @@
 #include <CLI/CLI.hpp>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <optional>
+
+#include <unistd.h>
 
 #include "cli/batch_run.h"
 #include "cli/chart_output.h"
 #include "cli/headless_ui.h"
+#include "cli/option_checks.h"
 #include "cli/results_export.h"
 #include "ecology/ecology_step.h"
 #include "ecology/tform5.h"
 #include "floods/flood_run.h"
 #include "hydraulics/hydraulics_step.h"
+#include "hydrology/hydrology_input.h"
 #include "hydrology/hydrology_run.h"
 #include "menu/tform8.h"
+#include "common/ini_file.h"
 #include "common/text_format.h"
+#include "common/text_input.h"
 #include "hostdb/table_save_dialog.h"
+#include "hostdb/txtab.h"
 #include "menu/submodel_windows.h"
 #include "process/model_state.h"
 #include "process/tform1.h"
@@ -51,6 +60,9 @@ int indexOf(const std::vector<std::string>& names, const std::string& v) {
     if (equalsIgnoreCase(names[i], v)) return static_cast<int>(i);
   return -1;
 }
+
+// Waits are counted in whole milliseconds of an int: at most a day.
+constexpr double kMaxLockTimeoutSeconds = 86400;
 
 const std::vector<std::string> kCategories = {"A", "A/B", "B", "B/C", "C", "C/D", "D"};
 const std::vector<std::string> kHydroMonths = {"Oct", "Nov", "Dec", "Jan", "Feb", "Mar",
@@ -129,7 +141,65 @@ void takeSummary(const ModelState& s, const CompletedSteps& done, RunSummary& su
     }
 }
 
+// True when the run writes nothing to the host.
+bool writesNothing(const RunOptions& o) {
+  const EwrOptions& e = o.ewr;
+  return !(e.saveTotalAssurance || e.saveLowAssurance || e.saveTotalSeries || e.saveLowSeries || e.saveReport ||
+           o.saveParameters || o.saveSection || o.saveFloods);
+}
+
+// The hydraulics step cannot run without the site parameters (slot 4): the
+// geomorphological zone picks its tables. Says so, and how to add them.
+std::optional<std::string> missingSiteParameters(ModelState& s, hostdb::Ttxtab& tx, const RunOptions& o) {
+  const int slot = hydrology::kSiteParameterSlot;
+  const bool named = s.attributeCodes[slot] > 0;
+  if (named) {
+    const auto record = hostdb::findSlotRecord(s, tx, slot);
+    tx.DTable.close();
+    if (record && record->recordFound) return std::nullopt;
+  }
+  const std::string site = std::to_string(s.requestSpatialRecord);
+  const std::string ini = o.ini.find_first_of(" '\"") == std::string::npos ? o.ini : "\"" + o.ini + "\"";
+  std::string text = "request " + std::to_string(o.record) + " (site " + site + ") has no site parameters (slot " +
+                     std::to_string(slot) + ", hydrology/hydraulic parameters): " +
+                     (named ? "its attribute " + std::to_string(s.attributeCodes[slot]) + " holds no value for the site"
+                            : "the request names no attribute for them") +
+                     ". The hydraulics step needs them (geomorphological zone, valley slope, channel width). "
+                     "To add them:\n"
+                     "  oewr host set-array --kind site-parameters --template > site-parameters.txt\n"
+                     "  (edit the values for the site: every line is named and explained)\n";
+  if (named) {
+    text += "  oewr host set-array --ini " + ini + " --attribute " + std::to_string(s.attributeCodes[slot]) +
+            " --site " + site + " --kind site-parameters --file site-parameters.txt";
+  } else {
+    text += "  oewr host add-attribute --ini " + ini + " --name \"Site parameters\" --type array\n"
+            "  oewr host set-array --ini " + ini + " --attribute \"Site parameters\" --site " + site +
+            " --kind site-parameters --file site-parameters.txt\n"
+            "  and a request that names it: oewr host add-request ... --slot site-parameters=\"Site parameters\"";
+  }
+  return text;
+}
+
 }  // namespace
+
+void requireWritableDirectory(const std::string& dir, const std::string& option) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (fs::exists(dir, ec) && !fs::is_directory(dir, ec))
+    throw ModelError(option + " " + dir + ": is a file, not a directory");
+  fs::create_directories(dir, ec);
+  if (ec) throw ModelError(option + " " + dir + ": cannot be made (" + ec.message() + ")");
+  const fs::path probe = fs::path(dir) / (".oewr-write-test-" + std::to_string(::getpid()));
+  {
+    std::ofstream f(probe, std::ios::binary | std::ios::trunc);
+    if (!f || !(f << "x") || !f.flush()) {
+      f.close();
+      fs::remove(probe, ec);
+      throw ModelError(option + " " + dir + ": cannot be written");
+    }
+  }
+  fs::remove(probe, ec);
+}
 
 int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, RunSummary* summary) {
   namespace fs = std::filesystem;
@@ -142,6 +212,9 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
   try {
     o.ewr = ewrOptionsOf(options);
     if (!isExceedenceChoice(o.exceedence)) throw ModelError("--exceedence: one of 5, 10, ..., 50");
+    if (!(o.lockTimeoutSeconds >= 0 && o.lockTimeoutSeconds <= kMaxLockTimeoutSeconds))
+      throw ModelError(formatText("--lock-timeout: %g is not 0 to %g seconds", o.lockTimeoutSeconds,
+                                  kMaxLockTimeoutSeconds));
   } catch (const ModelError& e) {
     err << "oewr run: " << e.what() << std::endl;
     sum.reason = e.what();
@@ -152,6 +225,17 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     if (o.chartsDir.empty()) o.chartsDir = (fs::path(o.outDir) / "charts").string();
   }
   if (o.noCharts) o.chartsDir.clear();
+  // What the run needs from outside is checked before it reads or writes the host.
+  try {
+    if (!fs::exists(o.ini)) throw ModelError("--ini " + o.ini + ": no such ini file");
+    IniFile::load(o.ini);
+    for (const auto& [dir, option] : {std::pair{o.outDir, "--out"}, {o.exportDir, "--export"}, {o.chartsDir, "--charts"}})
+      if (!dir.empty()) requireWritableDirectory(dir, option);
+  } catch (const ModelError& e) {
+    err << "oewr run: " << e.what() << std::endl;
+    sum.reason = e.what();
+    return 1;
+  }
   HeadlessPolicy policy;
   policy.answerYes = o.answer != "no";
   policy.lockTimeoutMs = static_cast<int>(o.lockTimeoutSeconds * 1000);
@@ -161,6 +245,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
   hostdb::Ttable_save saveDialog;
   ModelWindows windows;
   TForm1 form(*state, ui, saveDialog, windows);
+  if (writesNothing(o)) form.hostAccess = hostdb::HostAccess::ReadOnly;
   const std::string exeDir = fs::current_path().string();
   try {
     form.FormCreate({o.ini, std::to_string(o.record)}, exeDir);
@@ -175,6 +260,19 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     return 1;
   }
   sum.siteName = state->siteName;
+  if (!writesNothing(o) && form.hostTables()->session().connection(state->databaseName).readOnly()) {
+    const std::string why = "this user may not write the host database " +
+                            form.hostTables()->session().databaseFile(state->databaseName).string() +
+                            " (or its directory), and the run saves to it; --save none runs it without saving";
+    err << "oewr run: " << why << std::endl;
+    sum.reason = why;
+    return 1;
+  }
+  if (auto missing = missingSiteParameters(*state, *form.hostTables(), o)) {
+    err << "oewr run: " << *missing << std::endl;
+    sum.reason = "no site parameters (slot 4)";
+    return 1;
+  }
   out << "Request " << o.record << ": " << form.Label2 << " (" << form.Label1 << ", " << form.Label3 << ")\n";
   printLoaded(*state, out);
 
@@ -325,7 +423,7 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
   run->add_option("--jobs", opts->jobs,
                   "Requests run side by side (default 1). Each runs as a fresh program start would, with its own "
                   "outputs in --out/request-N and a row in --out/summary.csv")
-      ->check(CLI::Range(1, 64));
+      ->check(wholeNumberIn(1, 64));
   run->add_option("--answer", opts->answer,
                   "Answer to the questions the windows ask as they open and as their buttons are pressed (default "
                   "yes); each is written with its answer beside the messages. \"Overwrite existing table? (not "
@@ -334,14 +432,22 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
       ->check(CLI::IsMember({"yes", "no"}));
   run->add_option("--lock-timeout", opts->lockTimeoutSeconds,
                   "Seconds to wait for a record another program holds locked before giving up (default 60)")
-      ->check(CLI::NonNegativeNumber);
+      ->check(numberIn(0, kMaxLockTimeoutSeconds, "seconds"));
   run->add_option("--out", opts->outDir,
                   "Directory for all outputs: report.txt, results.json and CSV tables, charts/ as PNG");
   run->add_option("--export", opts->exportDir, "Directory for results.json and the CSV tables (default: --out)");
   run->add_option("--charts", opts->chartsDir, "Directory for the charts as PNG (default: --out/charts)");
   run->add_option("--exceedence", opts->exceedence,
                   "Hydrology: the flow-duration point (5, 10, ..., 50 %) for the maximum baseflows and critical months "
-                  "(default: the site's stored point, 15 when none)");
+                  "(default: the site's stored point, 15 when none)")
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            long long v = 0;
+            if (!parseInteger(text, v) || v < 5 || v > 50 || v % 5 != 0)
+              return quoteHead(text) + " is not one of 5, 10, ..., 50";
+            return {};
+          },
+          "5, 10, ..., 50"));
   run->add_flag("--use-qtotal", opts->useQtotal,
                 "Hydrology: maximum baseflows from the 75 % total flows of the critical months instead of their "
                 "baseflows at the point");
@@ -354,11 +460,11 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
   run->add_option("--perennial", opts->perennial,
                   "Ecology: 0 Non-Perennial Allowed, 1 wet season perennial, 2 all seasons perennial (default: stored; "
                   "a changed option is saved with the shift table and so stored)")
-      ->check(CLI::Range(0, 2));
+      ->check(wholeNumberIn(0, 2));
   run->add_option("--align", opts->align,
                   "Ecology: align the maximum stress to present day, 0 Don't Align, 1..7 to category A..D "
                   "(default: stored)")
-      ->check(CLI::Range(0, 7));
+      ->check(wholeNumberIn(0, 7));
   run->add_flag("--restore-default-shifts", opts->restoreDefaultShifts,
                 "Ecology: answer Yes to the ecology window's question \"Current category shift parameters are NOT "
                 "defaults. Do you want to restore defaults?\" even with --answer no (--answer yes, the default, "
@@ -375,7 +481,10 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
   run->add_flag("--no-high-flows", opts->noHighFlows, "Final analysis: leave the flood high flows out");
   run->add_option("--save", opts->save,
                   "Final analysis: results saved to the host, comma-separated: total-assurance, low-assurance, "
-                  "total-series, low-series, report; or all (default) or none");
+                  "total-series, low-series, report; or all (default) or none. With none (and no --save-parameters, "
+                  "--save-section or --save-floods) the run writes nothing at all to the host: the database is "
+                  "opened for reading only, so the ecological parameters that the hydrology and ecology steps "
+                  "store (slot 5) are not stored either");
   run->callback([opts, &action] {
     action = [opts] {
       std::vector<int> records;

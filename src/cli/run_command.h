@@ -72,6 +72,10 @@ struct RunSummary {
 // work, which returns the exit code.
 void addRunCommand(CLI::App& app, std::function<int()>& action);
 
+// Makes `dir` (named by `option` in messages) when missing and checks that
+// files can be written into it; throws ModelError saying why not.
+void requireWritableDirectory(const std::string& dir, const std::string& option);
+
 // Runs one request; returns the exit code. Messages go to `err`, the
 // summary of what was loaded and done to `out`.
 int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, RunSummary* summary = nullptr);

@@ -4,16 +4,19 @@
 #include <sstream>
 
 #include "common/errors.h"
+#include "common/text_input.h"
 #include "common/text_format.h"
 
 namespace oewr {
 
 IniFile IniFile::load(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return parse(ss.str());
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec) && !ec) return {};
+  try {
+    return parse(readTextFile(path));
+  } catch (const ModelError& e) {
+    throw ModelError(std::string("The ini file ") + e.what());
+  }
 }
 
 IniFile IniFile::parse(const std::string& raw) {

@@ -1,7 +1,9 @@
 #pragma once
 // Windows-style ini files as the host writes them: sections and keys in any
-// case, CRLF or LF line ends, an optional UTF-8 byte-order mark, ';' and '#'
-// comment lines. A missing file reads as empty.
+// case, CRLF or LF line ends, UTF-8 (with or without its byte-order mark) or
+// UTF-16 with its byte-order mark, ';' and '#' comment lines. A missing file
+// reads as empty; a file that is there but cannot be read is an error, so
+// that its settings are never taken for none.
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -13,7 +15,9 @@ namespace oewr {
 class IniFile {
  public:
   IniFile() = default;
-  static IniFile load(const std::filesystem::path& path);  // missing file: empty
+  // Missing file: empty. Throws ModelError "The ini file <path>: ..." for a
+  // file that cannot be read.
+  static IniFile load(const std::filesystem::path& path);
   static IniFile parse(const std::string& text);
 
   std::optional<std::string> value(const std::string& section, const std::string& key) const;

@@ -1,13 +1,11 @@
 #include "hostdb/flow_csv.h"
 
 #include <cmath>
-#include <fstream>
 #include <limits>
-#include <map>
-#include <sstream>
 
 #include "common/errors.h"
 #include "common/text_format.h"
+#include "common/text_input.h"
 #include "process/model_state.h"
 
 namespace oewr::hostdb {
@@ -15,17 +13,26 @@ namespace oewr::hostdb {
 namespace {
 
 // One month as the file gives it, before the missing months are settled.
+// Kept small: a file may hold many months.
 struct MonthEntry {
   int year = 0;
   int month = 0;
-  std::optional<double> value;
   int line = 0;
-  std::string field;
+  int field = 0;  // index of the value's column name
+  bool present = false;
+  double value = 0;
+};
+
+// The months of a file with the names of its columns (for messages).
+struct MonthEntries {
+  std::vector<std::string> names;
+  std::vector<MonthEntry> months;
+  const std::string& fieldOf(const MonthEntry& e) const { return names[static_cast<std::size_t>(e.field)]; }
 };
 
 [[noreturn]] void fail(const std::string& source, int line, const std::string& field, const std::string& what) {
   std::string where = source + ", line " + std::to_string(line);
-  if (!field.empty()) where += ", field '" + field + "'";
+  if (!field.empty()) where += ", field " + quoteHead(field);
   throw ModelError(where + ": " + what);
 }
 
@@ -52,77 +59,105 @@ struct Line {
   std::vector<std::string> fields;
 };
 
-std::vector<Line> dataLines(std::string_view text) {
-  if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  std::vector<Line> lines;
-  int number = 0;
-  std::size_t pos = 0;
-  while (pos <= text.size()) {
-    std::size_t nl = text.find('\n', pos);
-    std::string_view raw = text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
-    ++number;
-    if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
-    std::vector<std::string> fields = splitCsvLine(raw);
-    bool blank = true;
-    for (const auto& f : fields)
-      if (!f.empty()) blank = false;
-    if (!blank) lines.push_back({number, std::move(fields)});
-    if (nl == std::string_view::npos) break;
-    pos = nl + 1;
+// The lines of a text that hold something, one at a time, split into fields.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {
+    if (text_.size() >= 3 && text_.substr(0, 3) == "\xEF\xBB\xBF") text_.remove_prefix(3);
   }
-  return lines;
-}
+  // False at the end of the text.
+  bool next(Line& line) {
+    while (!done_) {
+      const std::size_t nl = text_.find('\n', pos_);
+      std::string_view raw = text_.substr(pos_, nl == std::string_view::npos ? std::string_view::npos : nl - pos_);
+      ++number_;
+      if (nl == std::string_view::npos) done_ = true;
+      else pos_ = nl + 1;
+      if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+      line.fields = splitCsvLine(raw);
+      line.number = number_;
+      for (const auto& f : line.fields)
+        if (!f.empty()) return true;
+    }
+    return false;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  int number_ = 0;
+  bool done_ = false;
+};
 
 std::optional<double> valueOf(const std::string& source, int line, const std::string& field, const std::string& text) {
   if (isMissingText(text)) return std::nullopt;
   double v = 0;
-  if (!parseNumber(text, v)) fail(source, line, field, "'" + text + "' is not a number");
+  if (!parseNumber(text, v)) {
+    std::string why = "is not a number";
+    storedFloat(text, why);  // says when the number is beyond a float's range
+    fail(source, line, field, quoteHead(text) + " " + why);
+  }
   return v;
 }
 
 int yearOf(const std::string& source, int line, const std::string& field, const std::string& text) {
   long long y = 0;
-  if (!parseInteger(text, y)) fail(source, line, field, "'" + text + "' is not a year");
-  if (y < 1 || y > 9998) fail(source, line, field, "year " + text + " is outside 1 to 9998");
+  if (!parseInteger(text, y)) fail(source, line, field, quoteHead(text) + " is not a year");
+  if (y < 1 || y > 9998) fail(source, line, field, "year " + std::to_string(y) + " is outside 1 to 9998");
   return static_cast<int>(y);
 }
 
-std::vector<MonthEntry> readLong(const std::vector<Line>& lines, const std::string& source) {
-  std::vector<std::string> names = {"year", "month", "value"};
-  std::size_t start = 0;
+// The header's names, as a header line (a long name by its head).
+std::string columnList(const std::vector<std::string>& names) {
+  std::string list;
+  for (const auto& n : names) list += (list.empty() ? "" : ",") + (n.size() <= 40 ? n : quoteHead(n));
+  return list;
+}
+
+void setValue(MonthEntry& e, std::optional<double> v) {
+  e.present = v.has_value();
+  e.value = v.value_or(0.0);
+}
+
+MonthEntries readLong(const Line& first, LineReader& reader, const std::string& source) {
+  MonthEntries out;
+  out.names = {"year", "month", "value"};
   long long probe = 0;
-  if (!lines.empty() && !parseInteger(lines[0].fields[0], probe)) {
-    if (lines[0].fields.size() != 3)
-      fail(source, lines[0].number, "",
-           "the header has " + std::to_string(lines[0].fields.size()) + " fields; expected 3 (year,month,value)");
-    for (int i = 0; i < 3; ++i)
-      if (!lines[0].fields[static_cast<std::size_t>(i)].empty()) names[static_cast<std::size_t>(i)] = lines[0].fields[static_cast<std::size_t>(i)];
-    start = 1;
+  Line l = first;
+  bool more = true;
+  if (!parseInteger(first.fields[0], probe)) {
+    if (first.fields.size() != 3)
+      fail(source, first.number, "",
+           "the header has " + std::to_string(first.fields.size()) + " fields; expected 3 (year,month,value)");
+    for (std::size_t i = 0; i < 3; ++i)
+      if (!first.fields[i].empty()) out.names[i] = first.fields[i];
+    more = reader.next(l);
   }
-  std::vector<MonthEntry> out;
-  std::map<int, int> seen;  // month index → line
-  for (std::size_t i = start; i < lines.size(); ++i) {
-    const Line& l = lines[i];
+  const std::vector<std::string>& names = out.names;
+  std::vector<MonthEntry>& months = out.months;
+  for (; more; more = reader.next(l)) {
     if (l.fields.size() != 3)
       fail(source, l.number, "",
-           "expected 3 fields (" + names[0] + "," + names[1] + "," + names[2] + "), found " +
-               std::to_string(l.fields.size()));
+           "expected 3 fields (" + columnList(names) + "), found " + std::to_string(l.fields.size()));
     MonthEntry e;
     e.line = l.number;
-    e.field = names[2];
+    e.field = 2;
     e.year = yearOf(source, l.number, names[0], l.fields[0]);
     long long m = 0;
     if (!parseInteger(l.fields[1], m) || m < 1 || m > 12)
-      fail(source, l.number, names[1], "'" + l.fields[1] + "' is not a month number from 1 to 12");
+      fail(source, l.number, names[1], quoteHead(l.fields[1]) + " is not a month number from 1 to 12");
     e.month = static_cast<int>(m);
-    e.value = valueOf(source, l.number, names[2], l.fields[2]);
+    setValue(e, valueOf(source, l.number, names[2], l.fields[2]));
     const int idx = monthIndex(e.year, e.month);
-    if (auto it = seen.find(idx); it != seen.end())
-      fail(source, l.number, names[1],
-           "month " + monthText(e.year, e.month) + " is given twice (also on line " + std::to_string(it->second) + ")");
-    if (!out.empty()) {
-      const MonthEntry& p = out.back();
+    if (!months.empty()) {
+      // The months so far follow one another, so an earlier month is found by its index.
+      const int firstIdx = monthIndex(months.front().year, months.front().month);
+      const MonthEntry& p = months.back();
       const int prev = monthIndex(p.year, p.month);
+      if (idx >= firstIdx && idx <= prev)
+        fail(source, l.number, names[1],
+             "month " + monthText(e.year, e.month) + " is given twice (also on line " +
+                 std::to_string(months[static_cast<std::size_t>(idx - firstIdx)].line) + ")");
       if (idx < prev)
         fail(source, l.number, names[1],
              "month " + monthText(e.year, e.month) + " is out of order: it follows " + monthText(p.year, p.month) +
@@ -136,20 +171,21 @@ std::vector<MonthEntry> readLong(const std::vector<Line>& lines, const std::stri
                  monthText(p.year, p.month) + ") and this line (" + monthText(e.year, e.month) + ")");
       }
     }
-    seen[idx] = l.number;
-    out.push_back(std::move(e));
+    months.push_back(e);
   }
   return out;
 }
 
-std::vector<MonthEntry> readWide(const std::vector<Line>& lines, const std::string& source) {
-  std::vector<std::string> names = {"start", "end"};
-  for (int m : kWideMonths) names.emplace_back(kMonthNames[m - 1]);
-  names.emplace_back("Total");
-  std::size_t start = 0;
+MonthEntries readWide(const Line& first, LineReader& reader, const std::string& source) {
+  MonthEntries out;
+  out.names = {"start", "end"};
+  for (int m : kWideMonths) out.names.emplace_back(kMonthNames[m - 1]);
+  out.names.emplace_back("Total");
   long long probe = 0;
-  if (!lines.empty() && !parseInteger(lines[0].fields[0], probe)) {
-    const Line& h = lines[0];
+  Line l = first;
+  bool more = true;
+  if (!parseInteger(first.fields[0], probe)) {
+    const Line& h = first;
     if (h.fields.size() < 14 || h.fields.size() > 15)
       fail(source, h.number, "",
            "the header has " + std::to_string(h.fields.size()) +
@@ -161,13 +197,12 @@ std::vector<MonthEntry> readWide(const std::vector<Line>& lines, const std::stri
         fail(source, h.number, h.fields[static_cast<std::size_t>(i) + 2],
              std::string("column ") + std::to_string(i + 3) + " must be " + kMonthNames[kWideMonths[i] - 1] +
                  " (the months run October to September)");
-    for (std::size_t i = 0; i < h.fields.size(); ++i) names[i] = h.fields[i];
-    start = 1;
+    for (std::size_t i = 0; i < h.fields.size(); ++i) out.names[i] = h.fields[i];
+    more = reader.next(l);
   }
-  std::vector<MonthEntry> out;
+  const std::vector<std::string>& names = out.names;
   int prevStart = 0, prevLine = 0;
-  for (std::size_t i = start; i < lines.size(); ++i) {
-    const Line& l = lines[i];
+  for (; more; more = reader.next(l)) {
     if (l.fields.size() < 14 || l.fields.size() > 15)
       fail(source, l.number, "",
            "expected 14 or 15 fields (start,end, October to September, optional Total), found " +
@@ -176,7 +211,8 @@ std::vector<MonthEntry> readWide(const std::vector<Line>& lines, const std::stri
     const int y1 = yearOf(source, l.number, names[1], l.fields[1]);
     if (y1 != y0 + 1)
       fail(source, l.number, names[1],
-           "end year " + l.fields[1] + " does not follow start year " + l.fields[0] + " (a hydrological year)");
+           "end year " + std::to_string(y1) + " does not follow start year " + std::to_string(y0) +
+               " (a hydrological year)");
     if (prevLine > 0) {
       const std::string here = std::to_string(y0) + "/" + std::to_string(y1);
       if (y0 == prevStart)
@@ -199,9 +235,10 @@ std::vector<MonthEntry> readWide(const std::vector<Line>& lines, const std::stri
       e.month = kWideMonths[k];
       e.year = e.month >= 10 ? y0 : y1;
       e.line = l.number;
-      e.field = names[static_cast<std::size_t>(k) + 2];
-      e.value = valueOf(source, l.number, e.field, l.fields[static_cast<std::size_t>(k) + 2]);
-      out.push_back(std::move(e));
+      e.field = k + 2;
+      setValue(e, valueOf(source, l.number, names[static_cast<std::size_t>(e.field)],
+                          l.fields[static_cast<std::size_t>(k) + 2]));
+      out.months.push_back(e);
     }
     prevStart = y0;
     prevLine = l.number;
@@ -209,8 +246,7 @@ std::vector<MonthEntry> readWide(const std::vector<Line>& lines, const std::stri
   return out;
 }
 
-FlowLayout detectLayout(const std::vector<Line>& lines, const std::string& source) {
-  const Line& l = lines.front();
+FlowLayout detectLayout(const Line& l, const std::string& source) {
   long long probe = 0;
   if (equalsIgnoreCase(l.fields[0], "start")) return FlowLayout::Wide;
   const bool header = !parseInteger(l.fields[0], probe);
@@ -222,19 +258,24 @@ FlowLayout detectLayout(const std::vector<Line>& lines, const std::string& sourc
            " fields: expected year,month,value or start,end,October..September[,Total]");
 }
 
-[[noreturn]] void refuseMissing(const std::string& source, const MonthEntry& e, const std::string& why) {
-  fail(source, e.line, e.field,
+[[noreturn]] void refuseMissing(const std::string& source, const MonthEntries& all, const MonthEntry& e,
+                                const std::string& why) {
+  fail(source, e.line, all.fieldOf(e),
        "no value for " + monthText(e.year, e.month) + why +
            "; say how to treat missing months (drop-leading, drop-leading-year, trim or zero)");
 }
 
-float toMillionM3(double v, FlowUnit unit, const std::string& source, const MonthEntry& e) {
-  double mcm = v;
-  if (unit == FlowUnit::CubicMetres) mcm = v / 1.0e6;
-  if (unit == FlowUnit::AcreFeet) mcm = v * kCubicMetresPerAcreFoot / 1.0e6;
-  if (!std::isfinite(mcm) || std::fabs(mcm) > static_cast<double>(std::numeric_limits<float>::max()))
-    fail(source, e.line, e.field, "value " + std::to_string(v) + " is too large");
-  return static_cast<float>(mcm);
+float toMillionM3(FlowUnit unit, const std::string& source, const MonthEntries& all, const MonthEntry& e) {
+  double mcm = e.value;
+  if (unit == FlowUnit::CubicMetres) mcm = e.value / 1.0e6;
+  if (unit == FlowUnit::AcreFeet) mcm = e.value * kCubicMetresPerAcreFoot / 1.0e6;
+  std::string why;
+  const auto v = storedFloat(mcm, why);
+  if (!v)
+    fail(source, e.line, all.fieldOf(e),
+         quoteHead(shortestText(e.value)) +
+             (unit == FlowUnit::MillionM3 ? "" : " (" + shortestText(mcm) + " million m3)") + " " + why);
+  return *v;
 }
 
 }  // namespace
@@ -326,46 +367,49 @@ std::vector<std::string> splitCsvLine(std::string_view line) {
 }
 
 MonthlyFlowSeries parseMonthlyFlowCsv(std::string_view text, const std::string& source, const FlowCsvOptions& options) {
-  const std::vector<Line> lines = dataLines(text);
-  if (lines.empty()) throw ModelError(source + ": the file holds no data");
-  FlowLayout layout = options.layout == FlowLayout::Auto ? detectLayout(lines, source) : options.layout;
-  std::vector<MonthEntry> entries = layout == FlowLayout::Wide ? readWide(lines, source) : readLong(lines, source);
+  LineReader reader(text);
+  Line first;
+  if (!reader.next(first)) throw ModelError(source + ": the file holds no data");
+  FlowLayout layout = options.layout == FlowLayout::Auto ? detectLayout(first, source) : options.layout;
+  const MonthEntries all =
+      layout == FlowLayout::Wide ? readWide(first, reader, source) : readLong(first, reader, source);
+  const std::vector<MonthEntry>& entries = all.months;
   if (entries.empty()) throw ModelError(source + ": the file holds a header but no months");
 
   // Settle the missing months: which entries are kept, and which become 0.
-  std::size_t first = 0, last = entries.size();  // kept range [first, last)
+  std::size_t firstKept = 0, last = entries.size();  // kept range [firstKept, last)
   const MissingMonths policy = options.missing;
   auto firstValue = [&]() {
     std::size_t i = 0;
-    while (i < entries.size() && !entries[i].value) ++i;
+    while (i < entries.size() && !entries[i].present) ++i;
     return i;
   };
   if (policy == MissingMonths::DropLeading || policy == MissingMonths::DropLeadingYear ||
       policy == MissingMonths::Trim) {
-    first = firstValue();
-    if (first == entries.size()) throw ModelError(source + ": no month of the file holds a value");
+    firstKept = firstValue();
+    if (firstKept == entries.size()) throw ModelError(source + ": no month of the file holds a value");
     if (policy == MissingMonths::DropLeadingYear) {
-      while (first < entries.size() && entries[first].month != 10) ++first;
-      if (first == entries.size())
+      while (firstKept < entries.size() && entries[firstKept].month != 10) ++firstKept;
+      if (firstKept == entries.size())
         throw ModelError(source + ": no October follows the first month with a value (" +
                          monthText(entries[firstValue()].year, entries[firstValue()].month) +
                          "), so no whole hydrological year is left");
     }
     if (policy == MissingMonths::Trim)
-      while (last > first && !entries[last - 1].value) --last;
+      while (last > firstKept && !entries[last - 1].present) --last;
   }
   MonthlyFlowSeries series;
   series.layout = layout;
-  series.missingDropped = static_cast<int>(first + (entries.size() - last));
-  if (last - first > static_cast<std::size_t>(kSeriesCapacity))
-    throw ModelError(source + ": " + std::to_string(last - first) + " months exceed the " +
+  series.missingDropped = static_cast<int>(firstKept + (entries.size() - last));
+  if (last - firstKept > static_cast<std::size_t>(kSeriesCapacity))
+    throw ModelError(source + ": " + std::to_string(last - firstKept) + " months exceed the " +
                      std::to_string(kSeriesCapacity) + " that a series can hold");
-  series.startYear = entries[first].year;
-  series.startMonth = entries[first].month;
-  series.values.reserve(last - first);
-  for (std::size_t i = first; i < last; ++i) {
+  series.startYear = entries[firstKept].year;
+  series.startMonth = entries[firstKept].month;
+  series.values.reserve(last - firstKept);
+  for (std::size_t i = firstKept; i < last; ++i) {
     const MonthEntry& e = entries[i];
-    if (!e.value) {
+    if (!e.present) {
       if (policy == MissingMonths::Zero) {
         series.values.push_back(0.0f);
         ++series.missingZeroed;
@@ -375,22 +419,15 @@ MonthlyFlowSeries parseMonthlyFlowCsv(std::string_view text, const std::string& 
       if (policy == MissingMonths::DropLeading || policy == MissingMonths::DropLeadingYear)
         why = " (only missing months before the first value are dropped)";
       if (policy == MissingMonths::Trim) why = " (only missing months at the start and the end are dropped)";
-      refuseMissing(source, e, why);
+      refuseMissing(source, all, e, why);
     }
-    series.values.push_back(toMillionM3(*e.value, options.unit, source, e));
+    series.values.push_back(toMillionM3(options.unit, source, all, e));
   }
   return series;
 }
 
 MonthlyFlowSeries readMonthlyFlowCsv(const std::filesystem::path& file, const FlowCsvOptions& options) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(file, ec))
-    throw ModelError(file.string() + ": no such file");
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw ModelError(file.string() + ": cannot be read");
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return parseMonthlyFlowCsv(ss.str(), file.string(), options);
+  return parseMonthlyFlowCsv(readTextFile(file), file.string(), options);
 }
 
 std::string monthlyFlowCsv(int startYear, int startMonth, const std::vector<float>& values, int decimals) {

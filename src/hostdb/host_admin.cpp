@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <iostream>
@@ -14,6 +13,7 @@
 #include "common/errors.h"
 #include "common/ini_file.h"
 #include "common/text_format.h"
+#include "common/text_input.h"
 #include "hostdb/blob_codec.h"
 #include "hostdb/flow_csv.h"
 #include "hostdb/timeseries_codec.h"
@@ -29,13 +29,15 @@ constexpr int kMaxCode = std::numeric_limits<int16_t>::max();
 
 // ---------------------------------------------------------------- names
 
-std::string inQuotes(const std::string& s) { return "'" + s + "'"; }
+// Names are at most 80 characters; a longer text is quoted by its head.
+std::string inQuotes(const std::string& s) { return quoteHead(s, 80); }
 
 void requireLength(const std::string& what, const std::string& text, std::size_t maxLength, bool allowEmpty = false) {
   if (!allowEmpty && trim(text).empty()) throw ModelError(what + " is empty");
   if (text.size() > maxLength)
-    throw ModelError(what + " " + inQuotes(text) + " has " + std::to_string(text.size()) + " characters; at most " +
-                     std::to_string(maxLength) + " fit");
+    // The head and the length of the text: "'abc...' (81 characters)".
+    throw ModelError(what + " " + quoteHead(text, maxLength / 2) + " is too long; at most " +
+                     std::to_string(maxLength) + " characters fit");
 }
 
 // A field name of a spatial table: printable, no double quotes.
@@ -84,9 +86,7 @@ int int16Checked(const FieldValue& v, const std::string& what) {
 // Shortest text that reads back as the same float.
 std::string floatText(float v, int decimals) {
   if (decimals >= 0) return formatText("%." + std::to_string(decimals) + "f", v);
-  char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, r.ptr);
+  return shortestText(v);
 }
 
 const std::vector<std::string>& ecologicalNames() {
@@ -336,7 +336,7 @@ std::vector<NumberLine> numberLines(const std::string& raw) {
 
 [[noreturn]] void failAt(const std::string& source, int line, const std::string& field, const std::string& what) {
   std::string where = source + ", line " + std::to_string(line);
-  if (!field.empty()) where += ", field '" + field + "'";
+  if (!field.empty()) where += ", field " + quoteHead(field);
   throw ModelError(where + ": " + what);
 }
 
@@ -346,11 +346,10 @@ bool isNumber(const std::string& s) {
 }
 
 float numberAt(const std::string& source, int line, const std::string& field, const std::string& text) {
-  double v = 0;
-  if (!parseNumber(text, v)) failAt(source, line, field, inQuotes(text) + " is not a number");
-  if (std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max()))
-    failAt(source, line, field, inQuotes(text) + " is too large");
-  return static_cast<float>(v);
+  std::string why;
+  const auto v = storedFloat(text, why);
+  if (!v) failAt(source, line, field, quoteHead(text) + " " + why);
+  return *v;
 }
 
 // Lines of fixed columns: returns the numbers line by line, after an optional header.
@@ -578,9 +577,10 @@ std::string timeSeriesCsv(const TimeSeriesValue& v, int decimals) {
 
 // ---------------------------------------------------------------- opening and creating
 
-HostAdmin::HostAdmin(const std::filesystem::path& iniFile, const std::string& alias, LockWaitHandler lockWait) {
+HostAdmin::HostAdmin(const std::filesystem::path& iniFile, const std::string& alias, LockWaitHandler lockWait,
+                     HostAccess access) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(iniFile, ec)) throw ModelError(iniFile.string() + ": no such ini file");
+  if (!std::filesystem::exists(iniFile, ec)) throw ModelError(iniFile.string() + ": no such ini file");
   IniFile ini = IniFile::load(iniFile);
   std::string dbName = trim(ini.value("Startup", "datab_name", ""));
   if (dbName.empty()) dbName = kDefaultDatabaseName;
@@ -588,7 +588,7 @@ HostAdmin::HostAdmin(const std::filesystem::path& iniFile, const std::string& al
   std::filesystem::path datDir = trim(ini.value("Startup", "dat_dir", ""));
   if (datDir.empty()) datDir = base;
   if (datDir.is_relative()) datDir = base / datDir;
-  ownedSession_ = HostSession::fromIni(iniFile, dbName, datDir.lexically_normal().string());
+  ownedSession_ = HostSession::fromIni(iniFile, dbName, datDir.lexically_normal().string(), access);
   session_ = ownedSession_.get();
   if (lockWait) session_->setLockWaitHandler(std::move(lockWait));
   alias_ = trim(alias).empty() ? dbName : trim(alias);
@@ -606,17 +606,16 @@ HostAdmin::HostAdmin(HostSession& session, const std::string& alias) : session_(
 
 HostAdmin::~HostAdmin() = default;
 
-std::filesystem::path HostAdmin::databaseFile() const {
-  return std::filesystem::path(session_->aliasPath(alias_)) / kHostDatabaseFile;
-}
+std::filesystem::path HostAdmin::databaseFile() const { return session_->databaseFile(alias_); }
 
 void HostAdmin::requireDatabase() {
   const std::filesystem::path dir = session_->aliasPath(alias_);
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec))
     throw ModelError("The directory of database alias " + inQuotes(alias_) + " does not exist: " + dir.string());
-  if (!std::filesystem::is_regular_file(dir / kHostDatabaseFile, ec))
-    throw ModelError("Database alias " + inQuotes(alias_) + " (" + dir.string() + ") holds no host database");
+  if (!session_->hasDatabase(alias_))
+    throw ModelError("Database alias " + inQuotes(alias_) + " holds no host database: " + databaseFile().string() +
+                     " does not exist (`oewr host create` makes one)");
   for (const char* t : {kDict1, kDict2, kDict3, kDict4, kRequestTable})
     if (!session_->tableExists(alias_, t))
       throw ModelError("The host database of alias " + inQuotes(alias_) + " has no table " + inQuotes(t));

@@ -186,9 +186,10 @@ class HostAdmin {
   // datab_name, "TERAVOX" when missing). The ini file, the alias, its
   // directory and its dictionary tables must exist.
   // `lockWait` decides how long to wait for records another program holds
-  // locked (none: give up at once with an error).
+  // locked (none: give up at once with an error). HostAccess::ReadOnly opens
+  // the database for reading only (listing and exporting).
   explicit HostAdmin(const std::filesystem::path& iniFile, const std::string& alias = {},
-                     LockWaitHandler lockWait = {});
+                     LockWaitHandler lockWait = {}, HostAccess access = HostAccess::ReadWrite);
   // On a session that the caller holds (its alias must hold a host database).
   HostAdmin(HostSession& session, const std::string& alias);
   ~HostAdmin();

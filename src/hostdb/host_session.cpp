@@ -7,7 +7,7 @@ namespace oewr::hostdb {
 
 const char* const kHostDatabaseFile = "teravox.sqlite";
 
-HostSession::HostSession(std::map<std::string, std::string> aliases) {
+HostSession::HostSession(std::map<std::string, std::string> aliases, HostAccess access) : access_(access) {
   for (const auto& [name, dir] : aliases) addAlias(name, dir);
 }
 
@@ -15,8 +15,8 @@ HostSession::~HostSession() { rollbackTransaction(); }
 
 std::unique_ptr<HostSession> HostSession::fromIni(const std::filesystem::path& iniFile,
                                                   const std::string& defaultAlias,
-                                                  const std::string& defaultDirectory) {
-  auto s = std::make_unique<HostSession>();
+                                                  const std::string& defaultDirectory, HostAccess access) {
+  auto s = std::make_unique<HostSession>(std::map<std::string, std::string>{}, access);
   IniFile ini = IniFile::load(iniFile);
   const std::filesystem::path base = iniFile.has_parent_path() ? iniFile.parent_path() : std::filesystem::path(".");
   for (const auto& [name, dir] : ini.section("Aliases")) {
@@ -45,23 +45,44 @@ std::string HostSession::aliasPath(const std::string& alias) const {
   return it->second;
 }
 
-Connection& HostSession::connection(const std::string& alias) {
+std::filesystem::path HostSession::databaseFile(const std::string& alias) const {
   std::filesystem::path dir = aliasPath(alias);
   if (dir.empty()) dir = ".";
+  return dir / kHostDatabaseFile;
+}
+
+bool HostSession::hasDatabase(const std::string& alias) const {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(databaseFile(alias), ec);
+}
+
+Connection& HostSession::connection(const std::string& alias) {
+  return connection(alias, access_ == HostAccess::CreateMissing);
+}
+
+Connection& HostSession::connection(const std::string& alias, bool mayCreate) {
+  const std::filesystem::path path = databaseFile(alias);
+  const std::filesystem::path dir = path.parent_path();
   if (!std::filesystem::is_directory(dir))
     throw ModelError("The directory of database alias '" + alias + "' does not exist: " + dir.string());
-  std::string file = std::filesystem::weakly_canonical(dir / kHostDatabaseFile).string();
+  std::string file = std::filesystem::weakly_canonical(path).string();
   auto it = connections_.find(file);
   if (it != connections_.end()) return *it->second;
-  auto c = std::make_unique<Connection>(file);
+  if (!mayCreate && !hasDatabase(alias))
+    throw ModelError("Database alias '" + alias + "' holds no host database: " + file +
+                     " does not exist (`oewr host create` makes one)");
+  auto c = std::make_unique<Connection>(file, mayCreate ? OpenMode::Create
+                                              : access_ == HostAccess::ReadOnly ? OpenMode::ReadOnly
+                                                                                : OpenMode::ReadWrite);
   c->setLockWaitHandler(lockWait_);
-  if (txDepth_ > 0) c->begin(txTable_);
+  if (txDepth_ > 0 && !c->readOnly()) c->begin(txTable_);
   return *connections_.emplace(file, std::move(c)).first->second;
 }
 
 bool HostSession::tableExists(const std::string& alias, const std::string& table) {
   std::string n = normalTableName(table);
   if (!isValidTableName(n)) return false;
+  if (access_ != HostAccess::CreateMissing && !hasDatabase(alias)) return false;
   Statement st(connection(alias), "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?", n);
   st.bind(1, n);
   return st.step();
@@ -69,6 +90,7 @@ bool HostSession::tableExists(const std::string& alias, const std::string& table
 
 std::vector<std::string> HostSession::tableNames(const std::string& alias) {
   std::vector<std::string> names;
+  if (access_ != HostAccess::CreateMissing && !hasDatabase(alias)) return names;
   Statement st(connection(alias),
                "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%' ORDER BY name");
   while (st.step()) names.push_back(st.column(0).asText());
@@ -88,7 +110,7 @@ void HostSession::createTable(const std::string& alias, const std::string& table
     sql += ")";
   }
   sql += ")";
-  connection(alias).exec(sql);
+  connection(alias, access_ != HostAccess::ReadOnly).exec(sql);
 }
 
 void HostSession::dropTable(const std::string& alias, const std::string& table) {
@@ -133,7 +155,9 @@ void HostSession::beginTransaction(const std::string& table) {
   txFailed_ = false;
   txTable_ = table;
   try {
-    for (auto& [file, c] : connections_) c->begin(table);
+    // A connection that can only be read takes no write lock; a write to it fails.
+    for (auto& [file, c] : connections_)
+      if (!c->readOnly()) c->begin(table);
   } catch (...) {
     rollbackTransaction();
     throw;

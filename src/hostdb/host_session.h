@@ -16,10 +16,18 @@ namespace oewr::hostdb {
 // File name of an alias's database inside its directory.
 extern const char* const kHostDatabaseFile;  // "teravox.sqlite"
 
+// What a session may do with the databases of its aliases.
+enum class HostAccess {
+  CreateMissing,  // make a database where an alias has none (creating a host)
+  ReadWrite,      // databases that exist; a new table may start one under another alias
+  ReadOnly,       // databases that exist, opened for reading only: nothing is written
+};
+
 class HostSession {
  public:
   // `aliases`: NAME → directory (names matched without regard to case).
-  explicit HostSession(std::map<std::string, std::string> aliases = {});
+  explicit HostSession(std::map<std::string, std::string> aliases = {},
+                       HostAccess access = HostAccess::CreateMissing);
   ~HostSession();
   HostSession(const HostSession&) = delete;
   HostSession& operator=(const HostSession&) = delete;
@@ -27,7 +35,11 @@ class HostSession {
   // Aliases from the ini file's section "Aliases"; `defaultAlias` names
   // `defaultDirectory` when the section does not list it.
   static std::unique_ptr<HostSession> fromIni(const std::filesystem::path& iniFile, const std::string& defaultAlias,
-                                              const std::string& defaultDirectory);
+                                              const std::string& defaultDirectory,
+                                              HostAccess access = HostAccess::ReadWrite);
+
+  HostAccess access() const { return access_; }
+  bool readOnly() const { return access_ == HostAccess::ReadOnly; }
 
   void addAlias(const std::string& name, const std::string& directory);
   std::vector<std::string> aliasNames() const;
@@ -35,8 +47,15 @@ class HostSession {
   // The alias's PATH; throws ModelError for an unknown alias.
   std::string aliasPath(const std::string& alias) const;
 
+  // The database file of an alias, and whether it is there.
+  std::filesystem::path databaseFile(const std::string& alias) const;
+  bool hasDatabase(const std::string& alias) const;
+
+  // The alias's database. Unless the session may create databases, a
+  // missing one is a ModelError naming the file looked for.
   Connection& connection(const std::string& alias);
 
+  // An alias without a database has no tables.
   bool tableExists(const std::string& alias, const std::string& table);
   std::vector<std::string> tableNames(const std::string& alias);  // normalised names
   void createTable(const std::string& alias, const std::string& table, const TableDef& def);
@@ -57,6 +76,9 @@ class HostSession {
   void setLockWaitHandler(LockWaitHandler h);
 
  private:
+  Connection& connection(const std::string& alias, bool mayCreate);
+
+  HostAccess access_;
   std::map<std::string, std::string> aliases_;  // upper-case name → directory
   std::vector<std::string> aliasOrder_;
   std::map<std::string, std::unique_ptr<Connection>> connections_;  // by database file

@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 namespace oewr::hostdb {
@@ -14,6 +16,28 @@ bool isBusy(int rc) {
   int primary = rc & 0xff;
   return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
 }
+
+// Codes of a file or directory that this user may not write.
+bool cannotWrite(int rc) {
+  int primary = rc & 0xff;
+  return primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN || primary == SQLITE_PERM;
+}
+
+// A file URI that reads a database as it stands, without its shared-memory file.
+std::string immutableUri(const std::string& path) {
+  std::string uri = "file:";
+  for (char ch : path) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_' || c == '~') {
+      uri += ch;
+    } else {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", c);
+      uri += hex;
+    }
+  }
+  return uri + "?immutable=1";
+}
 }  // namespace
 
 std::string quoteIdentifier(const std::string& name) {
@@ -21,47 +45,97 @@ std::string quoteIdentifier(const std::string& name) {
   return "\"" + name + "\"";
 }
 
-Connection::Connection(const std::string& path) : path_(path) {
-  int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                           nullptr);
+Connection::Connection(const std::string& path, OpenMode mode) : path_(path), mode_(mode) {
+  if (mode != OpenMode::ReadOnly) {
+    open(SQLITE_OPEN_READWRITE | (mode == OpenMode::Create ? SQLITE_OPEN_CREATE : 0), path_);
+    // SQLite opens a file it may not write for reading only.
+    if (sqlite3_db_readonly(db_, "main") == 0 && enterWriteMode()) return;
+    close();
+  }
+  openForReading();
+}
+
+void Connection::open(int flags, const std::string& name) {
+  int rc = sqlite3_open_v2(name.c_str(), &db_, flags | SQLITE_OPEN_FULLMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
-    sqlite3_close(db_);
-    db_ = nullptr;
-    throw DatabaseError("Cannot open the host database " + path + ": " + msg, rc);
+    close();
+    throw DatabaseError("Cannot open the host database " + path_ + ": " + msg, rc);
   }
   sqlite3_extended_result_codes(db_, 1);
   // Another writer of this program holds its lock for milliseconds: SQLite
   // waits that out itself; a longer lock reaches the 500 ms retry loop below,
   // which the person (or the headless run's policy) can end.
   sqlite3_busy_timeout(db_, 250);
+}
+
+void Connection::close() noexcept {
+  sqlite3_close_v2(db_);
+  db_ = nullptr;
+}
+
+bool Connection::enterWriteMode() {
   // WAL lets readers go on while one writer saves; FULL makes a commit durable
   // when it returns.
   int waited = 0;
   for (;;) {
     char* err = nullptr;
-    rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF;",
-                      nullptr, nullptr, &err);
+    const int rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF;",
+                                nullptr, nullptr, &err);
     std::string msg = err ? err : "";
     sqlite3_free(err);
-    if (rc == SQLITE_OK) break;
+    if (rc == SQLITE_OK) return true;
     if (isBusy(rc)) {
-      waitForLock(waited, path);
+      waitForLock(waited, path_);
       continue;
     }
-    sqlite3_close(db_);
-    db_ = nullptr;
-    throw DatabaseError("Cannot open the host database " + path + ": " + msg, rc);
+    // The directory does not take the journal: the file can only be read.
+    if (cannotWrite(rc)) return false;
+    close();
+    throw DatabaseError("Cannot open the host database " + path_ + ": " + msg, rc);
+  }
+}
+
+void Connection::openForReading() {
+  readOnly_ = true;
+  open(SQLITE_OPEN_READONLY, path_);
+  if (readable()) return;
+  // A WAL database is read through a shared-memory file beside it; where this
+  // user cannot make one (a directory it may not write), nobody can be writing
+  // the database, and it is read as it stands.
+  close();
+  open(SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, immutableUri(path_));
+  if (!readable()) fail("Cannot read the host database", SQLITE_CANTOPEN);
+}
+
+bool Connection::readable() {
+  int waited = 0;
+  for (;;) {
+    const int rc = sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) return true;
+    if (isBusy(rc)) {
+      waitForLock(waited, path_);
+      continue;
+    }
+    if (cannotWrite(rc)) return false;
+    fail("Cannot read the host database", rc);
   }
 }
 
 Connection::~Connection() {
   if (inTransaction_) rollback();
-  sqlite3_close_v2(db_);
+  close();
+}
+
+std::string Connection::readOnlyText() const {
+  return "the host database " + path_ + " is open for reading only" +
+         (mode_ == OpenMode::ReadOnly ? std::string() : std::string(": this user may not write it or its directory"));
 }
 
 void Connection::fail(const std::string& what, int code) const {
-  throw DatabaseError(what + ": " + sqlite3_errmsg(db_) + " (" + path_ + ")", code);
+  std::string text = what + ": " + sqlite3_errmsg(db_) + " (" + path_ + ")";
+  if (readOnly_ && cannotWrite(code)) text += "; " + readOnlyText();
+  throw DatabaseError(text, code);
 }
 
 void Connection::waitForLock(int& waitedMs, const std::string& what) {
@@ -86,7 +160,7 @@ void Connection::exec(const std::string& sql, const std::string& table) {
       waitForLock(waited, table.empty() ? path_ : table);
       continue;
     }
-    throw DatabaseError(msg + " (" + path_ + ")", rc);
+    throw DatabaseError(msg + " (" + path_ + ")" + (readOnly_ && cannotWrite(rc) ? "; " + readOnlyText() : ""), rc);
   }
 }
 
@@ -94,6 +168,7 @@ int64_t Connection::lastInsertRowid() const { return sqlite3_last_insert_rowid(d
 int Connection::changes() const { return sqlite3_changes(db_); }
 
 void Connection::begin(const std::string& table) {
+  if (readOnly_) throw DatabaseError("Nothing can be written: " + readOnlyText(), SQLITE_READONLY);
   exec("BEGIN IMMEDIATE", table);
   inTransaction_ = true;
 }

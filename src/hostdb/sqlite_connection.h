@@ -52,9 +52,19 @@ class Statement {
   std::string table_;
 };
 
+// How a database file is opened.
+enum class OpenMode {
+  Create,     // read and write; the file is made when missing
+  ReadWrite,  // read and write an existing file
+  ReadOnly,   // read an existing file; nothing is written to it
+};
+
 class Connection {
  public:
-  explicit Connection(const std::string& path);
+  // A file that may not be written (its permissions, or its directory's) is
+  // opened for reading under ReadWrite too: readOnly() tells, and a write
+  // then fails with a message that says so.
+  explicit Connection(const std::string& path, OpenMode mode = OpenMode::ReadWrite);
   ~Connection();
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
@@ -65,6 +75,7 @@ class Connection {
   int changes() const;
   sqlite3* handle() { return db_; }
   const std::string& path() const { return path_; }
+  bool readOnly() const { return readOnly_; }
 
   void setLockWaitHandler(LockWaitHandler h) { lockWait_ = std::move(h); }
   // Waits 500 ms and asks the handler; throws DatabaseError when it gives up.
@@ -72,7 +83,8 @@ class Connection {
   void waitForLock(int& waitedMs, const std::string& what);
 
   // BEGIN IMMEDIATE: takes the write lock now, waiting while locked; `table`
-  // is the one the transaction is for, named when it meets a lock.
+  // is the one the transaction is for, named when it meets a lock. Throws
+  // DatabaseError on a read-only connection.
   void begin(const std::string& table = {});
   void commit();
   void rollback() noexcept;
@@ -81,10 +93,19 @@ class Connection {
   [[noreturn]] void fail(const std::string& what, int code) const;
 
  private:
+  void open(int flags, const std::string& name);
+  void close() noexcept;
+  bool enterWriteMode();  // false when the file turns out not to be writable
+  void openForReading();
+  bool readable();  // false when reading needs files this user cannot make
+  std::string readOnlyText() const;
+
   sqlite3* db_ = nullptr;
   std::string path_;
+  OpenMode mode_;
   LockWaitHandler lockWait_;
   bool inTransaction_ = false;
+  bool readOnly_ = false;
 };
 
 // Quotes an identifier that the caller has already checked (no quotes inside).

@@ -416,6 +416,15 @@ int32_t prepareOutputRecord(ModelState& state, Ttxtab& tx, OutputTarget& target,
 }
 
 int saveSlotRecords(ModelState& state, Ttxtab& tx, Ttable_save& dialog, const std::vector<SlotWrite>& writes) {
+  if (writes.empty()) return 0;
+  if (tx.session().readOnly()) {
+    std::vector<int> slots;
+    for (const SlotWrite& w : writes) slots.push_back(w.slot);
+    tx.ui().showMessage(kCaption, "The host database is open for reading only: " +
+                                      (slots.size() == 1 ? "slot " + slotListText(slots) + " is not saved"
+                                                         : "slots " + slotListText(slots) + " are not saved"));
+    return 0;
+  }
   CursorGuard guard(tx);
   struct Planned {
     const SlotWrite* write = nullptr;

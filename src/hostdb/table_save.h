@@ -102,12 +102,14 @@ struct SlotWrite {
 // posts them all. Either every chosen record is written or none is: an error,
 // or a table that cannot be made, rolls the whole save back. Slots with
 // nothing to receive the value, or whose choice the user cancelled, are left
-// out. Returns the number of records written. Errors pass on as ModelError
+// out, and nothing is written when the session is open for reading only (said
+// in a message). Returns the number of records written. Errors pass on as ModelError
 // (DatabaseError for the engine's own) whose text says nothing was saved.
 int saveSlotRecords(ModelState& state, Ttxtab& tx, Ttable_save& dialog, const std::vector<SlotWrite>& writes);
 
 // The save of one slot's value (saveSlotRecords of one). True when written;
-// false when nothing was to be written or the user cancelled.
+// false when nothing was to be written, the user cancelled or the session is
+// open for reading only.
 bool saveSlotRecord(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, int dataType,
                     const RecordWriter& write);
 

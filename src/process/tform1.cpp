@@ -22,14 +22,26 @@ void TForm1::FormCreate(const std::vector<std::string>& args, const std::string&
   } else {
     state_.iniFilePath = args[0];
   }
-  const IniFile ini = IniFile::load(state_.iniFilePath);
+  // A missing ini file yields the defaults; one that is there but cannot be
+  // read is an error, since its settings would silently be replaced.
+  std::error_code ec;
+  const bool iniPresent = std::filesystem::exists(state_.iniFilePath, ec);
+  IniFile ini;
+  try {
+    ini = IniFile::load(state_.iniFilePath);
+  } catch (const ModelError& e) {
+    ui_.showMessage(caption, e.what());
+    Button1 = kReadData;
+    return;
+  }
   state_.dataDirectory = ini.value("Startup", "dat_dir", exeDirectory);
   state_.databaseName = ini.value("Startup", "datab_name", "TERAVOX");
 
   try {
-    session_ = hostdb::HostSession::fromIni(state_.iniFilePath, state_.databaseName, state_.dataDirectory);
+    session_ = hostdb::HostSession::fromIni(state_.iniFilePath, state_.databaseName, state_.dataDirectory, hostAccess);
     session_->setLockWaitHandler(
         [this](const std::string& locked, int waitedMs) { return ui_.keepWaitingForLock(locked, waitedMs); });
+    session_->connection(state_.databaseName);  // an alias without a database is said as such
     hostTables_ = std::make_unique<hostdb::Ttxtab>(*session_, state_.databaseName, ui_);
     state_.hostTables = hostTables_.get();
     hostTables_->rqtable.open();
@@ -37,7 +49,11 @@ void TForm1::FormCreate(const std::vector<std::string>& args, const std::string&
     hostTables_->rqtable.setFiltered(true);
   } catch (const ModelError& e) {
     // The window stays open without data.
-    ui_.showMessage(caption, e.what());
+    std::string text = e.what();
+    if (!iniPresent)
+      text = "The ini file " + state_.iniFilePath + " does not exist, so the defaults are used (dat_dir " +
+             state_.dataDirectory + ", datab_name " + state_.databaseName + "). " + text;
+    ui_.showMessage(caption, text);
     Button1 = kReadData;
     return;
   }

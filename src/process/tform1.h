@@ -40,6 +40,9 @@ class TForm1 : public InputLoadingView {
   bool CheckBox1 = true;  // "Filter on model name"
   FileDialogOptions OpenDialog1{"TERAVOX ini File|*.ini", "ini", "", ""};
   bool loadedOk = false;  // the last input loading reported success
+  // How FormCreate opens the host's databases: a run that writes nothing
+  // opens them for reading only.
+  hostdb::HostAccess hostAccess = hostdb::HostAccess::ReadWrite;
 
   // Handlers. `args` are the command-line arguments after the program name.
   void FormCreate(const std::vector<std::string>& args, const std::string& exeDirectory);

@@ -55,6 +55,8 @@ TEST(BatchRun, RecordLists) {
   EXPECT_THROW(cli::parseRecordList("7-5"), ModelError);
   EXPECT_THROW(cli::parseRecordList("a"), ModelError);
   EXPECT_THROW(cli::parseRecordList(","), ModelError);
+  // A request named twice would run twice into one folder.
+  for (const char* twice : {"1,1", "1-5,3", "4-6,2-4"}) EXPECT_THROW(cli::parseRecordList(twice), ModelError) << twice;
 }
 
 TEST(BatchRun, SitesRunSideBySideAndAFailureStopsNoOther) {

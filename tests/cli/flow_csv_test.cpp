@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "common/errors.h"
 #include "hostdb/flow_csv.h"
+#include "support/temp_dir.h"
 
 using namespace oewr;
 using namespace oewr::hostdb;
@@ -171,4 +174,54 @@ TEST(FlowCsvExport, LongLayoutWithSixDecimals) {
             "year,month,value\n1999,11,1.500000\n1999,12,0.125000\n2000,1,82.621078\n");
   EXPECT_EQ(monthlyFlowCsv(1999, 12, {2.0f}, 2), "year,month,value\n1999,12,2.00\n");
   EXPECT_EQ(splitCsvLine(" \"a, b\" ,\"say \"\"x\"\"\",  3 "), (std::vector<std::string>{"a, b", "say \"x\"", "3"}));
+}
+
+TEST(FlowCsvText, Utf16DirectoriesAndNumbersBeyondAFloat) {
+  oewr::testing::TempDir dir;
+  auto write = [&](const std::string& name, const std::string& bytes) {
+    std::ofstream(dir.path() / name, std::ios::binary) << bytes;
+    return dir.path() / name;
+  };
+  auto fileError = [](const std::filesystem::path& file) {
+    try {
+      readMonthlyFlowCsv(file, {});
+    } catch (const ModelError& e) {
+      return std::string(e.what());
+    }
+    return std::string();
+  };
+  // "2000,10,1.5" typed in Notepad and saved as UTF-16, little- and big-endian, with the byte-order mark.
+  const std::string text = "2000,10,1.5\r\n2000,11,2\r\n";
+  std::string le = "\xFF\xFE", be = "\xFE\xFF", bare;
+  for (char c : text) {
+    le += std::string{c, '\0'};
+    be += std::string{'\0', c};
+    bare += std::string{c, '\0'};
+  }
+  for (const auto& f : {write("le.csv", le), write("be.csv", be)}) {
+    const MonthlyFlowSeries s = readMonthlyFlowCsv(f, {});
+    EXPECT_EQ(s.startYear, 2000);
+    EXPECT_EQ(s.values, (std::vector<float>{1.5f, 2.0f})) << f;
+  }
+  const auto noMark = write("bare.csv", bare);
+  EXPECT_EQ(fileError(noMark), noMark.string() + ": looks like UTF-16 text without a byte-order mark; save it as UTF-8 "
+                                                 "(or as UTF-16 with its byte-order mark)");
+  EXPECT_EQ(fileError(dir.path()), dir.path().string() + ": is a directory, not a file");
+  EXPECT_EQ(fileError(dir.path() / "absent.csv"), (dir.path() / "absent.csv").string() + ": no such file");
+
+  // A value of a million digits is quoted by its head.
+  const std::string huge = errorOf("2000,10," + std::string(1000000, '9') + "\n");
+  EXPECT_EQ(huge, "f.csv, line 1, field 'value': '" + std::string(40, '9') +
+                      "...' (1000000 characters) is too large to be stored (a 32-bit float holds at most 3.4e38)");
+  // Below the smallest float (about 1.4e-45), whether or not a double holds it: both refused alike.
+  const std::string small =
+      " is too small to be stored: it is not 0 but nearer 0 than a 32-bit float can hold (1.4e-45); write 0 if 0 "
+      "is meant";
+  EXPECT_EQ(errorOf("2000,10,1e-320\n"), "f.csv, line 1, field 'value': '1e-320'" + small);
+  EXPECT_EQ(errorOf("2000,10,1e-50\n"), "f.csv, line 1, field 'value': '1e-50'" + small);
+  FlowCsvOptions m3;
+  m3.unit = FlowUnit::CubicMetres;
+  EXPECT_EQ(errorOf("2000,10,1e-40\n", m3), "f.csv, line 1, field 'value': '1e-40' (1e-46 million m3)" + small);
+  EXPECT_EQ(parse("2000,10,1e-40\n").values[0], 1e-40f);  // a subnormal float holds it
+  EXPECT_EQ(parse("2000,10,0e-400\n").values[0], 0.0f);
 }

@@ -23,6 +23,17 @@ RunResult run(cli::RunOptions o) {
   return r;
 }
 
+// The demo site's database of `years` years in a directory of its own, and options that run its request.
+struct DemoHost {
+  oewr::testing::TempDir dir;
+  cli::DemoDatabase db;
+  cli::RunOptions options;
+  explicit DemoHost(int years) : db(cli::buildDemoDatabase(dir.path(), cli::makeDemoSite(years))) {
+    options.ini = db.iniFile.string();
+    options.record = db.requestRecord;
+  }
+};
+
 std::string fileText(const std::filesystem::path& p) {
   std::ifstream in(p);
   std::stringstream ss;
@@ -84,11 +95,9 @@ TEST(HeadlessRun, RequestsThatCannotBeRunExitNonZeroWithAReason) {
 }
 
 TEST(HeadlessRun, WholeRunStoresTheResultsAndTheSiteStillLoads) {
-  oewr::testing::TempDir dir;
-  cli::DemoDatabase db = cli::buildDemoDatabase(dir.path(), cli::makeDemoSite(30));
-  cli::RunOptions o;
-  o.ini = db.iniFile.string();
-  o.record = db.requestRecord;
+  DemoHost host(30);
+  const cli::DemoDatabase& db = host.db;
+  cli::RunOptions o = host.options;
   RunResult r = run(o);
   ASSERT_EQ(r.code, 0) << r.err.str();
   EXPECT_NE(r.out.str().find("Final analysis, category B"), std::string::npos) << r.out.str();
@@ -195,4 +204,76 @@ TEST(HeadlessRun, WritingTheChartsLeavesTheSavedFloodCategoriesInForce) {
     events.push_back(f[4]);
   }
   EXPECT_EQ(events, (std::vector<std::string>{"2", "2", "1", "1", "1"}));
+}
+
+TEST(HeadlessRun, WhatTheRunNeedsIsCheckedBeforeItTouchesTheHost) {
+  DemoHost host(30);
+  const std::filesystem::path& dir = host.dir.path();
+  const std::filesystem::path file = dir / "out.txt";
+  std::ofstream(file) << "not a folder";
+  cli::RunOptions o = host.options;
+  o.outDir = file.string();
+  RunResult r = run(o);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err.str(), "oewr run: --out " + file.string() + ": is a file, not a directory\n");
+  o.outDir = (file / "results").string();
+  r = run(o);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err.str().rfind("oewr run: --out " + o.outDir + ": cannot be made (", 0), 0u) << r.err.str();
+  o.outDir.clear();
+  o.chartsDir = file.string();
+  EXPECT_EQ(run(o).code, 1);
+  o.chartsDir.clear();
+  o.ini = (dir / "none.ini").string();
+  r = run(o);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err.str(), "oewr run: --ini " + o.ini + ": no such ini file\n");
+  // None of the runs reached the host: no results stored.
+  hostdb::HostAdmin admin(host.db.iniFile);
+  EXPECT_FALSE(admin.readArray({"EWR total flow assurance", 1, "River sites"}));
+  EXPECT_FALSE(std::filesystem::exists(dir / hostdb::kHostDatabaseFile));
+}
+
+TEST(HeadlessRun, SaveNoneWritesNothingToTheHost) {
+  DemoHost host(30);
+  cli::RunOptions o = host.options;
+  o.save = "none";
+  o.exceedence = 20;  // the site's stored point is 15
+  RunResult r = run(o);
+  ASSERT_EQ(r.code, 0) << r.err.str();
+  EXPECT_NE(r.out.str().find("(20% point)"), std::string::npos);
+  EXPECT_NE(r.err.str().find("Saving Data to a Table: The host database is open for reading only: slot 5 is not saved"),
+            std::string::npos)
+      << r.err.str();
+  hostdb::HostAdmin admin(host.db.iniFile);
+  auto eco = admin.readArray({"OEWR ecological parameters", 1, "River sites"});
+  ASSERT_TRUE(eco);
+  EXPECT_EQ(eco->data.at(0), 15.0f);
+  EXPECT_FALSE(admin.readArray({"EWR total flow assurance", 1, "River sites"}));
+  EXPECT_FALSE(admin.readMemo({"EWR report", 1, "River sites"}));
+}
+
+TEST(HeadlessRun, MissingSiteParametersStopTheRunBeforeAnyStep) {
+  oewr::testing::TestHost host;
+  host.admin->setText(host.target(3), "Site");
+  host.admin->setMonthlyFlows(host.target(10), 2000, 10, std::vector<float>(24, 1.0f));
+  cli::RunOptions o;
+  o.ini = host.ini.string();
+  o.record = host.addRequest();
+  RunResult r = run(o);
+  EXPECT_EQ(r.code, 1);
+  const std::string noValue = r.err.str();
+  EXPECT_NE(noValue.find("has no site parameters (slot 4, hydrology/hydraulic parameters): its attribute " +
+                         std::to_string(host.codes[4]) + " holds no value for the site"),
+            std::string::npos)
+      << noValue;
+  EXPECT_NE(noValue.find("oewr host set-array --kind site-parameters --template"), std::string::npos);
+  EXPECT_EQ(r.out.str().find("Hydrology:"), std::string::npos);
+  host.codes[4] = 0;
+  o.record = host.addRequest();
+  r = run(o);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.str().find("the request names no attribute for them"), std::string::npos) << r.err.str();
+  EXPECT_NE(r.err.str().find("--slot site-parameters="), std::string::npos);
+  EXPECT_EQ(r.out.str().find("Hydrology:"), std::string::npos);
 }

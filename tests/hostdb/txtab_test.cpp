@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "hostdb/blob_codec.h"
 #include "hostdb/txtab.h"
@@ -152,4 +153,49 @@ TEST(HostSession, ATransactionCommitsOrRollsBackItsRows) {
   f.addArrayRecord("array", 3, "kept too", {1.0f});
   t.commit();
   EXPECT_EQ(f.rowCount("array"), 2);
+}
+
+TEST(HostSession, ReadingCreatesNoDatabaseAndAReadOnlySessionWritesNothing) {
+  // An alias directory without a database: reading finds no tables and opening it names the file looked for.
+  oewr::testing::TempDir empty;
+  const std::filesystem::path file = empty.path() / kHostDatabaseFile;
+  for (HostAccess access : {HostAccess::ReadWrite, HostAccess::ReadOnly}) {
+    HostSession s({{kAlias, empty.path().string()}}, access);
+    EXPECT_FALSE(s.tableExists(kAlias, "proc_run"));
+    EXPECT_TRUE(s.tableNames(kAlias).empty());
+    try {
+      s.connection(kAlias);
+      ADD_FAILURE() << "opened a database that does not exist";
+    } catch (const ModelError& e) {
+      EXPECT_EQ(std::string(e.what()), "Database alias 'TERAVOX' holds no host database: " + file.string() +
+                                           " does not exist (`oewr host create` makes one)");
+    }
+    EXPECT_FALSE(std::filesystem::exists(file));
+  }
+
+  HostFixture f;
+  f.makeTable("array", kArray);
+  f.addArrayRecord("array", 1, "kept", {1.0f});
+  const std::string before = f.dump();
+  HostSession ro({{kAlias, f.dir.path().string()}}, HostAccess::ReadOnly);
+  // The file itself is opened for reading, not only marked so.
+  EXPECT_EQ(sqlite3_db_readonly(ro.connection(kAlias).handle(), "main"), 1);
+  HostTable t(ro, kAlias, "array");
+  t.open();
+  EXPECT_EQ(t.recordCount(), 1);
+  EXPECT_EQ(t.field("Title").asText(), "kept");
+  t.close();
+  auto errorOf = [](const std::function<void()>& write) {
+    try {
+      write();
+    } catch (const ModelError& e) {
+      return std::string(e.what());
+    }
+    return std::string("written");
+  };
+  const std::string why = "the host database " + std::filesystem::weakly_canonical(f.databaseFile()).string() +
+                          " is open for reading only";
+  EXPECT_EQ(errorOf([&] { ro.connection(kAlias).begin(); }), "Nothing can be written: " + why);
+  EXPECT_NE(errorOf([&] { ro.createTable(kAlias, "memo", attributeTableDef(kMemo)); }).find(why), std::string::npos);
+  EXPECT_EQ(f.dump(), before);
 }

@@ -97,6 +97,35 @@ TEST(ProcessStart, IniFileAndItsDefaults) {
   EXPECT_EQ(f.Button1, "Read Data");
 }
 
+TEST(ProcessStart, AMissingOrUnreadableIniFileIsSaidAndCreatesNothing) {
+  TestHost host;
+  const std::filesystem::path exeDir = host.dir.path() / "bin";
+  std::filesystem::create_directories(exeDir);
+  auto startWith = [&](const std::string& ini) {
+    auto l = std::make_unique<Loaded>();
+    l->form = std::make_unique<TForm1>(*l->state, l->ui, l->dialog, l->windows);
+    l->form->FormCreate({ini, "1"}, exeDir.string());
+    return l;
+  };
+  // Missing: the defaults name the executable's directory, which holds no database.
+  const std::string missing = (host.dir.path() / "none.ini").string();
+  auto l = startWith(missing);
+  EXPECT_EQ(l->form->Button1, "Read Data");
+  ASSERT_EQ(l->ui.messages.size(), 1u);
+  const std::string file = (std::filesystem::weakly_canonical(exeDir) / "teravox.sqlite").string();
+  EXPECT_EQ(l->ui.messages[0].text, "The ini file " + missing + " does not exist, so the defaults are used (dat_dir " +
+                                        exeDir.string() + ", datab_name TERAVOX). Database alias 'TERAVOX' holds no "
+                                        "host database: " + file + " does not exist (`oewr host create` makes one)");
+  EXPECT_FALSE(std::filesystem::exists(file));
+  // There but unreadable (a directory): said, and its defaults are not taken for its settings.
+  const std::filesystem::path folder = host.dir.path() / "folder.ini";
+  std::filesystem::create_directories(folder);
+  l = startWith(folder.string());
+  ASSERT_EQ(l->ui.messages.size(), 1u);
+  EXPECT_EQ(l->ui.messages[0].text, "The ini file " + folder.string() + ": is a directory, not a file");
+  EXPECT_FALSE(std::filesystem::exists(file));
+}
+
 TEST(ProcessStart, ExecutableNameComparedInLowerCase) {
   TestHost host;
   host.admin->setText(host.target(3), "Site");
