@@ -10,6 +10,7 @@
 #include "common/errors.h"
 #include "common/safe_file_name.h"
 #include "common/text_format.h"
+#include "hydraulics/channel_parameters.h"
 
 namespace oewr::hydraulics {
 
@@ -299,5 +300,15 @@ void writeHabitatFile(const ModelState& state, const std::vector<std::string>& l
 }
 
 void writeHabitatFile(const ModelState& state) { writeHabitatFile(state, habitatFileLines(state)); }
+
+void keepHabitatFile(const ModelState& state, const std::vector<std::string>& lines, Ui& ui) {
+  try {
+    writeHabitatFile(state, lines);
+  } catch (const ModelError& e) {
+    ui.showMessage(kHydraulicsCaption, std::string(e.what()) +
+                                           ": the habitat classes of this run are not kept in that file; the "
+                                           "hydraulic results stand");
+  }
+}
 
 }  // namespace oewr::hydraulics

@@ -80,5 +80,9 @@ std::filesystem::path habitatFilePath(const ModelState& state);
 void writeHabitatFile(const ModelState& state, const std::vector<std::string>& lines);
 // The habitat file of a synthetic run (habitatFileLines).
 void writeHabitatFile(const ModelState& state);
+// The habitat file of a run that has its results: a file that cannot be
+// written is said through `ui` and the run's results stand (the file is a
+// copy of the habitat classes for other tools, not an input of any step).
+void keepHabitatFile(const ModelState& state, const std::vector<std::string>& lines, Ui& ui);
 
 }  // namespace oewr::hydraulics

@@ -127,7 +127,7 @@ bool computeSingleSection(ModelState& state, Ui& ui, const HydraulicSection& sec
     markBaseflowCrossings(state, stage, wetLine, dryLine);
   }
   chart.changed();
-  writeHabitatFile(state, singleSectionFileLines(state));
+  keepHabitatFile(state, singleSectionFileLines(state), ui);
   return true;
 }
 

@@ -245,7 +245,7 @@ bool runHydraulicModel(ModelState& state, Ui& ui, HydraulicsCharts& charts) {
     markBaseflowCrossings(state, j, seriesAt(kWetBaseflowSeries), seriesAt(kDryBaseflowSeries));
   }
   chart.changed();
-  writeHabitatFile(state);
+  keepHabitatFile(state, habitatFileLines(state), ui);
   return true;
 }
 

@@ -159,6 +159,22 @@ TEST(RatingCurve, EveryUpwardCrossingOfANonMonotonicMeanDrawsALine) {
   EXPECT_FLOAT_EQ(state->dryBaseflowDepth, crossingDepth(4, 0.0f));
 }
 
+TEST(RatingCurve, AHabitatFileThatCannotBeWrittenLeavesTheRunStanding) {
+  // A data directory that does not exist (or may not be written): the run
+  // keeps its results and says why the file is missing.
+  ScratchDir dir;
+  auto state = workedExampleState(dir);
+  setWorkedChannel(*state);
+  state->dataDirectory = (dir.path() / "no such folder").string();
+  ScriptedUi ui;
+  HydraulicsCharts charts = makeHydraulicsCharts();
+  ASSERT_TRUE(runHydraulicModel(*state, ui, charts));
+  EXPECT_EQ(state->stageCount, 362);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].text.find("no such folder"), std::string::npos) << ui.messages[0].text;
+  EXPECT_NE(ui.messages[0].text.find("the hydraulic results stand"), std::string::npos) << ui.messages[0].text;
+}
+
 TEST(RatingCurve, RunOfTwentyRealisations) {
   ScratchDir dir;
   auto state = workedExampleState(dir);
