@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <cmath>
 #include <cstdlib>
 
@@ -95,6 +97,15 @@ TEST(ProcessStart, IniFileAndItsDefaults) {
   EXPECT_EQ(s->dataDirectory, "/opt/oewr");
   EXPECT_EQ(s->databaseName, "TERAVOX");
   EXPECT_EQ(f.Button1, "Read Data");
+
+  // A relative dat_dir is the ini file's folder's, wherever the program starts.
+  {
+    std::ofstream out(host.dir.path() / "relative.ini");
+    out << "[Startup]\ndat_dir=db\ndatab_name=TERAVOX\n";
+  }
+  auto r = start(host, {(host.dir.path() / "relative.ini").string()});
+  EXPECT_EQ(r->state->dataDirectory, (host.dir.path() / "db").string());
+  EXPECT_EQ(r->form->Button1, "Read Data");
 }
 
 TEST(ProcessStart, AMissingOrUnreadableIniFileIsSaidAndCreatesNothing) {
