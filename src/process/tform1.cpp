@@ -37,8 +37,8 @@ void TForm1::FormCreate(const std::vector<std::string>& args, const std::string&
   state_.dataDirectory = ini.value("Startup", "dat_dir", exeDirectory);
   // A relative data directory, like the aliases, is read from the ini file's folder.
   if (const std::filesystem::path dir(state_.dataDirectory); !dir.empty() && dir.is_relative()) {
-    const std::filesystem::path ini(state_.iniFilePath);
-    state_.dataDirectory = ((ini.has_parent_path() ? ini.parent_path() : std::filesystem::path(".")) / dir)
+    const std::filesystem::path iniPath(state_.iniFilePath);
+    state_.dataDirectory = ((iniPath.has_parent_path() ? iniPath.parent_path() : std::filesystem::path(".")) / dir)
                                .lexically_normal()
                                .string();
   }
