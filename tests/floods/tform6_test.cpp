@@ -194,7 +194,7 @@ TEST(FloodWindow, BaseflowAtOrAboveBankfull) {
   // One plain message: the limit passed (the 2 m deep test channel full
   // carries 20 x 2^(5/3) m3/s) and what to check.
   ASSERT_EQ(w.host.ui.messages.size(), 1u);
-  const std::string& text = w.host.ui.messages[0].text;
+  const std::string text = w.host.ui.messages[0].text;  // a copy: later messages grow the list
   const std::string full = formatText("%.3f m3/s the channel carries when full", 20.0 * std::pow(2.0, 5.0 / 3.0));
   EXPECT_NE(text.find("critical wet month, 1000.000 m3/s, is not below the " + full), std::string::npos) << text;
   EXPECT_NE(text.find("Check the channel's maximum width and depth"), std::string::npos) << text;
