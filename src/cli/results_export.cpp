@@ -3,8 +3,8 @@
 #include "cli/json_writer.h"
 #include "common/text_format.h"
 #include "ecology/ecology_step.h"
-#include "ewr/ewr_run.h"
-#include "floods/flood_run.h"
+#include "ewr/ewr_step.h"
+#include "floods/flood_step.h"
 #include "hostdb/host_admin.h"
 
 namespace oewr::cli {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli/chart_output.h"
-#include "ewr/ewr_run.h"
+#include "ewr/ewr_step.h"
 
 namespace CLI {
 class App;

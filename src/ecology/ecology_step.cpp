@@ -4,7 +4,7 @@
 
 #include "common/errors.h"
 #include "common/text_format.h"
-#include "ecology/tform5.h"
+#include "ecology/ecology_window.h"
 #include "hostdb/host_admin.h"
 
 namespace oewr {

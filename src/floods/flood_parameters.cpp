@@ -5,8 +5,8 @@
 
 #include "common/text_format.h"
 #include "hostdb/blob_codec.h"
+#include "hostdb/host_tables.h"
 #include "hostdb/table_save.h"
-#include "hostdb/txtab.h"
 
 namespace oewr::floods {
 

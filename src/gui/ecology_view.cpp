@@ -11,7 +11,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "ecology/tform5.h"
+#include "ecology/ecology_window.h"
 #include "gui/chart_render.h"
 #include "gui/chart_view.h"
 #include "gui/form_dialog.h"

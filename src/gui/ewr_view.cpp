@@ -9,7 +9,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
-#include "ewr/tform7.h"
+#include "ewr/final_analysis_window.h"
 #include "gui/chart_view.h"
 #include "gui/form_dialog.h"
 #include "gui/qt_ui.h"

@@ -14,7 +14,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "floods/tform6.h"
+#include "floods/flood_window.h"
 #include "gui/chart_view.h"
 #include "gui/form_dialog.h"
 #include "gui/qt_ui.h"

@@ -18,8 +18,8 @@
 #include "gui/form_dialog.h"
 #include "gui/qt_ui.h"
 #include "gui/widgets.h"
-#include "hydraulics/tform4.h"
-#include "hydraulics/tform5b.h"
+#include "hydraulics/habitat_diagram_window.h"
+#include "hydraulics/hydraulics_window.h"
 
 namespace oewr::gui {
 

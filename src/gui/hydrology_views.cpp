@@ -17,8 +17,8 @@
 #include "gui/form_dialog.h"
 #include "gui/qt_ui.h"
 #include "gui/widgets.h"
-#include "hydrology/hydrology_form.h"
-#include "hydrology/hydrology_plots_form.h"
+#include "hydrology/hydrology_plots_window.h"
+#include "hydrology/hydrology_window.h"
 
 namespace oewr::gui {
 

@@ -12,9 +12,9 @@
 
 #include "gui/form_dialog.h"
 #include "gui/qt_ui.h"
+#include "menu/report_review.h"
+#include "menu/submodel_menu.h"
 #include "menu/submodel_windows.h"
-#include "menu/tform2.h"
-#include "menu/tform8.h"
 
 namespace oewr::gui {
 

@@ -1,10 +1,10 @@
 #include "menu/submodel_windows.h"
 
-#include "ecology/tform5.h"
-#include "ewr/tform7.h"
-#include "floods/tform6.h"
-#include "hydraulics/tform4.h"
-#include "hydrology/hydrology_form.h"
+#include "ecology/ecology_window.h"
+#include "ewr/final_analysis_window.h"
+#include "floods/flood_window.h"
+#include "hydraulics/hydraulics_window.h"
+#include "hydrology/hydrology_window.h"
 
 namespace oewr {
 

@@ -4,7 +4,7 @@
 // saved and observed cross-sections and the observed rating table.
 #include "common/ui.h"
 #include "hostdb/blob_codec.h"
-#include "hostdb/txtab.h"
+#include "hostdb/host_tables.h"
 #include "process/model_state.h"
 
 namespace oewr {

@@ -13,7 +13,7 @@
 #include "common/bounded_array.h"
 #include "ecology/ecology_state.h"
 #include "ewr/ewr_state.h"
-#include "floods/floods_state.h"
+#include "floods/flood_state.h"
 #include "hydraulics/hydraulics_state.h"
 
 namespace oewr {

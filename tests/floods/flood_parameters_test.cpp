@@ -5,8 +5,8 @@
 #include "floods/flood_events.h"
 #include "floods/flood_fixture.h"
 #include "floods/flood_parameters.h"
-#include "floods/flood_run.h"
-#include "floods/tform6.h"
+#include "floods/flood_step.h"
+#include "floods/flood_window.h"
 
 using namespace oewr;
 using oewr::testing::FloodHost;

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "ecology/ecology_fixture.h"
-#include "ecology/tform5.h"
+#include "ecology/ecology_window.h"
 #include "gui/chart_render.h"
 #include "view_testing.h"
 

@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "ewr/ewr_fixture.h"
-#include "ewr/tform7.h"
+#include "ewr/final_analysis_window.h"
 #include "gui/chart_render.h"
 #include "view_testing.h"
 

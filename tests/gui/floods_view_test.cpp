@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "floods/flood_fixture.h"
-#include "floods/tform6.h"
+#include "floods/flood_window.h"
 #include "gui/chart_render.h"
 #include "view_testing.h"
 

@@ -10,9 +10,9 @@
 
 #include "gui/chart_render.h"
 #include "gui/qt_ui.h"
+#include "hydraulics/habitat_diagram_window.h"
 #include "hydraulics/hydraulics_fixture.h"
-#include "hydraulics/tform4.h"
-#include "hydraulics/tform5b.h"
+#include "hydraulics/hydraulics_window.h"
 #include "view_testing.h"
 
 namespace oewr::gui {

@@ -1,10 +1,10 @@
-#include "hydrology/hydrology_run.h"
+#include "hydrology/hydrology_step.h"
 
 #include <string>
 
 #include "common/errors.h"
-#include "hydrology/hydrology_form.h"
-#include "hydrology/hydrology_plots_form.h"
+#include "hydrology/hydrology_plots_window.h"
+#include "hydrology/hydrology_window.h"
 
 namespace oewr {
 

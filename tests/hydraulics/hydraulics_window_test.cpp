@@ -6,14 +6,14 @@
 #include "common/text_format.h"
 #include "hostdb/host_admin.h"
 #include "hostdb/table_save_dialog.h"
+#include "hydraulics/habitat_diagram_window.h"
 #include "hydraulics/hydraulics_save.h"
 #include "hydraulics/hydraulics_step.h"
-#include "hydraulics/tform4.h"
-#include "hydraulics/tform5b.h"
+#include "hydraulics/hydraulics_window.h"
 #include "hydraulics_fixture.h"
 #include "hydrology/hydrology_input.h"
 #include "menu/submodel_windows.h"
-#include "process/tform1.h"
+#include "process/process_window.h"
 #include "support/test_host.h"
 
 using namespace oewr;

@@ -5,7 +5,7 @@
 // report and "Return to main menu".
 #include "charting/chart.h"
 #include "common/ui.h"
-#include "hostdb/txtab.h"
+#include "hostdb/host_tables.h"
 #include "process/model_state.h"
 
 namespace oewr {

@@ -1,4 +1,4 @@
-#include "ewr/tform7.h"
+#include "ewr/final_analysis_window.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "common/text_format.h"
 #include "ewr/assurance_rules.h"
 #include "ewr/ewr_fixture.h"
-#include "ewr/ewr_run.h"
+#include "ewr/ewr_step.h"
 #include "ewr/ewr_tables.h"
 #include "hostdb/blob_codec.h"
 #include "hostdb/timeseries_codec.h"

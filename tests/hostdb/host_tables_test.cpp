@@ -2,7 +2,7 @@
 #include <sqlite3.h>
 
 #include "hostdb/blob_codec.h"
-#include "hostdb/txtab.h"
+#include "hostdb/host_tables.h"
 #include "host_fixture.h"
 
 using namespace oewr;

@@ -1,4 +1,4 @@
-#include "gui/process_window.h"
+#include "gui/process_view.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

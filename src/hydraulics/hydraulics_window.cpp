@@ -1,4 +1,4 @@
-#include "hydraulics/tform4.h"
+#include "hydraulics/hydraulics_window.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,11 +8,11 @@
 #include "common/errors.h"
 #include "common/text_format.h"
 #include "hydraulics/channel_parameters.h"
+#include "hydraulics/habitat_diagram_window.h"
 #include "hydraulics/hydraulics_report.h"
 #include "hydraulics/hydraulics_save.h"
 #include "hydraulics/observed_section.h"
 #include "hydraulics/rating_curve.h"
-#include "hydraulics/tform5b.h"
 
 namespace oewr::hydraulics {
 

@@ -1,4 +1,4 @@
-#include "ecology/tform5.h"
+#include "ecology/ecology_window.h"
 
 #include <gtest/gtest.h>
 

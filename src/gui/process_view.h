@@ -3,7 +3,7 @@
 #include <QMainWindow>
 #include <functional>
 
-#include "process/tform1.h"
+#include "process/process_window.h"
 
 class QLabel;
 class QProgressBar;

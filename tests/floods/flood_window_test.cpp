@@ -7,8 +7,8 @@
 #include "common/text_format.h"
 #include "floods/flood_events.h"
 #include "floods/flood_fixture.h"
-#include "floods/flood_run.h"
-#include "floods/tform6.h"
+#include "floods/flood_step.h"
+#include "floods/flood_window.h"
 
 using namespace oewr;
 using oewr::testing::FloodHost;

@@ -1,4 +1,4 @@
-#include "floods/tform6.h"
+#include "floods/flood_window.h"
 
 #include <cmath>
 

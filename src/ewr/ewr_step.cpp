@@ -1,4 +1,4 @@
-#include "ewr/ewr_run.h"
+#include "ewr/ewr_step.h"
 
 #include <system_error>
 
@@ -6,7 +6,7 @@
 #include "common/text_format.h"
 #include "ewr/assurance_rules.h"
 #include "ewr/ewr_tables.h"
-#include "ewr/tform7.h"
+#include "ewr/final_analysis_window.h"
 #include "hostdb/host_admin.h"
 
 namespace oewr {

@@ -7,10 +7,10 @@
 #include "common/text_format.h"
 #include "hostdb/timeseries_codec.h"
 #include "hydrology/flow_statistics.h"
-#include "hydrology/hydrology_form.h"
 #include "hydrology/hydrology_input.h"
-#include "hydrology/hydrology_plots_form.h"
-#include "hydrology/hydrology_run.h"
+#include "hydrology/hydrology_plots_window.h"
+#include "hydrology/hydrology_step.h"
+#include "hydrology/hydrology_window.h"
 #include "hydrology_host.h"
 
 using namespace oewr;

@@ -1,4 +1,4 @@
-#include "hostdb/txtab.h"
+#include "hostdb/host_tables.h"
 
 #include "common/text_format.h"
 #include "hostdb/blob_codec.h"

@@ -1,4 +1,4 @@
-#include "hydrology/hydrology_plots_form.h"
+#include "hydrology/hydrology_plots_window.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ecology/tform5.h"
+#include "ecology/ecology_window.h"
 
 #include <cmath>
 #include <filesystem>
@@ -8,7 +8,7 @@
 #include "ecology/ecology_report.h"
 #include "ecology/process_data.h"
 #include "hostdb/table_save.h"
-#include "hydraulics/tform5b.h"
+#include "hydraulics/habitat_diagram_window.h"
 
 namespace oewr {
 

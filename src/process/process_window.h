@@ -9,7 +9,7 @@
 
 #include "common/ui.h"
 #include "hostdb/host_session.h"
-#include "hostdb/txtab.h"
+#include "hostdb/host_tables.h"
 #include "process/input_loading.h"
 #include "process/model_state.h"
 

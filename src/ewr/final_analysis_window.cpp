@@ -1,4 +1,4 @@
-#include "ewr/tform7.h"
+#include "ewr/final_analysis_window.h"
 
 #include "common/errors.h"
 #include "ewr/assurance_rules.h"

@@ -1,4 +1,4 @@
-#include "menu/tform8.h"
+#include "menu/report_review.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "hydrology/hydrology_form.h"
+#include "hydrology/hydrology_window.h"
 
 #include "common/errors.h"
 #include "common/text_format.h"
@@ -7,7 +7,7 @@
 #include "hostdb/timeseries_codec.h"
 #include "hydrology/flow_statistics.h"
 #include "hydrology/hydrology_input.h"
-#include "hydrology/hydrology_plots_form.h"
+#include "hydrology/hydrology_plots_window.h"
 #include "hydrology/hydrology_report.h"
 
 namespace oewr {

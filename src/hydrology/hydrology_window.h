@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/ui.h"
-#include "hostdb/txtab.h"
+#include "hostdb/host_tables.h"
 #include "hydrology/baseflow.h"
 #include "hydrology/form_controls.h"
 #include "process/model_state.h"

@@ -1,8 +1,8 @@
-#include "floods/flood_run.h"
+#include "floods/flood_step.h"
 
 #include "common/errors.h"
 #include "common/text_format.h"
-#include "floods/tform6.h"
+#include "floods/flood_window.h"
 
 namespace oewr {
 

@@ -5,7 +5,7 @@
 
 #include "charting/stacking.h"
 #include "common/errors.h"
-#include "hydraulics/tform5b.h"
+#include "hydraulics/habitat_diagram_window.h"
 #include "support/scripted_ui.h"
 
 using namespace oewr;

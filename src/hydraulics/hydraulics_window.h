@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/ui.h"
-#include "hostdb/txtab.h"
+#include "hostdb/host_tables.h"
 #include "hydraulics/channel_parameters.h"
 #include "hydraulics/hydraulics_charts.h"
 #include "hydraulics/hydraulics_controls.h"

@@ -1,11 +1,11 @@
-#include "process/tform1.h"
+#include "process/process_window.h"
 
 #include <filesystem>
 
 #include "common/ini_file.h"
 #include "common/text_format.h"
+#include "menu/submodel_menu.h"
 #include "menu/submodel_windows.h"
-#include "menu/tform2.h"
 
 namespace oewr {
 

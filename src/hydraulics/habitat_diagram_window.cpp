@@ -1,4 +1,4 @@
-#include "hydraulics/tform5b.h"
+#include "hydraulics/habitat_diagram_window.h"
 
 #include <array>
 #include <cmath>

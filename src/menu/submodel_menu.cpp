@@ -1,6 +1,6 @@
-#include "menu/tform2.h"
+#include "menu/submodel_menu.h"
 
-#include "menu/tform8.h"
+#include "menu/report_review.h"
 
 namespace oewr {
 
