@@ -1,4 +1,4 @@
-#include "floods/flood_parameters.h"
+#include "floods/flood_save.h"
 
 #include <array>
 #include <cmath>

@@ -4,7 +4,7 @@
 #include "common/text_format.h"
 #include "floods/flood_events.h"
 #include "floods/flood_fixture.h"
-#include "floods/flood_parameters.h"
+#include "floods/flood_save.h"
 #include "floods/flood_step.h"
 #include "floods/flood_window.h"
 
