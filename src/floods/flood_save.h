@@ -1,7 +1,7 @@
 #pragma once
 // The saved flood parameters of the five flood categories (request slot 6):
 // the record written by "Save Flood Parameters" and read by "Use Saved Flood
-// Parameters"; and the report section "HIGH FLOW REQUIREMENT SUMMARY".
+// Parameters".
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,10 +51,6 @@ struct RestoredFloodParameters {
   int slope[kFloodCategoryCount] = {};
 };
 std::optional<std::string> restoredParameters(const ModelState& state, RestoredFloodParameters& out);
-
-// The report section: heading, bankfull discharge and one line a flood
-// category from the category table's texts.
-std::vector<std::string> floodReportLines(const ModelState& state);
 
 }  // namespace floods
 }  // namespace oewr

@@ -6,6 +6,7 @@
 #include "common/errors.h"
 #include "common/text_format.h"
 #include "floods/flood_events.h"
+#include "floods/flood_report.h"
 #include "floods/flood_save.h"
 #include "floods/high_flows.h"
 
