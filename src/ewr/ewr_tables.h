@@ -1,8 +1,7 @@
 #pragma once
 // The tables of the final analysis as they leave the model: values at
-// duration points (the report's ten points and the saved tables' seventeen),
-// the stored assurance table of a category, and the final section of the
-// report.
+// duration points (the report's ten points and the saved tables' seventeen)
+// and the stored assurance table of a category.
 #include <array>
 #include <string>
 #include <vector>
@@ -38,10 +37,6 @@ std::vector<float> assuranceTableData(const ModelState& state, const MonthCatego
 std::string categoryName(int category);
 // Name of hydrological month 0 .. 11 ("Oct" .. "Sep").
 std::string hydroMonthName(int month);
-
-// The final reserve summary with the duration and assurance tables, as
-// "Add to Report" appends it (the state of the last analysis).
-std::vector<std::string> finalReportLines(const ModelState& state, int constraintMode);
 
 // The list box of the window after an analysis of category c.
 std::vector<std::string> analysisListLines(const ModelState& state, int category);

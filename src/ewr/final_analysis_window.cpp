@@ -2,6 +2,7 @@
 
 #include "common/errors.h"
 #include "ewr/assurance_rules.h"
+#include "ewr/ewr_report.h"
 #include "ewr/ewr_tables.h"
 #include "hostdb/timeseries_codec.h"
 
