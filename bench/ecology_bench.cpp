@@ -21,6 +21,7 @@
 namespace {
 
 using namespace oewr;
+using namespace oewr::ecology;
 
 class QuietUi : public Ui {
  public:

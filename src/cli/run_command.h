@@ -39,7 +39,7 @@ struct RunOptions {
   bool useSavedFloods = false;
   bool saveFloods = false;
   // Final analysis
-  EwrOptions ewr;
+  ewr::EwrOptions ewr;
   std::string category = "B";
   std::string month = "Feb";
   std::string constraint = "none";

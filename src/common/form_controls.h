@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace oewr::forms {
+namespace oewr {
 
 struct Button {
   std::string caption;
@@ -62,4 +62,4 @@ class StringGrid {
   std::vector<std::string> cells_;
 };
 
-}  // namespace oewr::forms
+}  // namespace oewr

@@ -8,9 +8,9 @@
 
 namespace oewr::ecology {
 
-using forms::Button;
-using forms::RadioGroup;
-using forms::CheckListBox;
-using forms::StringGrid;
+using oewr::Button;
+using oewr::RadioGroup;
+using oewr::CheckListBox;
+using oewr::StringGrid;
 
 }  // namespace oewr::ecology

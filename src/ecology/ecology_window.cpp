@@ -10,7 +10,7 @@
 #include "hostdb/table_save.h"
 #include "hydraulics/habitat_diagram_window.h"
 
-namespace oewr {
+namespace oewr::ecology {
 
 namespace {
 
@@ -146,11 +146,13 @@ void TForm5::fillHabitatGrids() {
     const float depth = s == kWet ? state_.wetBaseflowDepth : state_.dryBaseflowDepth;
     grid.cell(0, 0) = "VD Class";
     grid.cell(1, 0) = "Mean %";
-    for (int c = 0; c < kHabitatClassCount; ++c) grid.cell(0, c + 1) = kClassNames[static_cast<std::size_t>(c)];
+    for (int c = 0; c < hydraulics::kHabitatClassCount; ++c)
+      grid.cell(0, c + 1) = kClassNames[static_cast<std::size_t>(c)];
     grid.cell(0, 9) = "T.Width (m)";
-    const bool stageKnown = StageArray::inBounds(b);
+    const bool stageKnown = hydraulics::StageArray::inBounds(b);
     if (stageKnown) {
-      for (int c = 0; c < kHabitatClassCount; ++c) grid.cell(1, c + 1) = formatText("%4.1f", state_.stageClassShare[c][b]);
+      for (int c = 0; c < hydraulics::kHabitatClassCount; ++c)
+        grid.cell(1, c + 1) = formatText("%4.1f", state_.stageClassShare[c][b]);
       grid.cell(1, 9) = formatText("%8.3f", state_.stageWidth[b]);
     }
     const std::string monthName =
@@ -442,4 +444,4 @@ void TForm5::Button3Click() {
   modalResult = mrOK;
 }
 
-}  // namespace oewr
+}  // namespace oewr::ecology

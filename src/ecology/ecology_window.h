@@ -16,12 +16,12 @@
 #include "ecology/fsrt_file.h"
 #include "process/model_state.h"
 
-namespace oewr {
-
-namespace hostdb {
+namespace oewr::hostdb {
 class Ttxtab;
 class Ttable_save;
-}  // namespace hostdb
+}  // namespace oewr::hostdb
+
+namespace oewr::ecology {
 
 class TForm5 : public ModalForm {
  public:
@@ -160,4 +160,4 @@ class TForm5 : public ModalForm {
   bool defaultsFresh_ = false;  // the defaults were computed by a run of this window
 };
 
-}  // namespace oewr
+}  // namespace oewr::ecology

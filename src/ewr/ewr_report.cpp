@@ -16,8 +16,8 @@ void addCurveRows(std::vector<std::string>& lines, const ModelState& state, cons
   }
 }
 
-void addCategoryCurveRows(std::vector<std::string>& lines, const ModelState& state, const MonthCategoryRanks& table,
-                          int c) {
+void addCategoryCurveRows(std::vector<std::string>& lines, const ModelState& state,
+                          const ecology::MonthCategoryRanks& table, int c) {
   for (int m = 0; m < 12; ++m) {
     std::string row = hydroMonthName(m);
     for (float v : valuesAtDurationPoints(table[m][c], state.valuesPerMonth[m], kReportPoints))

@@ -9,7 +9,7 @@
 #include "ewr/final_analysis_window.h"
 #include "hostdb/host_admin.h"
 
-namespace oewr {
+namespace oewr::ewr {
 
 bool EwrOptions::saves(ewr::EwrSaveItem item) const {
   switch (item) {
@@ -71,7 +71,7 @@ std::string pointText(float p) {
 }  // namespace
 
 std::string assuranceTableCsv(const ModelState& state, bool total) {
-  const MonthCategoryRanks& table = total ? state.totalFlowAssurance : state.lowFlowAssurance;
+  const ecology::MonthCategoryRanks& table = total ? state.totalFlowAssurance : state.lowFlowAssurance;
   std::string csv = "category,month";
   for (float p : ewr::filledPoints(ewr::kSavedPoints)) csv += "," + pointText(p);
   csv += "\n";
@@ -140,4 +140,4 @@ std::vector<std::filesystem::path> writeEwrCsvFiles(const ModelState& state, int
   return written;
 }
 
-}  // namespace oewr
+}  // namespace oewr::ewr

@@ -11,12 +11,12 @@
 #include "ewr/ewr_save.h"
 #include "process/model_state.h"
 
-namespace oewr {
-
-namespace hostdb {
+namespace oewr::hostdb {
 class Ttxtab;
 class Ttable_save;
-}  // namespace hostdb
+}  // namespace oewr::hostdb
+
+namespace oewr::ewr {
 
 struct EwrOptions {
   int category = 2;    // 0 .. 6: A, A/B, B, B/C, C, C/D, D
@@ -61,4 +61,4 @@ std::string meanRequirementsCsv(const ModelState& state);
 std::vector<std::filesystem::path> writeEwrCsvFiles(const ModelState& state, int category,
                                                     const std::filesystem::path& directory);
 
-}  // namespace oewr
+}  // namespace oewr::ewr

@@ -36,7 +36,7 @@ std::vector<float> valuesAtDurationPoints(const RankRow& f, int32_t n, const Poi
   return out;
 }
 
-std::vector<float> assuranceTableData(const ModelState& state, const MonthCategoryRanks& table, int category) {
+std::vector<float> assuranceTableData(const ModelState& state, const ecology::MonthCategoryRanks& table, int category) {
   std::vector<float> data;
   data.reserve(kAssuranceBlocks * kSavedPointCount);
   for (int block = 0; block < kAssuranceBlocks; ++block) {

@@ -31,7 +31,7 @@ std::vector<float> valuesAtDurationPoints(const RankRow& values, int32_t n, cons
 // The stored assurance table of category c: 13 blocks of the 17 saved points,
 // January to December, then December again (221 values, 884 bytes).
 constexpr int kAssuranceBlocks = 13;
-std::vector<float> assuranceTableData(const ModelState& state, const MonthCategoryRanks& table, int category);
+std::vector<float> assuranceTableData(const ModelState& state, const ecology::MonthCategoryRanks& table, int category);
 
 // Name of a category 0 .. 6 ("A" .. "D").
 std::string categoryName(int category);

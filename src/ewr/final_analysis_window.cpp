@@ -6,7 +6,7 @@
 #include "ewr/ewr_tables.h"
 #include "hostdb/timeseries_codec.h"
 
-namespace oewr {
+namespace oewr::ewr {
 
 namespace {
 
@@ -196,4 +196,4 @@ std::optional<hostdb::SlotWrite> TForm7::saveItemWrite(ewr::EwrSaveItem item, in
   return std::nullopt;
 }
 
-}  // namespace oewr
+}  // namespace oewr::ewr

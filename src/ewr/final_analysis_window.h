@@ -14,21 +14,12 @@
 #include "ewr/ewr_save.h"
 #include "process/model_state.h"
 
-namespace oewr {
-
-namespace hostdb {
+namespace oewr::hostdb {
 class Ttxtab;
 class Ttable_save;
-}  // namespace hostdb
+}  // namespace oewr::hostdb
 
-namespace ewr {
-
-using forms::Button;
-using forms::CheckBox;
-using forms::RadioGroup;
-using forms::CheckListBox;
-
-}  // namespace ewr
+namespace oewr::ewr {
 
 class TForm7 : public ModalForm {
  public:
@@ -40,26 +31,26 @@ class TForm7 : public ModalForm {
   TForm7(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog);
   std::string formCaption() const override { return kCaption; }
 
-  ewr::RadioGroup RadioGroup1{"Months", {"Oct", "Nov", "Dec", "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep"}, 4};
-  ewr::RadioGroup RadioGroup2{"Category", {"A", "A/B", "B", "B/C", "C", "C/D", "D"}, 2};
-  ewr::RadioGroup RadioGroup3{"Constrain EWR Outputs", {"No Constraint", "To Natural Flows", "To P.Day Flows"}, 0};
-  ewr::CheckBox CheckBox1{"Include High Flows", true};
+  RadioGroup RadioGroup1{"Months", {"Oct", "Nov", "Dec", "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep"}, 4};
+  RadioGroup RadioGroup2{"Category", {"A", "A/B", "B", "B/C", "C", "C/D", "D"}, 2};
+  RadioGroup RadioGroup3{"Constrain EWR Outputs", {"No Constraint", "To Natural Flows", "To P.Day Flows"}, 0};
+  CheckBox CheckBox1{"Include High Flows", true};
 
   std::vector<std::string> ListBox1;  // fixed-pitch font
   charting::Chart Chart1;             // duration curves of the month and category
   charting::Chart Chart2;             // time series of the category
 
-  ewr::Button Button2{"Do Analysis", true};
-  ewr::Button Button3{"Add to Report", false};
-  ewr::Button Button6{"Save Results to TERAVOX", true};
-  ewr::Button Button1{"Return", true};
+  Button Button2{"Do Analysis", true};
+  Button Button3{"Add to Report", false};
+  Button Button6{"Save Results to TERAVOX", true};
+  Button Button1{"Return", true};
 
   // The panel that "Save Results to TERAVOX" shows.
   bool Panel1Visible = false;
   std::string Panel1Caption = "Select Data To Save ";
-  ewr::CheckListBox CheckListBox1;
-  ewr::Button Button4{"Save", true};
-  ewr::Button Button5{"Abandon", true};
+  CheckListBox CheckListBox1;
+  Button Button4{"Save", true};
+  Button Button5{"Abandon", true};
 
   // "Do Analysis", also the click of the three radio groups.
   void Button2Click();
@@ -103,4 +94,4 @@ class TForm7 : public ModalForm {
   bool analysed_ = false;
 };
 
-}  // namespace oewr
+}  // namespace oewr::ewr

@@ -10,9 +10,9 @@
 
 namespace oewr::floods {
 
-using forms::Button;
-using forms::Edit;
-using forms::RadioGroup;
+using oewr::Button;
+using oewr::Edit;
+using oewr::RadioGroup;
 
 // A spin edit holds a whole number within [minValue, maxValue].
 struct SpinEdit {

@@ -8,14 +8,12 @@
 
 #include "process/model_state.h"
 
-namespace oewr {
-
-namespace hostdb {
+namespace oewr::hostdb {
 class Ttxtab;
 class Ttable_save;
-}  // namespace hostdb
+}  // namespace oewr::hostdb
 
-namespace floods {
+namespace oewr::floods {
 
 constexpr int kFloodParameterSlot = 6;
 constexpr const char* kFloodParameterTitle = "OEWR Saved Flood Parameters";
@@ -52,5 +50,4 @@ struct RestoredFloodParameters {
 };
 std::optional<std::string> restoredParameters(const ModelState& state, RestoredFloodParameters& out);
 
-}  // namespace floods
-}  // namespace oewr
+}  // namespace oewr::floods

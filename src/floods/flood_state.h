@@ -7,7 +7,7 @@
 #include "ecology/ecology_state.h"
 #include "hydraulics/hydraulics_state.h"
 
-namespace oewr {
+namespace oewr::floods {
 
 constexpr int kMaxFloodMonths = 2001;
 constexpr int kFloodCategoryCount = 5;  // flood categories 1 .. 5
@@ -28,8 +28,8 @@ struct FloodCategoryTable {
 struct FloodState {
   // The rating the flood window uses: depth (m) and mean of the lower and
   // upper discharge estimates (m3/s) of each stage of the last hydraulics run.
-  StageArray floodDepthStep;
-  StageArray floodRatingFlow;
+  hydraulics::StageArray floodDepthStep;
+  hydraulics::StageArray floodRatingFlow;
   // Discharge of the last rating step, m3/s.
   float bankfullDischarge = 0;
   // Depth (m) of the rating step at which the maximum wet-season baseflow
@@ -54,7 +54,7 @@ struct FloodState {
   BoundedArray<BoundedArray<float, 0, kMaxFloodMonths - 1>, 0, 6> highFlowSeries;
   // Per month (October = 0), category and rank: that month's flood volumes
   // over the years in ascending order, million m3. Zero until "Generate T/S".
-  MonthCategoryRanks highFlowAssurance;
+  ecology::MonthCategoryRanks highFlowAssurance;
 };
 
-}  // namespace oewr
+}  // namespace oewr::floods

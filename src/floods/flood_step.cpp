@@ -4,7 +4,7 @@
 #include "common/text_format.h"
 #include "floods/flood_window.h"
 
-namespace oewr {
+namespace oewr::floods {
 
 FloodStepCharts runFloodStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
                              const FloodOptions& options) {
@@ -53,4 +53,4 @@ std::string highFlowSeriesCsv(const ModelState& state) {
   return csv;
 }
 
-}  // namespace oewr
+}  // namespace oewr::floods

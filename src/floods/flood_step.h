@@ -10,12 +10,12 @@
 #include "common/ui.h"
 #include "process/model_state.h"
 
-namespace oewr {
-
-namespace hostdb {
+namespace oewr::hostdb {
 class Ttxtab;
 class Ttable_save;
-}  // namespace hostdb
+}  // namespace oewr::hostdb
+
+namespace oewr::floods {
 
 struct FloodOptions {
   bool useSaved = false;    // "Use Saved Flood Parameters" before generating
@@ -43,4 +43,4 @@ std::string floodCategoriesCsv(const ModelState& state);
 // row a month of the natural record.
 std::string highFlowSeriesCsv(const ModelState& state);
 
-}  // namespace oewr
+}  // namespace oewr::floods

@@ -10,7 +10,7 @@
 #include "floods/flood_save.h"
 #include "floods/high_flows.h"
 
-namespace oewr {
+namespace oewr::floods {
 
 namespace {
 
@@ -404,4 +404,4 @@ void TForm6::Button4Click() {
   modalResult = mrOK;
 }
 
-}  // namespace oewr
+}  // namespace oewr::floods

@@ -11,12 +11,12 @@
 #include "floods/flood_controls.h"
 #include "process/model_state.h"
 
-namespace oewr {
-
-namespace hostdb {
+namespace oewr::hostdb {
 class Ttxtab;
 class Ttable_save;
-}  // namespace hostdb
+}  // namespace oewr::hostdb
+
+namespace oewr::floods {
 
 class TForm6 : public ModalForm {
  public:
@@ -113,4 +113,4 @@ class TForm6 : public ModalForm {
   hostdb::Ttable_save& saveDialog_;
 };
 
-}  // namespace oewr
+}  // namespace oewr::floods

@@ -64,10 +64,10 @@ void showEdit(QLineEdit* box, const floods::Edit& edit) {
 }
 
 std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
-  auto& form = static_cast<TForm6&>(f);
+  auto& form = static_cast<floods::TForm6&>(f);
   auto d = std::make_unique<FormDialog>(form, parent);
   FormDialog* dlg = d.get();
-  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(TForm6::kCaption, e); };
+  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(floods::TForm6::kCaption, e); };
   auto* layout = new QHBoxLayout(dlg);
   auto* side = new QVBoxLayout;
   auto* fields = new QFormLayout;
@@ -111,8 +111,9 @@ std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
   side->addStretch(1);
   auto* buttons = new QGridLayout;
   floods::Button* bs[] = {&form.Button1, &form.Button3, &form.Button5, &form.Button6, &form.Button2, &form.Button4};
-  void (TForm6::*clicks[])() = {&TForm6::Button1Click, &TForm6::Button3Click, &TForm6::Button5Click,
-                                &TForm6::Button6Click, &TForm6::Button2Click, &TForm6::Button4Click};
+  void (floods::TForm6::*clicks[])() = {&floods::TForm6::Button1Click, &floods::TForm6::Button3Click,
+                                        &floods::TForm6::Button5Click, &floods::TForm6::Button6Click,
+                                        &floods::TForm6::Button2Click, &floods::TForm6::Button4Click};
   std::vector<QPushButton*> pushes;
   for (int i = 0; i < 6; ++i) {
     auto* b = new QPushButton(dlg);
@@ -207,6 +208,6 @@ std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
 
 }  // namespace
 
-void registerFloodViews() { QtUi::registerView<TForm6>(makeFloods); }
+void registerFloodViews() { QtUi::registerView<floods::TForm6>(makeFloods); }
 
 }  // namespace oewr::gui

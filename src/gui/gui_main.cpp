@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
   auto state = oewr::makeModelState();
   oewr::gui::QtUi ui;
   oewr::hostdb::Ttable_save saveDialog;
-  oewr::ModelWindows windows;
-  oewr::TForm1 form(*state, ui, saveDialog, windows);
+  oewr::menu::ModelWindows windows;
+  oewr::process::TForm1 form(*state, ui, saveDialog, windows);
   form.FormCreate(args, exeDir);
   oewr::gui::ProcessWindow window(form);
   ui.setParent(&window);

@@ -25,10 +25,10 @@ namespace oewr::gui {
 namespace {
 
 std::unique_ptr<QDialog> makeHydrology(ModalForm& f, QtUi& ui, QWidget* parent) {
-  auto& form = static_cast<TForm3&>(f);
+  auto& form = static_cast<hydrology::TForm3&>(f);
   auto d = std::make_unique<FormDialog>(form, parent);
   FormDialog* dlg = d.get();
-  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(TForm3::kCaption, e); };
+  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(hydrology::TForm3::kCaption, e); };
   auto* layout = new QVBoxLayout(dlg);
   auto* heading = new QLabel(dlg);
   layout->addWidget(heading);
@@ -124,10 +124,10 @@ std::unique_ptr<QDialog> makeHydrology(ModalForm& f, QtUi& ui, QWidget* parent) 
 }
 
 std::unique_ptr<QDialog> makePlots(ModalForm& f, QtUi& ui, QWidget* parent) {
-  auto& form = static_cast<Tform3a&>(f);
+  auto& form = static_cast<hydrology::Tform3a&>(f);
   auto d = std::make_unique<FormDialog>(form, parent);
   FormDialog* dlg = d.get();
-  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(Tform3a::kCaption, e); };
+  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(hydrology::Tform3a::kCaption, e); };
   auto* layout = new QHBoxLayout(dlg);
   auto* side = new QVBoxLayout;
   auto* panel = new QGroupBox(QString::fromStdString(form.Panel1), dlg);
@@ -196,8 +196,8 @@ std::unique_ptr<QDialog> makePlots(ModalForm& f, QtUi& ui, QWidget* parent) {
 }  // namespace
 
 void registerHydrologyViews() {
-  QtUi::registerView<TForm3>(makeHydrology);
-  QtUi::registerView<Tform3a>(makePlots);
+  QtUi::registerView<hydrology::TForm3>(makeHydrology);
+  QtUi::registerView<hydrology::Tform3a>(makePlots);
 }
 
 }  // namespace oewr::gui

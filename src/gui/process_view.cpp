@@ -28,7 +28,7 @@ void ProcessWindow::act(F handler) {
   if (done) run([this] { fillGrid(); });
 }
 
-ProcessWindow::ProcessWindow(TForm1& form, QWidget* parent) : QMainWindow(parent), form_(form) {
+ProcessWindow::ProcessWindow(process::TForm1& form, QWidget* parent) : QMainWindow(parent), form_(form) {
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
   label1_ = new QLabel(central);

@@ -15,7 +15,7 @@ namespace oewr::gui {
 
 class ProcessWindow : public QMainWindow {
  public:
-  explicit ProcessWindow(TForm1& form, QWidget* parent = nullptr);
+  explicit ProcessWindow(process::TForm1& form, QWidget* parent = nullptr);
   // Shows the form's state and the request table; a database error on the
   // way is shown as a message.
   void refresh();
@@ -33,7 +33,7 @@ class ProcessWindow : public QMainWindow {
   bool run(const std::function<void()>& handler);
   void showState();
   void fillGrid();
-  TForm1& form_;
+  process::TForm1& form_;
   QLabel* label1_;
   QLabel* label2_;
   QLabel* label3_;

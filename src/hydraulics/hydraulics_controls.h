@@ -9,9 +9,9 @@
 
 namespace oewr::hydraulics {
 
-using forms::Button;
-using forms::Edit;
-using forms::CheckListBox;
-using forms::StringGrid;
+using oewr::Button;
+using oewr::Edit;
+using oewr::CheckListBox;
+using oewr::StringGrid;
 
 }  // namespace oewr::hydraulics

@@ -8,9 +8,9 @@
 
 namespace oewr::hydrology {
 
-using forms::Button;
-using forms::CheckBox;
-using forms::CheckListBox;
+using oewr::Button;
+using oewr::CheckBox;
+using oewr::CheckListBox;
 
 struct Edit {
   std::string text;

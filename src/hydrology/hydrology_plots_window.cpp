@@ -7,7 +7,7 @@
 #include "hostdb/timeseries_codec.h"
 #include "hydrology/flow_statistics.h"
 
-namespace oewr {
+namespace oewr::hydrology {
 
 namespace {
 
@@ -146,4 +146,4 @@ void Tform3a::drawSeries(const TimeSeries& s, std::size_t first, bool totals, bo
   }
 }
 
-}  // namespace oewr
+}  // namespace oewr::hydrology

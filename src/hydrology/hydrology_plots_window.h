@@ -12,7 +12,7 @@
 #include "hydrology/form_controls.h"
 #include "process/model_state.h"
 
-namespace oewr {
+namespace oewr::hydrology {
 
 class Tform3a : public ModalForm {
  public:
@@ -59,4 +59,4 @@ class Tform3a : public ModalForm {
   Ui& ui_;
 };
 
-}  // namespace oewr
+}  // namespace oewr::hydrology

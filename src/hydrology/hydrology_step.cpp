@@ -6,7 +6,7 @@
 #include "hydrology/hydrology_plots_window.h"
 #include "hydrology/hydrology_window.h"
 
-namespace oewr {
+namespace oewr::hydrology {
 
 bool isExceedenceChoice(int exceedence) { return exceedence >= 0 && exceedence <= 50 && exceedence % 5 == 0; }
 
@@ -36,4 +36,4 @@ HydrologyStepCharts runHydrologyStep(ModelState& state, hostdb::Ttxtab& tx, Ui& 
   return charts;
 }
 
-}  // namespace oewr
+}  // namespace oewr::hydrology

@@ -8,11 +8,11 @@
 #include "hostdb/host_tables.h"
 #include "process/model_state.h"
 
-namespace oewr {
-
-namespace hostdb {
+namespace oewr::hostdb {
 class Ttable_save;
-}
+}  // namespace oewr::hostdb
+
+namespace oewr::hydrology {
 
 struct HydrologyOptions {
   int exceedence = 0;      // 5, 10, ..., 50; 0 keeps the state's point
@@ -35,4 +35,4 @@ struct HydrologyStepCharts {
 HydrologyStepCharts runHydrologyStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
                                      const HydrologyOptions& options);
 
-}  // namespace oewr
+}  // namespace oewr::hydrology

@@ -10,7 +10,7 @@
 #include "hydrology/hydrology_plots_window.h"
 #include "hydrology/hydrology_report.h"
 
-namespace oewr {
+namespace oewr::hydrology {
 
 namespace {
 
@@ -180,4 +180,4 @@ void TForm3::CheckBox2Click() {
   CheckBox1.checked = !CheckBox2.checked;
 }
 
-}  // namespace oewr
+}  // namespace oewr::hydrology

@@ -12,11 +12,11 @@
 #include "hydrology/form_controls.h"
 #include "process/model_state.h"
 
-namespace oewr {
-
-namespace hostdb {
+namespace oewr::hostdb {
 class Ttable_save;
-}
+}  // namespace oewr::hostdb
+
+namespace oewr::hydrology {
 
 class Tform3a;
 
@@ -86,4 +86,4 @@ class TForm3 : public ModalForm {
   hostdb::Ttable_save& saveDialog_;
 };
 
-}  // namespace oewr
+}  // namespace oewr::hydrology

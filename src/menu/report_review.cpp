@@ -5,7 +5,7 @@
 
 #include "common/errors.h"
 
-namespace oewr {
+namespace oewr::menu {
 
 void TForm8::FormShow() {
   Memo1.clear();
@@ -52,4 +52,4 @@ void writeReportFile(const std::string& path, const std::vector<std::string>& li
   }
 }
 
-}  // namespace oewr
+}  // namespace oewr::menu

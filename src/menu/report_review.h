@@ -7,7 +7,7 @@
 #include "common/ui.h"
 #include "process/model_state.h"
 
-namespace oewr {
+namespace oewr::menu {
 
 class TForm8 : public ModalForm {
  public:
@@ -33,4 +33,4 @@ class TForm8 : public ModalForm {
 // whole: a failed write leaves no half-written file). Throws ModelError.
 void writeReportFile(const std::string& path, const std::vector<std::string>& lines);
 
-}  // namespace oewr
+}  // namespace oewr::menu

@@ -2,7 +2,7 @@
 
 #include "menu/report_review.h"
 
-namespace oewr {
+namespace oewr::menu {
 
 void TForm2::openStep(SubModel which, bool gate, const char* message, bool& tick) {
   if (!gate) {
@@ -42,4 +42,4 @@ void TForm2::Button5Click() {
   ctx_.ui.showModal(review);
 }
 
-}  // namespace oewr
+}  // namespace oewr::menu

@@ -7,13 +7,13 @@
 #include "menu/submodel_windows.h"
 #include "process/run_context.h"
 
-namespace oewr {
+namespace oewr::menu {
 
 class TForm2 : public ModalForm {
  public:
   static constexpr const char* kCaption = "Orvane Environmental Water Requirement Model : Sub-model Menu";
 
-  TForm2(RunContext& ctx, SubModelWindows& windows) : ctx_(ctx), windows_(windows) {}
+  TForm2(process::RunContext& ctx, SubModelWindows& windows) : ctx_(ctx), windows_(windows) {}
   std::string formCaption() const override { return kCaption; }
 
   std::string Label1;  // the request's description
@@ -46,8 +46,8 @@ class TForm2 : public ModalForm {
 
  private:
   void openStep(SubModel which, bool gate, const char* message, bool& tick);
-  RunContext& ctx_;
+  process::RunContext& ctx_;
   SubModelWindows& windows_;
 };
 
-}  // namespace oewr
+}  // namespace oewr::menu

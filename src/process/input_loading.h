@@ -7,7 +7,7 @@
 #include "hostdb/host_tables.h"
 #include "process/model_state.h"
 
-namespace oewr {
+namespace oewr::process {
 
 constexpr const char* kModelExe = "new_oewr.exe";
 
@@ -32,4 +32,4 @@ void readSavedCrossSection(ModelState& state, int rows, const hostdb::Blob& data
 void readObservedCrossSection(ModelState& state, int rows, const hostdb::Blob& data);
 void readRatingTable(ModelState& state, const hostdb::Blob& data);
 
-}  // namespace oewr
+}  // namespace oewr::process

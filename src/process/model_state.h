@@ -105,7 +105,7 @@ struct SiteParameters {
 
 // The sub-models' result fields come from their own folders, so that each
 // sub-model owns the fields it fills.
-struct ModelState : HydraulicsState, EcologyState, FloodState, EwrState {
+struct ModelState : hydraulics::HydraulicsState, ecology::EcologyState, floods::FloodState, ewr::EwrState {
   // 1. Process identity
   std::string iniFilePath;
   std::string dataDirectory;

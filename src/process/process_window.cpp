@@ -7,9 +7,9 @@
 #include "menu/submodel_menu.h"
 #include "menu/submodel_windows.h"
 
-namespace oewr {
+namespace oewr::process {
 
-TForm1::TForm1(ModelState& state, Ui& ui, hostdb::Ttable_save& saveDialog, SubModelWindows& windows)
+TForm1::TForm1(ModelState& state, Ui& ui, hostdb::Ttable_save& saveDialog, menu::SubModelWindows& windows)
     : state_(state), ui_(ui), saveDialog_(saveDialog), windows_(windows) {}
 
 TForm1::~TForm1() = default;
@@ -110,7 +110,7 @@ void TForm1::Button1Click() {
 void TForm1::model_run() {
   {
     RunContext ctx{state_, *hostTables_, ui_, saveDialog_};
-    TForm2 menu(ctx, windows_);
+    menu::TForm2 menu(ctx, windows_);
     menu.Label1 = Label2;
     ui_.showModal(menu);
   }
@@ -179,4 +179,4 @@ void TForm1::setGauge(int minimum, int maximum, int progress) {
 
 void TForm1::advanceGauge(int by) { gaugeProgress = std::min(gaugeMax, gaugeProgress + by); }
 
-}  // namespace oewr
+}  // namespace oewr::process

@@ -13,9 +13,11 @@
 #include "process/input_loading.h"
 #include "process/model_state.h"
 
-namespace oewr {
-
+namespace oewr::menu {
 class SubModelWindows;
+}  // namespace oewr::menu
+
+namespace oewr::process {
 
 struct RequestRow {
   std::string description, date, exe, startDate, endDate, outputFile;
@@ -27,7 +29,7 @@ class TForm1 : public InputLoadingView {
   static constexpr const char* kReadData = "Read Data";
   static constexpr const char* kRunModel = "Run Model";
 
-  TForm1(ModelState& state, Ui& ui, hostdb::Ttable_save& saveDialog, SubModelWindows& windows);
+  TForm1(ModelState& state, Ui& ui, hostdb::Ttable_save& saveDialog, menu::SubModelWindows& windows);
   ~TForm1() override;
 
   // Window state
@@ -76,9 +78,9 @@ class TForm1 : public InputLoadingView {
   ModelState& state_;
   Ui& ui_;
   hostdb::Ttable_save& saveDialog_;
-  SubModelWindows& windows_;
+  menu::SubModelWindows& windows_;
   std::unique_ptr<hostdb::HostSession> session_;
   std::unique_ptr<hostdb::Ttxtab> hostTables_;
 };
 
-}  // namespace oewr
+}  // namespace oewr::process

@@ -10,6 +10,7 @@
 #include "ecology/ecology_step.h"
 
 using namespace oewr;
+using namespace oewr::ecology;
 using oewr::testing::EcologyHost;
 using oewr::testing::makeEcologyState;
 

@@ -15,6 +15,7 @@
 #include "hostdb/timeseries_codec.h"
 
 using namespace oewr;
+using namespace oewr::ewr;
 using oewr::testing::EwrHost;
 using oewr::testing::makeAnalysisState;
 

@@ -11,6 +11,7 @@
 #include "floods/flood_window.h"
 
 using namespace oewr;
+using namespace oewr::floods;
 using oewr::testing::FloodHost;
 using oewr::testing::makeFloodState;
 

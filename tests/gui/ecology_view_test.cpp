@@ -12,6 +12,7 @@
 #include "view_testing.h"
 
 using namespace oewr;
+using namespace oewr::ecology;
 using oewr::testing::radio;
 using oewr::testing::whileShown;
 

@@ -11,6 +11,7 @@
 #include "view_testing.h"
 
 using namespace oewr;
+using namespace oewr::ewr;
 using oewr::testing::click;
 using oewr::testing::whileShown;
 

@@ -15,6 +15,7 @@
 #include "view_testing.h"
 
 using namespace oewr;
+using namespace oewr::floods;
 using oewr::testing::field;
 using oewr::testing::whileShown;
 

@@ -28,6 +28,9 @@
 #include "view_testing.h"
 
 using namespace oewr;
+using namespace oewr::hydrology;
+using namespace oewr::menu;
+using namespace oewr::process;
 
 namespace {
 

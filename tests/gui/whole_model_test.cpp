@@ -41,6 +41,12 @@
 #include "support/temp_dir.h"
 
 using namespace oewr;
+using namespace oewr::ecology;
+using namespace oewr::ewr;
+using namespace oewr::floods;
+using namespace oewr::hydrology;
+using namespace oewr::menu;
+using namespace oewr::process;
 
 namespace {
 

@@ -18,6 +18,8 @@
 
 using namespace oewr;
 using namespace oewr::hydraulics;
+using namespace oewr::menu;
+using namespace oewr::process;
 using oewr::testing::NoHost;
 using oewr::testing::ScratchDir;
 using oewr::testing::ScriptedUi;

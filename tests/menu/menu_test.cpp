@@ -11,6 +11,8 @@
 #include "support/test_host.h"
 
 using namespace oewr;
+using namespace oewr::menu;
+using namespace oewr::process;
 using oewr::testing::ScriptedUi;
 
 namespace {

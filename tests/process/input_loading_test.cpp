@@ -16,6 +16,9 @@
 #include "support/test_host.h"
 
 using namespace oewr;
+using namespace oewr::ewr;
+using namespace oewr::menu;
+using namespace oewr::process;
 using oewr::testing::ScriptedUi;
 using oewr::testing::TestHost;
 
