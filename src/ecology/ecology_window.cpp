@@ -76,7 +76,7 @@ bool presentDayWholeYear(const ModelState& state) { return state.presentFlows.he
 
 // The number in a grid cell; text that is no number is refused with a
 // message naming the table, the row and the column.
-float cellNumber(const ecology::StringGrid& grid, int col, int row, const char* table, const char* rowName,
+float cellNumber(const StringGrid& grid, int col, int row, const char* table, const char* rowName,
                  const char* colName) {
   double v = 0;
   if (!parseNumber(grid.cell(col, row), v))
@@ -140,7 +140,7 @@ void TForm5::fillWeightGrid() {
 
 void TForm5::fillHabitatGrids() {
   for (int s = 0; s < 2; ++s) {
-    ecology::StringGrid& grid = s == kWet ? wetg : dryg;
+    StringGrid& grid = s == kWet ? wetg : dryg;
     const int32_t b = s == kWet ? state_.wetBaseflowStage : state_.dryBaseflowStage;
     const int month = s == kWet ? state_.criticalWetMonth : state_.criticalDryMonth;
     const float depth = s == kWet ? state_.wetBaseflowDepth : state_.dryBaseflowDepth;

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "charting/chart.h"
+#include "common/form_controls.h"
 #include "common/ui.h"
-#include "ecology/ecology_controls.h"
 #include "ecology/ecology_work.h"
 #include "ecology/fsrt_file.h"
 #include "process/model_state.h"
@@ -37,39 +37,39 @@ class TForm5 : public ModalForm {
   std::string formCaption() const override { return kCaption; }
 
   // Options
-  ecology::Button Button1{"Process Data", true};
-  ecology::RadioGroup RadioGroup1{"Perennial Flow",
-                                  {"Non-Perennial Allowed", "All Categories, Wet Season Perennial",
-                                   "All Categories, All Seasons Perennial"},
-                                  0};
-  ecology::RadioGroup RadioGroup2{"Align Max. Stress to Present Day",
-                                  {"Don't Align", "Align A", "Align A/B", "Align B", "Align B/C", "Align C",
-                                   "Align C/D", "Align D"},
-                                  0};
-  ecology::RadioGroup rg1{"Season for FDC plots", {"Wet", "Dry"}, 0};
+  Button Button1{"Process Data", true};
+  RadioGroup RadioGroup1{"Perennial Flow",
+                         {"Non-Perennial Allowed", "All Categories, Wet Season Perennial",
+                          "All Categories, All Seasons Perennial"},
+                         0};
+  RadioGroup RadioGroup2{"Align Max. Stress to Present Day",
+                         {"Don't Align", "Align A", "Align A/B", "Align B", "Align B/C", "Align C",
+                          "Align C/D", "Align D"},
+                         0};
+  RadioGroup rg1{"Season for FDC plots", {"Wet", "Dry"}, 0};
 
   // Shift panel: rows "Wet A" .. "Dry D"; columns "Default HIGH", "Current
   // HIGH", "Default LOW", "Current LOW".
-  ecology::Button Button6{"Edit SHIFTS", true};
+  Button Button6{"Edit SHIFTS", true};
   bool shiftPanelVisible = false;
-  ecology::StringGrid StringGrid1{5, 9};
-  ecology::Button Button14{"Reset to default ", true};
-  ecology::Button Button12{"Save", true};
-  ecology::Button Button5{"Save and Exit", true};
+  StringGrid StringGrid1{5, 9};
+  Button Button14{"Reset to default ", true};
+  Button Button12{"Save", true};
+  Button Button5{"Save and Exit", true};
 
   // Stress-weight panel: rows "Stress at zero FS", "FS Weight", "FI Weight",
   // "FD Weight"; columns wet and dry.
-  ecology::Button Button8{"Edit Stress Weights", true};
+  Button Button8{"Edit Stress Weights", true};
   bool weightPanelVisible = false;
-  ecology::StringGrid StringGrid2{3, 5};
-  ecology::Button Button13{"Save", true};
-  ecology::Button Button7{"Save and Exit", true};
+  StringGrid StringGrid2{3, 5};
+  Button Button13{"Save", true};
+  Button Button7{"Save and Exit", true};
 
   // Habitats at the maximum baseflows.
   std::string wetgLabel = "Habitats for Max. Baseflow Wet ";
   std::string drygLabel = "Habitats for Max. Baseflow Dry";
-  ecology::StringGrid wetg{2, 10};
-  ecology::StringGrid dryg{2, 10};
+  StringGrid wetg{2, 10};
+  StringGrid dryg{2, 10};
   std::string wetMonthLabel, wetDepthLabel;
   std::string dryMonthLabel, dryDepthLabel;
 
@@ -79,14 +79,14 @@ class TForm5 : public ModalForm {
   charting::Chart Chart3;
   charting::Chart Chart4;
 
-  ecology::Button Button4{"Add to Report", false};
-  ecology::Button Button9{"Graph Outputs", true};
+  Button Button4{"Add to Report", false};
+  Button Button9{"Graph Outputs", true};
   bool outputPanelVisible = false;
-  ecology::CheckListBox CheckListBox1;
-  ecology::Button Button10{"Output", true};
-  ecology::Button Button11{"FSRT", true};
-  ecology::Button Button2{"Habit Detail", true};
-  ecology::Button Button3{"Return to Main Menu", false};
+  CheckListBox CheckListBox1;
+  Button Button10{"Output", true};
+  Button Button11{"FSRT", true};
+  Button Button2{"Habit Detail", true};
+  Button Button3{"Return to Main Menu", false};
 
   // Read by "FSRT"; no computation uses them.
   ecology::FsrtValues fsrtValues{};

@@ -4,12 +4,12 @@
 // and high flows, shows them in a list and two charts, appends the final
 // section to the report and saves the chosen results of the selected
 // category to the host.
-#include "common/form_controls.h"
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "charting/chart.h"
+#include "common/form_controls.h"
 #include "common/ui.h"
 #include "ewr/ewr_save.h"
 #include "process/model_state.h"

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "charting/chart.h"
+#include "common/form_controls.h"
 #include "common/ui.h"
-#include "floods/flood_controls.h"
 #include "process/model_state.h"
 
 namespace oewr::hostdb {
@@ -37,23 +37,23 @@ class TForm6 : public ModalForm {
   TForm6& operator=(const TForm6&) = delete;
   std::string formCaption() const override { return kCaption; }
 
-  floods::SpinEdit SpinEdit1{"Flood Category No:", 1, 1, 5};
-  floods::SpinEdit SpinEdit4{"Depth (cm)", 0, 0, 1000};  // with up and down buttons of 10 cm
-  floods::Edit Edit2{"Peak Discharge (m3/s)", "", true};
-  floods::SpinEdit SpinEdit2{"No. of events", 1, 1, 5};
-  floods::RadioGroup RadioGroup1{"Frequency", {"Annual or better", "1 year in 2", "1 year in 5"}, 0};
-  floods::Edit Edit1{"Catchment Area (km2)", "", false};
-  floods::RadioGroup RadioGroup2{"Catchment shape", {"Round ", "Oval", "Elongated"}, 1};
-  floods::RadioGroup RadioGroup3{"River slope", {"Gentle", "Moderate", "Steep", "Very Steep"}, 1};
-  floods::Edit Edit3{"Time to Peak (hours)", "", true};
-  floods::Edit Edit4{"Duration (hours)", "", true};
-  floods::Edit Edit5{"Event volume (MCM)", "", true};
-  floods::Edit Edit6{"Constraint value", "", true};
+  SpinEdit SpinEdit1{"Flood Category No:", 1, 1, 5};
+  SpinEdit SpinEdit4{"Depth (cm)", 0, 0, 1000};  // with up and down buttons of 10 cm
+  Edit Edit2{"Peak Discharge (m3/s)", "", true};
+  SpinEdit SpinEdit2{"No. of events", 1, 1, 5};
+  RadioGroup RadioGroup1{"Frequency", {"Annual or better", "1 year in 2", "1 year in 5"}, 0};
+  Edit Edit1{"Catchment Area (km2)", "", false};
+  RadioGroup RadioGroup2{"Catchment shape", {"Round ", "Oval", "Elongated"}, 1};
+  RadioGroup RadioGroup3{"River slope", {"Gentle", "Moderate", "Steep", "Very Steep"}, 1};
+  Edit Edit3{"Time to Peak (hours)", "", true};
+  Edit Edit4{"Duration (hours)", "", true};
+  Edit Edit5{"Event volume (MCM)", "", true};
+  Edit Edit6{"Constraint value", "", true};
 
   // The category table lives in the model state (the high-flow series and
   // the report read it).
   FloodCategoryTable& StringGrid1;
-  floods::TextGrid<3, 4> StringGrid2;  // volume totals
+  TextGrid<3, 4> StringGrid2;  // volume totals
 
   charting::Chart Chart1;  // "Channel X-Section": section, flood depth, baseflow level
   charting::Chart Chart2;  // "Rating Curve": rating, flood discharge, baseflow discharge
@@ -63,12 +63,12 @@ class TForm6 : public ModalForm {
   // opened); empty when they can. "Generate T/S" is then disabled.
   std::string refusal;
 
-  floods::Button Button1{"Accept Selection", true};
-  floods::Button Button3{"Generate T/S", true};
-  floods::Button Button5{"Save Flood Parameters", true};
-  floods::Button Button6{"Use Saved Flood Parameters", true};
-  floods::Button Button2{"Add to Report", false};
-  floods::Button Button4{"Return to Main Menu", false};
+  Button Button1{"Accept Selection", true};
+  Button Button3{"Generate T/S", true};
+  Button Button5{"Save Flood Parameters", true};
+  Button Button6{"Use Saved Flood Parameters", true};
+  Button Button2{"Add to Report", false};
+  Button Button4{"Return to Main Menu", false};
 
   void FormCreate();
   // The depth changed: the peak discharge of that depth on the rating.

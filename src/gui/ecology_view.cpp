@@ -22,7 +22,7 @@ namespace oewr::gui {
 
 namespace {
 
-void showGrid(QTableWidget* t, const ecology::StringGrid& g, bool editable) {
+void showGrid(QTableWidget* t, const StringGrid& g, bool editable) {
   t->blockSignals(true);
   t->setColumnCount(g.colCount());
   t->setRowCount(g.rowCount());
@@ -38,7 +38,7 @@ void showGrid(QTableWidget* t, const ecology::StringGrid& g, bool editable) {
 }
 
 // Cells typed over go back to the form's grid before a handler reads them.
-void takeGrid(QTableWidget* t, ecology::StringGrid& g) {
+void takeGrid(QTableWidget* t, StringGrid& g) {
   for (int c = 0; c < g.colCount() && c < t->columnCount(); ++c)
     for (int r = 0; r < g.rowCount() && r < t->rowCount(); ++r)
       if (auto* item = t->item(r, c)) g.cell(c, r) = item->text().toStdString();
@@ -60,7 +60,7 @@ std::unique_ptr<QDialog> makeEcology(ModalForm& f, QtUi& ui, QWidget* parent) {
   QButtonGroup* season = radioButtons(form.rg1, dlg, side);
 
   struct Action {
-    ecology::Button* button;
+    Button* button;
     void (ecology::TForm5::*click)();
     QPushButton* push;
   };
@@ -172,10 +172,7 @@ std::unique_ptr<QDialog> makeEcology(ModalForm& f, QtUi& ui, QWidget* parent) {
     showRadioGroup(align, form.RadioGroup2);
     showRadioGroup(season, form.rg1);
     for (auto list : {&actions, &panelActions})
-      for (const Action& a : *list) {
-        a.push->setText(QString::fromStdString(a.button->caption));
-        a.push->setEnabled(a.button->enabled);
-      }
+      for (const Action& a : *list) showButton(a.push, *a.button);
     shiftPanel->setVisible(form.shiftPanelVisible);
     weightPanel->setVisible(form.weightPanelVisible);
     outputPanel->setVisible(form.outputPanelVisible);

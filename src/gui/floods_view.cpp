@@ -58,7 +58,7 @@ QTableWidget* gridTable(QWidget* parent) {
 
 // An edit box: its text (left alone while it already holds it, so that typing
 // is not disturbed) and whether the person may type in it.
-void showEdit(QLineEdit* box, const floods::Edit& edit) {
+void showEdit(QLineEdit* box, const Edit& edit) {
   if (box->text().toStdString() != edit.text) box->setText(QString::fromStdString(edit.text));
   box->setReadOnly(edit.readOnly);
 }
@@ -110,7 +110,7 @@ std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
   side->addWidget(table2);
   side->addStretch(1);
   auto* buttons = new QGridLayout;
-  floods::Button* bs[] = {&form.Button1, &form.Button3, &form.Button5, &form.Button6, &form.Button2, &form.Button4};
+  Button* bs[] = {&form.Button1, &form.Button3, &form.Button5, &form.Button6, &form.Button2, &form.Button4};
   void (floods::TForm6::*clicks[])() = {&floods::TForm6::Button1Click, &floods::TForm6::Button3Click,
                                         &floods::TForm6::Button5Click, &floods::TForm6::Button6Click,
                                         &floods::TForm6::Button2Click, &floods::TForm6::Button4Click};
@@ -193,10 +193,7 @@ std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
     showRadioGroup(slope, form.RadioGroup3);
     showGrid(table1, form.StringGrid1);
     showGrid(table2, form.StringGrid2);
-    for (int i = 0; i < 6; ++i) {
-      pushes[static_cast<std::size_t>(i)]->setText(QString::fromStdString(bs[i]->caption));
-      pushes[static_cast<std::size_t>(i)]->setEnabled(bs[i]->enabled);
-    }
+    for (int i = 0; i < 6; ++i) showButton(pushes[static_cast<std::size_t>(i)], *bs[i]);
     v1->redraw();
     v2->redraw();
     v3->redraw();

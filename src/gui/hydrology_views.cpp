@@ -132,7 +132,7 @@ std::unique_ptr<QDialog> makePlots(ModalForm& f, QtUi& ui, QWidget* parent) {
   auto* side = new QVBoxLayout;
   auto* panel = new QGroupBox(QString::fromStdString(form.Panel1), dlg);
   auto* pl = new QVBoxLayout(panel);
-  hydrology::CheckBox* boxes[] = {&form.CheckBox1, &form.CheckBox2, &form.CheckBox3, &form.CheckBox4};
+  CheckBox* boxes[] = {&form.CheckBox1, &form.CheckBox2, &form.CheckBox3, &form.CheckBox4};
   std::vector<QCheckBox*> checks;
   for (auto* b : boxes) {
     auto* c = new QCheckBox(QString::fromStdString(b->caption), panel);

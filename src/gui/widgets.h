@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "common/form_controls.h"
-#include "hydrology/form_controls.h"
 
 namespace oewr::gui {
 
@@ -57,7 +56,7 @@ inline void bindCheckList(QListWidget* list, CheckListBox& box) {
   });
 }
 
-inline void showButton(QPushButton* b, const hydrology::Button& button) {
+inline void showButton(QPushButton* b, const Button& button) {
   b->setText(QString::fromStdString(button.caption));
   b->setEnabled(button.enabled);
 }

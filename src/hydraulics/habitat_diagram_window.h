@@ -9,8 +9,8 @@
 #include <string>
 
 #include "charting/chart.h"
+#include "common/form_controls.h"
 #include "common/ui.h"
-#include "hydraulics/hydraulics_controls.h"
 #include "process/model_state.h"
 
 namespace oewr::hydraulics {

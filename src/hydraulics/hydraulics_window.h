@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "common/form_controls.h"
 #include "common/ui.h"
 #include "hostdb/host_tables.h"
 #include "hydraulics/channel_parameters.h"
 #include "hydraulics/hydraulics_charts.h"
-#include "hydraulics/hydraulics_controls.h"
 #include "hydraulics/parameter_rules.h"
 #include "hydraulics/synthetic_section.h"
 #include "process/model_state.h"

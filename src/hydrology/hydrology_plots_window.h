@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "charting/chart.h"
+#include "common/form_controls.h"
 #include "common/ui.h"
 #include "hydrology/baseflow.h"
-#include "hydrology/form_controls.h"
 #include "process/model_state.h"
 
 namespace oewr::hydrology {
@@ -26,16 +26,16 @@ class Tform3a : public ModalForm {
   std::string formCaption() const override { return kCaption; }
 
   std::string Panel1 = "Time series graph selection";
-  hydrology::CheckBox CheckBox1{"Natural total flows", true};
-  hydrology::CheckBox CheckBox2{"Natural baseflows", true};
-  hydrology::CheckBox CheckBox3{"Present day total flows", true};
-  hydrology::CheckBox CheckBox4{"Present day baseflows", true};
-  hydrology::Button Button1{"Re-Draw", true};
+  CheckBox CheckBox1{"Natural total flows", true};
+  CheckBox CheckBox2{"Natural baseflows", true};
+  CheckBox CheckBox3{"Present day total flows", true};
+  CheckBox CheckBox4{"Present day baseflows", true};
+  Button Button1{"Re-Draw", true};
   std::string Label1 = "% Point for Monthly Dist. Graph";
-  hydrology::ComboBox ComboBox1{{"5", "10", "15", "20", "25", "30", "35", "40", "45", "50"}, kNoPointSelected};
+  ComboBox ComboBox1{{"5", "10", "15", "20", "25", "30", "35", "40", "45", "50"}, kNoPointSelected};
   std::vector<std::string> Memo1{"Select %Point value to change ", "Baseflow % Point to use for",
                                  "max. baseflow in hydraulic &", "Ecological analysis."};  // read-only
-  hydrology::Button Button2{"Finished", true};
+  Button Button2{"Finished", true};
 
   charting::Chart Chart1;  // time series
   charting::Chart Chart2;  // flow-duration curves

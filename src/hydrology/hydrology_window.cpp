@@ -139,8 +139,8 @@ void TForm3::Button1Click() {
     return;
   }
   const bool useQTotal = CheckBox1.checked;
-  const hydrology::Edit& wetEdit = useQTotal ? Edit1 : Edit2;
-  const hydrology::Edit& dryEdit = useQTotal ? Edit3 : Edit4;
+  const Edit& wetEdit = useQTotal ? Edit1 : Edit2;
+  const Edit& dryEdit = useQTotal ? Edit3 : Edit4;
   double wet = 0, dry = 0;
   if (!parseNumber(wetEdit.text, wet) || wet < 0) {
     ui_.showMessage(kCaption, formatText("The maximum baseflow of the high flow month, \"%s\", is not a flow of 0 "

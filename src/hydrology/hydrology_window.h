@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "common/form_controls.h"
 #include "common/ui.h"
 #include "hostdb/host_tables.h"
 #include "hydrology/baseflow.h"
-#include "hydrology/form_controls.h"
 #include "process/model_state.h"
 
 namespace oewr::hostdb {
@@ -30,31 +30,31 @@ class TForm3 : public ModalForm {
   std::string formCaption() const override { return kCaption; }
 
   std::string Label1 = "Reading data";  // heading
-  hydrology::CheckListBox datag{{{"Hydrology/hydraulic parameters", false},
-                                 {"Natural flows (Monthly)", false},
-                                 {"Present day flows (Monthly)", false},
-                                 {"Scenario flows (Monthly)", false}}};
+  CheckListBox datag{{{"Hydrology/hydraulic parameters", false},
+                      {"Natural flows (Monthly)", false},
+                      {"Present day flows (Monthly)", false},
+                      {"Scenario flows (Monthly)", false}}};
   std::vector<std::string> ListBox1;  // natural summary, fixed-pitch font
   std::vector<std::string> ListBox2;  // present-day summary, fixed-pitch font
 
-  hydrology::Button Button3{"Go to Graphics Plots", true};
-  hydrology::Button Button4{"Add Information to REPORT", false};
-  hydrology::Button Button1{"Return to main menu", false};
+  Button Button3{"Go to Graphics Plots", true};
+  Button Button4{"Add Information to REPORT", false};
+  Button Button1{"Return to main menu", false};
 
   std::string Label2 = "Critical High Flow Month";
-  hydrology::SpinEdit SpinEdit1{0, 0, 12};
+  SpinEdit SpinEdit1{"", 0, 0, 12};
   std::string Label3 = "Critical Low  Flow Month";
-  hydrology::SpinEdit SpinEdit2{0, 0, 12};
+  SpinEdit SpinEdit2{"", 0, 0, 12};
   std::string Label4 = "Estimated Max. Baseflow for High flow Month (cumecs)";
   std::string Label5 = "Estimated Max. Baseflow for Low flow Month (cumecs)";
   std::string Label6 = "Using QTotal 75%";
   std::string Label7 = "Using QBase 10%";
-  hydrology::Edit Edit1{"0.0"};  // wet, QTotal
-  hydrology::Edit Edit3{"0.0"};  // dry, QTotal
-  hydrology::Edit Edit2{"0.0"};  // wet, QBase
-  hydrology::Edit Edit4{"0.0"};  // dry, QBase
-  hydrology::CheckBox CheckBox1{"Use this option", false};  // QTotal column
-  hydrology::CheckBox CheckBox2{"Use this option", true};   // QBase column
+  Edit Edit1{"", "0.0"};  // wet, QTotal
+  Edit Edit3{"", "0.0"};  // dry, QTotal
+  Edit Edit2{"", "0.0"};  // wet, QBase
+  Edit Edit4{"", "0.0"};  // dry, QBase
+  CheckBox CheckBox1{"Use this option", false};  // QTotal column
+  CheckBox CheckBox2{"Use this option", true};   // QBase column
 
   // Why the window's data cannot be analysed (the message shown when it
   // opened); empty when they can. "Go to Graphics Plots" is then disabled.
