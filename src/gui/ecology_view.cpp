@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "ecology/ecology_window.h"
-#include "gui/chart_render.h"
+#include "render/chart_render.h"
 #include "gui/chart_view.h"
 #include "gui/form_dialog.h"
 #include "gui/qt_ui.h"
@@ -48,7 +48,7 @@ std::unique_ptr<QDialog> makeEcology(ModalForm& f, QtUi& ui, QWidget* parent) {
   auto& form = static_cast<ecology::TForm5&>(f);
   form.saveChartPicture = [](const charting::Chart& chart, const std::string& path) {
     std::string error;
-    return saveChartImage(chart, path, kChartImageWidth, kChartImageHeight, error);
+    return render::saveChartImage(chart, path, render::kChartImageWidth, render::kChartImageHeight, error);
   };
   auto d = std::make_unique<FormDialog>(form, parent);
   FormDialog* dlg = d.get();

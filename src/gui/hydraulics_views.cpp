@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "gui/chart_render.h"
+#include "render/chart_render.h"
 #include "gui/chart_view.h"
 #include "gui/form_dialog.h"
 #include "gui/qt_ui.h"
@@ -157,7 +157,7 @@ std::unique_ptr<QDialog> makeHabitatDiagramView(ModalForm& f, QtUi& ui, QWidget*
   auto& form = static_cast<TForm5b&>(f);
   if (!form.saveChartPicture)
     form.saveChartPicture = [](const charting::Chart& chart, const std::string& path, std::string& error) {
-      return saveChartImage(chart, path, kChartImageWidth, kChartImageHeight, error);
+      return render::saveChartImage(chart, path, render::kChartImageWidth, render::kChartImageHeight, error);
     };
   auto d = std::make_unique<FormDialog>(form, parent);
   FormDialog* dlg = d.get();

@@ -8,7 +8,7 @@
 
 #include "ecology/ecology_fixture.h"
 #include "ecology/ecology_window.h"
-#include "gui/chart_render.h"
+#include "render/chart_render.h"
 #include "view_testing.h"
 
 using namespace oewr;
@@ -23,7 +23,7 @@ struct EcologyWindow {
   std::unique_ptr<TForm5> form;
   gui::QtUi qtUi;
   explicit EcologyWindow(std::unique_ptr<ModelState> s) : h(std::move(s)) {
-    gui::ensureGuiApplication();
+    render::ensureGuiApplication();
     gui::QtUi::registerModelViews();
     form = std::make_unique<TForm5>(*h.state, *h.tx, h.ui, h.saveDialog);
   }

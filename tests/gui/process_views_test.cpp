@@ -12,7 +12,7 @@
 #include <functional>
 
 #include "cli/demo_site.h"
-#include "gui/chart_render.h"
+#include "render/chart_render.h"
 #include "gui/process_view.h"
 #include "gui/qt_ui.h"
 #include "hostdb/host_admin.h"
@@ -89,7 +89,7 @@ struct Desktop {
   ModelWindows windows;
   TForm1 form{*state, ui, saveDialog, windows};
   Desktop() {
-    gui::ensureGuiApplication();
+    render::ensureGuiApplication();
     gui::QtUi::registerModelViews();
   }
 };

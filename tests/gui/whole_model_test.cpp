@@ -23,7 +23,7 @@
 #include "ewr/final_analysis_window.h"
 #include "floods/flood_step.h"
 #include "floods/flood_window.h"
-#include "gui/chart_render.h"
+#include "render/chart_render.h"
 #include "gui/process_view.h"
 #include "gui/qt_ui.h"
 #include "hostdb/host_admin.h"
@@ -212,7 +212,7 @@ std::pair<cli::DemoDatabase, cli::DemoDatabase> twoDemoDatabases(const std::file
 // The desktop program on the database's request, through every window in
 // order; `state` and `ui` keep what it did.
 void runEveryWindow(const cli::DemoDatabase& db, const std::filesystem::path& dir, ModelState& state, ScriptUi& ui) {
-  gui::ensureGuiApplication();
+  render::ensureGuiApplication();
   gui::QtUi::registerModelViews();
   ui.reportFile = (dir / "report.txt").string();
   hostdb::Ttable_save saveDialog;

@@ -9,7 +9,7 @@
 
 #include "charting/chart.h"
 
-namespace oewr::gui {
+namespace oewr::render {
 
 // Picture size used when a window saves one of its charts.
 inline constexpr int kChartImageWidth = 800;
@@ -52,4 +52,4 @@ std::string qtDateFormat(const std::string& dateFormat);
 // taken in local time so that the axis shows the same calendar date.
 double dateTimeToAxisMSecs(double days);
 
-}  // namespace oewr::gui
+}  // namespace oewr::render

@@ -1,4 +1,4 @@
-#include "gui/chart_render.h"
+#include "render/chart_render.h"
 
 #include <algorithm>
 #include <cctype>
@@ -30,7 +30,7 @@
 #include "common/errors.h"
 #include "common/text_format.h"
 
-namespace oewr::gui {
+namespace oewr::render {
 
 using charting::Axis;
 using charting::Series;
@@ -623,4 +623,4 @@ void releaseGuiApplication() {
   ownApplication = nullptr;
 }
 
-}  // namespace oewr::gui
+}  // namespace oewr::render
