@@ -8,19 +8,20 @@
 #include <filesystem>
 #include <memory>
 
+#include "ecology/ecology_window.h"
 #include "ecology/ecology_work.h"
+#include "ecology/flow_stress.h"
 #include "ecology/process_data.h"
 #include "ecology/stress_frequency.h"
-#include "ecology/flow_stress.h"
-#include "ecology/tform5.h"
 #include "hostdb/host_admin.h"
+#include "hostdb/host_tables.h"
 #include "hostdb/table_save_dialog.h"
-#include "hostdb/txtab.h"
 #include "process/model_state.h"
 
 namespace {
 
 using namespace oewr;
+using namespace oewr::ecology;
 
 class QuietUi : public Ui {
  public:

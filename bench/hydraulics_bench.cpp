@@ -7,12 +7,12 @@
 #include <memory>
 
 #include "hostdb/host_session.h"
+#include "hostdb/host_tables.h"
 #include "hostdb/table_save_dialog.h"
-#include "hostdb/txtab.h"
 #include "hydraulics/habitat_classes.h"
+#include "hydraulics/hydraulics_window.h"
 #include "hydraulics/rating_curve.h"
 #include "hydraulics/synthetic_section.h"
-#include "hydraulics/tform4.h"
 #include "process/model_state.h"
 
 namespace {

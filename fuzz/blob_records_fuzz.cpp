@@ -14,6 +14,7 @@
 #include "process/model_state.h"
 
 using namespace oewr;
+using namespace oewr::process;
 
 namespace {
 

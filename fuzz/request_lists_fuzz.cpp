@@ -5,7 +5,7 @@
 #include "fuzz_support.h"
 #include "hostdb/blob_codec.h"
 #include "hostdb/host_session.h"
-#include "hostdb/txtab.h"
+#include "hostdb/host_tables.h"
 
 using namespace oewr;
 

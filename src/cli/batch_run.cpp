@@ -49,7 +49,7 @@ std::vector<int> modelRequests(const std::string& ini) {
   hostdb::HostAdmin admin{std::filesystem::path(ini), {}, {}, hostdb::HostAccess::ReadOnly};
   std::vector<int> records;
   for (const auto& r : admin.requests())
-    if (toLower(r.exe) == kModelExe) records.push_back(r.recordNumber);
+    if (toLower(r.exe) == process::kModelExe) records.push_back(r.recordNumber);
   return records;
 }
 

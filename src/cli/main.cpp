@@ -3,20 +3,21 @@
 #include "cli/commands.h"
 
 #ifdef OEWR_HAVE_CHART_RENDER
-#include "gui/chart_render.h"
+#include "render/chart_render.h"
 #endif
 
 int main(int argc, char** argv) {
 #ifdef OEWR_HAVE_CHART_RENDER
   oewr::cli::chartPictureWriter() = [](const oewr::charting::Chart& chart, const std::string& path,
                                        std::string& error) {
-    oewr::gui::ensureGuiApplication();
-    return oewr::gui::saveChartImage(chart, path, oewr::gui::kChartImageWidth, oewr::gui::kChartImageHeight, error);
+    oewr::render::ensureGuiApplication();
+    return oewr::render::saveChartImage(chart, path, oewr::render::kChartImageWidth, oewr::render::kChartImageHeight,
+                                        error);
   };
 #endif
   const int code = oewr::cli::runMain(argc, argv);
 #ifdef OEWR_HAVE_CHART_RENDER
-  oewr::gui::releaseGuiApplication();
+  oewr::render::releaseGuiApplication();
 #endif
   return code;
 }

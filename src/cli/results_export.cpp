@@ -3,8 +3,8 @@
 #include "cli/json_writer.h"
 #include "common/text_format.h"
 #include "ecology/ecology_step.h"
-#include "ewr/ewr_run.h"
-#include "floods/flood_run.h"
+#include "ewr/ewr_step.h"
+#include "floods/flood_step.h"
 #include "hostdb/host_admin.h"
 
 namespace oewr::cli {
@@ -53,7 +53,7 @@ void writeMonthCategoryRanks(JsonWriter& j, const Ranks& t, const BoundedArray<i
   j.beginArray();
   for (int m = 0; m < 12; ++m) {
     j.beginArray();
-    const int n = std::max(0, std::min(counts[m], kMaxRanks));
+    const int n = std::max(0, std::min(counts[m], ecology::kMaxRanks));
     for (int c = 0; c < kCategoryCount; ++c) j.floats(t[m][c].begin(), t[m][c].begin() + n);
     j.endArray();
   }
@@ -80,7 +80,7 @@ void writeHydraulics(JsonWriter& j, const ModelState& s) {
   j.key("stageWidth");
   writeStages(j, s.stageWidth, n);
   j.key("stageClassShare").beginArray();
-  for (int c = 0; c < kHabitatClassCount; ++c) writeStages(j, s.stageClassShare[c], n);
+  for (int c = 0; c < hydraulics::kHabitatClassCount; ++c) writeStages(j, s.stageClassShare[c], n);
   j.endArray();
   j.key("wetBaseflowStage").value(s.wetBaseflowStage);
   j.key("dryBaseflowStage").value(s.dryBaseflowStage);
@@ -110,18 +110,18 @@ void writeEcology(JsonWriter& j, const ModelState& s) {
   j.key("stressSeries").beginArray();
   for (int season = 0; season < 2; ++season) {
     j.beginArray();
-    for (int k = 0; k < kFlowKindCount; ++k) {
-      const int n = std::max(0, std::min(s.stressSeriesCount[season][k], kMaxRanks));
+    for (int k = 0; k < ecology::kFlowKindCount; ++k) {
+      const int n = std::max(0, std::min(s.stressSeriesCount[season][k], ecology::kMaxRanks));
       j.floats(s.stressSeries[season][k].begin(), s.stressSeries[season][k].begin() + n);
     }
     j.endArray();
   }
   j.endArray();
   j.key("fitShape").beginArray();
-  for (int k = 0; k < kFittedKindCount; ++k) j.floats(s.fitShape[k].begin(), s.fitShape[k].end());
+  for (int k = 0; k < ecology::kFittedKindCount; ++k) j.floats(s.fitShape[k].begin(), s.fitShape[k].end());
   j.endArray();
   j.key("fitOffset").beginArray();
-  for (int k = 0; k < kFittedKindCount; ++k) {
+  for (int k = 0; k < ecology::kFittedKindCount; ++k) {
     j.beginArray();
     for (int season = 0; season < 2; ++season) j.value(s.fitOffset[k][season]);
     j.endArray();
@@ -135,7 +135,7 @@ void writeEcology(JsonWriter& j, const ModelState& s) {
   for (int m = 0; m < 12; ++m) {
     j.beginArray();
     // The ecological step fills the two critical months; their ranks are the whole years.
-    const int n = std::max(0, std::min(std::max(s.ecoRankCount[0], s.ecoRankCount[1]), kMaxRanks));
+    const int n = std::max(0, std::min(std::max(s.ecoRankCount[0], s.ecoRankCount[1]), ecology::kMaxRanks));
     for (int c = 0; c < kCategoryCount; ++c) j.floats(s.ecoLowReq[m][c].begin(), s.ecoLowReq[m][c].begin() + n);
     j.endArray();
   }
@@ -145,17 +145,17 @@ void writeEcology(JsonWriter& j, const ModelState& s) {
 void writeFloods(JsonWriter& j, const ModelState& s) {
   j.key("bankfullDischarge").value(s.bankfullDischarge);
   j.key("floodCategoryTable").beginArray();
-  for (int r = 0; r < FloodCategoryTable::rowCount; ++r) {
+  for (int r = 0; r < floods::FloodCategoryTable::rowCount; ++r) {
     j.beginArray();
-    for (int c = 0; c < FloodCategoryTable::colCount; ++c) j.value(s.floodCategoryTable.cell(c, r));
+    for (int c = 0; c < floods::FloodCategoryTable::colCount; ++c) j.value(s.floodCategoryTable.cell(c, r));
     j.endArray();
   }
   j.endArray();
-  const int months = std::max(0, std::min(s.naturalFlows.header.count, kMaxFloodMonths));
+  const int months = std::max(0, std::min(s.naturalFlows.header.count, floods::kMaxFloodMonths));
   j.key("highFlowSeries").beginArray();
   for (int c = 0; c < kCategoryCount; ++c) j.floats(s.highFlowSeries[c].begin(), s.highFlowSeries[c].begin() + months);
   j.endArray();
-  const int years = std::max(0, std::min(s.naturalFlows.header.count / 12, kMaxRanks));
+  const int years = std::max(0, std::min(s.naturalFlows.header.count / 12, ecology::kMaxRanks));
   j.key("highFlowAssurance").beginArray();
   for (int m = 0; m < 12; ++m) {
     j.beginArray();
@@ -234,14 +234,14 @@ std::string resultsJson(const ModelState& s, const CompletedSteps& steps) {
     for (int set = 0; set < 2; ++set) {
       j.key(set == 0 ? "sortedFlows" : "sortedPresentFlows").beginArray();
       for (int m = 0; m < 12; ++m) {
-        const int n = std::max(0, std::min(s.valuesPerMonth[m], kMaxRanks));
+        const int n = std::max(0, std::min(s.valuesPerMonth[m], ecology::kMaxRanks));
         j.floats(s.sortedFlows[set][m].begin(), s.sortedFlows[set][m].begin() + n);
       }
       j.endArray();
     }
     j.key("sortedBaseflows").beginArray();
     for (int m = 0; m < 12; ++m) {
-      const int n = std::max(0, std::min(s.valuesPerMonth[m], kMaxRanks));
+      const int n = std::max(0, std::min(s.valuesPerMonth[m], ecology::kMaxRanks));
       j.floats(s.sortedBaseflows[0][m].begin(), s.sortedBaseflows[0][m].begin() + n);
     }
     j.endArray();
@@ -251,7 +251,7 @@ std::string resultsJson(const ModelState& s, const CompletedSteps& steps) {
     writeMonthCategoryRanks(j, s.totalFlowAssurance, s.valuesPerMonth);
     j.key("meanLowEwr").floats(s.meanLowEwr.begin(), s.meanLowEwr.end());
     j.key("meanTotalEwr").floats(s.meanTotalEwr.begin(), s.meanTotalEwr.end());
-    const int n = std::max(0, std::min(s.naturalFlows.header.count, kMaxEwrMonths));
+    const int n = std::max(0, std::min(s.naturalFlows.header.count, ewr::kMaxEwrMonths));
     j.key("ewrSeries").floats(s.ewrSeries.begin(), s.ewrSeries.begin() + n);
   }
   j.endObject();
@@ -279,10 +279,10 @@ std::vector<std::filesystem::path> writeResults(const ModelState& s, const Compl
     put("present_month_fdc.csv", monthFdcCsv(s.presentFlows.monthFdc));
   }
   if (steps.ecology)
-    for (const auto& f : writeEcologyCsvFiles(s, dir)) files.push_back(f);
+    for (const auto& f : ecology::writeEcologyCsvFiles(s, dir)) files.push_back(f);
   if (steps.floods) {
-    put("flood_categories.csv", floodCategoriesCsv(s));
-    put("high_flow_series.csv", highFlowSeriesCsv(s));
+    put("flood_categories.csv", floods::floodCategoriesCsv(s));
+    put("high_flow_series.csv", floods::highFlowSeriesCsv(s));
   }
   return files;
 }

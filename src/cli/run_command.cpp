@@ -14,21 +14,21 @@
 #include "cli/headless_ui.h"
 #include "cli/option_checks.h"
 #include "cli/results_export.h"
-#include "ecology/ecology_step.h"
-#include "ecology/tform5.h"
-#include "floods/flood_run.h"
-#include "hydraulics/hydraulics_step.h"
-#include "hydrology/hydrology_input.h"
-#include "hydrology/hydrology_run.h"
-#include "menu/tform8.h"
 #include "common/ini_file.h"
 #include "common/text_format.h"
 #include "common/text_input.h"
+#include "ecology/ecology_step.h"
+#include "ecology/ecology_window.h"
+#include "floods/flood_step.h"
+#include "hostdb/host_tables.h"
 #include "hostdb/table_save_dialog.h"
-#include "hostdb/txtab.h"
+#include "hydraulics/hydraulics_step.h"
+#include "hydrology/hydrology_input.h"
+#include "hydrology/hydrology_step.h"
+#include "menu/report_review.h"
 #include "menu/submodel_windows.h"
 #include "process/model_state.h"
-#include "process/tform1.h"
+#include "process/process_window.h"
 
 namespace oewr::cli {
 
@@ -72,8 +72,8 @@ const std::vector<std::string> kSaveItems = {"total-assurance", "low-assurance",
                                              "report"};
 
 // The final analysis options from their texts; throws ModelError naming the option.
-EwrOptions ewrOptionsOf(const RunOptions& o) {
-  EwrOptions e;
+ewr::EwrOptions ewrOptionsOf(const RunOptions& o) {
+  ewr::EwrOptions e;
   e.category = indexOf(kCategories, o.category);
   if (e.category < 0) throw ModelError("--category: '" + o.category + "' is not one of A, A/B, B, B/C, C, C/D, D");
   e.month = indexOf(kHydroMonths, o.month);
@@ -143,7 +143,7 @@ void takeSummary(const ModelState& s, const CompletedSteps& done, RunSummary& su
 
 // True when the run writes nothing to the host.
 bool writesNothing(const RunOptions& o) {
-  const EwrOptions& e = o.ewr;
+  const ewr::EwrOptions& e = o.ewr;
   return !(e.saveTotalAssurance || e.saveLowAssurance || e.saveTotalSeries || e.saveLowSeries || e.saveReport ||
            o.saveParameters || o.saveSection || o.saveFloods);
 }
@@ -211,7 +211,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
   const ChartPictureWriter& writer = o.chartWriter ? o.chartWriter : chartPictureWriter();
   try {
     o.ewr = ewrOptionsOf(options);
-    if (!isExceedenceChoice(o.exceedence)) throw ModelError("--exceedence: one of 5, 10, ..., 50");
+    if (!hydrology::isExceedenceChoice(o.exceedence)) throw ModelError("--exceedence: one of 5, 10, ..., 50");
     if (!(o.lockTimeoutSeconds >= 0 && o.lockTimeoutSeconds <= kMaxLockTimeoutSeconds))
       throw ModelError(formatText("--lock-timeout: %g is not 0 to %g seconds", o.lockTimeoutSeconds,
                                   kMaxLockTimeoutSeconds));
@@ -239,12 +239,12 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
   HeadlessPolicy policy;
   policy.answerYes = o.answer != "no";
   policy.lockTimeoutMs = static_cast<int>(o.lockTimeoutSeconds * 1000);
-  if (o.restoreDefaultShifts) policy.alwaysYes.push_back(TForm5::kRestoreQuestion);
+  if (o.restoreDefaultShifts) policy.alwaysYes.push_back(ecology::TForm5::kRestoreQuestion);
   HeadlessUi ui(policy, err);
   auto state = makeModelState();
   hostdb::Ttable_save saveDialog;
-  ModelWindows windows;
-  TForm1 form(*state, ui, saveDialog, windows);
+  menu::ModelWindows windows;
+  process::TForm1 form(*state, ui, saveDialog, windows);
   if (writesNothing(o)) form.hostAccess = hostdb::HostAccess::ReadOnly;
   const std::string exeDir = fs::current_path().string();
   try {
@@ -254,7 +254,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     sum.reason = e.what();
     return 1;
   }
-  if (form.Button1 != TForm1::kRunModel) {
+  if (form.Button1 != process::TForm1::kRunModel) {
     err << "oewr run: request " << o.record << " of " << o.ini << " could not be loaded" << std::endl;
     sum.reason = ui.messages().empty() ? "the request could not be loaded" : ui.messages().back();
     return 1;
@@ -290,10 +290,10 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
   };
   mark = Clock::now();
   try {
-    HydrologyOptions h;
+    hydrology::HydrologyOptions h;
     h.exceedence = o.exceedence;
     h.useQtotal = o.useQtotal;
-    HydrologyStepCharts plots = runHydrologyStep(s, tx, ui, saveDialog, h);
+    hydrology::HydrologyStepCharts plots = hydrology::runHydrologyStep(s, tx, ui, saveDialog, h);
     done.hydrology = true;
     out << formatText("Hydrology: MAR %.3f million m3, critical months WET %s, DRY %s, "
                       "maximum baseflows WET %.3f, DRY %.3f m3/s (%d%% point)\n",
@@ -327,10 +327,10 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
 
     lap("hydraulics");
     step = "ecology";
-    EcologyOptions eo;
+    ecology::EcologyOptions eo;
     eo.perennial = o.perennial;
     eo.align = o.align;
-    EcologyCharts ec = runEcologyStep(s, tx, ui, saveDialog, eo);
+    ecology::EcologyCharts ec = ecology::runEcologyStep(s, tx, ui, saveDialog, eo);
     done.ecology = true;
     out << "Ecology: low-flow requirements of the critical months computed\n";
     if (!o.chartsDir.empty()) {
@@ -342,10 +342,10 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
 
     lap("ecology");
     step = "floods";
-    FloodOptions fo;
+    floods::FloodOptions fo;
     fo.useSaved = o.useSavedFloods;
     fo.save = o.saveFloods;
-    FloodStepCharts fc = runFloodStep(s, tx, ui, saveDialog, fo);
+    floods::FloodStepCharts fc = floods::runFloodStep(s, tx, ui, saveDialog, fo);
     done.floods = true;
     out << formatText("Floods: bankfull discharge %.3f m3/s\n", s.bankfullDischarge);
     if (!o.chartsDir.empty()) {
@@ -356,7 +356,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
 
     lap("floods");
     step = "final analysis";
-    runEwrStep(s, tx, ui, saveDialog, o.ewr);
+    ewr::runEwrStep(s, tx, ui, saveDialog, o.ewr);
     done.ewr = true;
     lap("final analysis");
     out << "Final analysis, category " << kCategoryNames[static_cast<std::size_t>(o.ewr.category)]
@@ -384,11 +384,12 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     if (!o.exportDir.empty()) {
       for (const auto& f : writeResults(s, done, o.exportDir)) out << "  results: " << f.string() << "\n";
       if (done.ewr)
-        for (const auto& f : writeEwrCsvFiles(s, o.ewr.category, o.exportDir)) out << "  results: " << f.string() << "\n";
+        for (const auto& f : ewr::writeEwrCsvFiles(s, o.ewr.category, o.exportDir))
+          out << "  results: " << f.string() << "\n";
     }
     if (!o.outDir.empty() && s.reportLines) {
       const fs::path report = fs::path(o.outDir) / "report.txt";
-      writeReportFile(report.string(), *s.reportLines);
+      menu::writeReportFile(report.string(), *s.reportLines);
       out << "  report: " << report.string() << "\n";
     }
   } catch (const ModelError& e) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli/chart_output.h"
-#include "ewr/ewr_run.h"
+#include "ewr/ewr_step.h"
 
 namespace CLI {
 class App;
@@ -39,7 +39,7 @@ struct RunOptions {
   bool useSavedFloods = false;
   bool saveFloods = false;
   // Final analysis
-  EwrOptions ewr;
+  ewr::EwrOptions ewr;
   std::string category = "B";
   std::string month = "Feb";
   std::string constraint = "none";

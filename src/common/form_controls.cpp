@@ -2,7 +2,7 @@
 
 #include "common/errors.h"
 
-namespace oewr::forms {
+namespace oewr {
 
 StringGrid::StringGrid(int colCount, int rowCount)
     : colWidths(static_cast<std::size_t>(colCount), 64),
@@ -19,4 +19,4 @@ std::size_t StringGrid::index(int col, int row) const {
 std::string& StringGrid::cell(int col, int row) { return cells_[index(col, row)]; }
 const std::string& StringGrid::cell(int col, int row) const { return cells_[index(col, row)]; }
 
-}  // namespace oewr::forms
+}  // namespace oewr

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace oewr::forms {
+#include "common/bounded_array.h"
+
+namespace oewr {
 
 struct Button {
   std::string caption;
@@ -23,6 +25,21 @@ struct Edit {
 struct CheckBox {
   std::string caption;
   bool checked = false;
+};
+
+// A spin edit holds a whole number within [minValue, maxValue].
+struct SpinEdit {
+  std::string caption;
+  int value = 0;
+  int minValue = 0;
+  int maxValue = 0;
+  int clamp(int v) const { return v < minValue ? minValue : v > maxValue ? maxValue : v; }
+};
+
+// A combo box: the items to pick from and the text shown.
+struct ComboBox {
+  std::vector<std::string> items;
+  std::string text;
 };
 
 struct RadioGroup {
@@ -62,4 +79,15 @@ class StringGrid {
   std::vector<std::string> cells_;
 };
 
-}  // namespace oewr::forms
+// A grid of texts of a fixed size, cell(col, row).
+template <int Cols, int Rows>
+struct TextGrid {
+  static constexpr int colCount = Cols;
+  static constexpr int rowCount = Rows;
+  std::string caption;
+  BoundedArray<BoundedArray<std::string, 0, Rows - 1>, 0, Cols - 1> cells;
+  std::string& cell(int col, int row) { return cells[col][row]; }
+  const std::string& cell(int col, int row) const { return cells[col][row]; }
+};
+
+}  // namespace oewr

@@ -4,7 +4,7 @@
 
 #include "common/bounded_array.h"
 
-namespace oewr {
+namespace oewr::ecology {
 
 constexpr int kMaxRanks = 121;  // years a month in the ecological, flood and final tables
 
@@ -55,4 +55,4 @@ struct EcologyState {
   bool shiftsAltered = false;
 };
 
-}  // namespace oewr
+}  // namespace oewr::ecology

@@ -4,10 +4,10 @@
 
 #include "common/errors.h"
 #include "common/text_format.h"
-#include "ecology/tform5.h"
+#include "ecology/ecology_window.h"
 #include "hostdb/host_admin.h"
 
-namespace oewr {
+namespace oewr::ecology {
 
 void checkEcologyOptions(const EcologyOptions& options) {
   if (options.perennial < -1 || options.perennial > 2)
@@ -109,4 +109,4 @@ std::vector<std::filesystem::path> writeEcologyCsvFiles(const ModelState& state,
   return written;
 }
 
-}  // namespace oewr
+}  // namespace oewr::ecology

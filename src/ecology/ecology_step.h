@@ -13,12 +13,12 @@
 #include "common/ui.h"
 #include "process/model_state.h"
 
-namespace oewr {
-
-namespace hostdb {
+namespace oewr::hostdb {
 class Ttxtab;
 class Ttable_save;
-}  // namespace hostdb
+}  // namespace oewr::hostdb
+
+namespace oewr::ecology {
 
 struct EcologyOptions {
   // "Perennial Flow" 0 .. 2; -1: the stored option. A changed option is
@@ -60,4 +60,4 @@ std::string ecologicalLowFlowsCsv(const ModelState& state);
 // ecological_low_flows.csv into `directory` (created when missing). Returns the files.
 std::vector<std::filesystem::path> writeEcologyCsvFiles(const ModelState& state, const std::filesystem::path& directory);
 
-}  // namespace oewr
+}  // namespace oewr::ecology

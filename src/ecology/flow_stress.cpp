@@ -121,7 +121,7 @@ namespace {
 
 // Relative loss of one class below its maximum at stage `top`: 0 above that
 // stage, never decreasing below it.
-void classLoss(const StageArray& share, int32_t b, int32_t top, float maximum, StageCurve& rel) {
+void classLoss(const hydraulics::StageArray& share, int32_t b, int32_t top, float maximum, StageCurve& rel) {
   for (int32_t i = b; i >= 0; --i) {
     if (i > top) {
       rel[i] = 0.0f;

@@ -26,7 +26,7 @@ void clearMonthRanks(MonthRanks& table) {
   for (auto& month : table) month.fill(0.0f);
 }
 
-void clearMonthCategoryRanks(MonthCategoryRanks& table) {
+void clearMonthCategoryRanks(ecology::MonthCategoryRanks& table) {
   for (auto& month : table)
     for (auto& category : month) category.fill(0.0f);
 }
@@ -51,10 +51,10 @@ void checkAnalysisInputs(const ModelState& state) {
   if (years < 1)
     throw ModelError("Natural flows: " + std::to_string(h.count) +
                      " monthly values hold no whole year; the final analysis needs at least 12 values");
-  if (years > kMaxRanks)
+  if (years > ecology::kMaxRanks)
     throw ModelError("Natural flows: " + std::to_string(years) +
-                     " whole years are more than the final analysis can hold (at most " + std::to_string(kMaxRanks) +
-                     " years)");
+                     " whole years are more than the final analysis can hold (at most " +
+                     std::to_string(ecology::kMaxRanks) + " years)");
   for (int month : {state.criticalWetMonth, state.criticalDryMonth})
     if (month < 1 || month > 12)
       throw ModelError("The critical wet and dry months have not been chosen (wet " +

@@ -16,7 +16,7 @@
 
 namespace oewr::ewr {
 
-using RankRow = BoundedArray<float, 0, kMaxRanks - 1>;
+using RankRow = BoundedArray<float, 0, ecology::kMaxRanks - 1>;
 
 // Constraint of the EWR outputs ("Constrain EWR Outputs").
 constexpr int kNoConstraint = 0;

@@ -5,12 +5,12 @@
 #include "common/bounded_array.h"
 #include "ecology/ecology_state.h"
 
-namespace oewr {
+namespace oewr::ewr {
 
 constexpr int kMaxEwrMonths = 2001;  // months of the EWR series (0 .. 2000)
 
 // [hydrological month 0 = October .. 11][rank 0 .. 120]
-using MonthRanks = BoundedArray<BoundedArray<float, 0, kMaxRanks - 1>, 0, 11>;
+using MonthRanks = BoundedArray<BoundedArray<float, 0, ecology::kMaxRanks - 1>, 0, 11>;
 // [set 0 natural, 1 present-day][hydrological month][rank]
 using FlowSetMonthRanks = BoundedArray<MonthRanks, 0, 1>;
 
@@ -21,12 +21,12 @@ struct EwrState {
   FlowSetMonthRanks sortedFlows;
   FlowSetMonthRanks sortedBaseflows;
   // Assurance curves, million m3 per month, by month, category and rank.
-  MonthCategoryRanks lowFlowAssurance;
-  MonthCategoryRanks totalFlowAssurance;
+  ecology::MonthCategoryRanks lowFlowAssurance;
+  ecology::MonthCategoryRanks totalFlowAssurance;
   // Working tables of the assurance rules: the share of the natural baseflow
   // that the critical months give up, [category][0 wet, 1 dry][rank], and the
   // constraint limit of each month and rank, million m3.
-  BoundedArray<BoundedArray<BoundedArray<float, 0, kMaxRanks - 1>, 0, 1>, 0, 6> reductionFraction;
+  BoundedArray<BoundedArray<BoundedArray<float, 0, ecology::kMaxRanks - 1>, 0, 1>, 0, 6> reductionFraction;
   MonthRanks totalLimit;
   // Long-term mean requirements of each category, million m3 per year.
   BoundedArray<float, 0, 6> meanTotalEwr;
@@ -36,4 +36,4 @@ struct EwrState {
   BoundedArray<float, 0, kMaxEwrMonths - 1> ewrSeries;
 };
 
-}  // namespace oewr
+}  // namespace oewr::ewr

@@ -1,8 +1,7 @@
 #pragma once
 // The tables of the final analysis as they leave the model: values at
-// duration points (the report's ten points and the saved tables' seventeen),
-// the stored assurance table of a category, and the final section of the
-// report.
+// duration points (the report's ten points and the saved tables' seventeen)
+// and the stored assurance table of a category.
 #include <array>
 #include <string>
 #include <vector>
@@ -32,16 +31,12 @@ std::vector<float> valuesAtDurationPoints(const RankRow& values, int32_t n, cons
 // The stored assurance table of category c: 13 blocks of the 17 saved points,
 // January to December, then December again (221 values, 884 bytes).
 constexpr int kAssuranceBlocks = 13;
-std::vector<float> assuranceTableData(const ModelState& state, const MonthCategoryRanks& table, int category);
+std::vector<float> assuranceTableData(const ModelState& state, const ecology::MonthCategoryRanks& table, int category);
 
 // Name of a category 0 .. 6 ("A" .. "D").
 std::string categoryName(int category);
 // Name of hydrological month 0 .. 11 ("Oct" .. "Sep").
 std::string hydroMonthName(int month);
-
-// The final reserve summary with the duration and assurance tables, as
-// "Add to Report" appends it (the state of the last analysis).
-std::vector<std::string> finalReportLines(const ModelState& state, int constraintMode);
 
 // The list box of the window after an analysis of category c.
 std::vector<std::string> analysisListLines(const ModelState& state, int category);

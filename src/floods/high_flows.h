@@ -17,7 +17,7 @@ namespace oewr::floods {
 // Every event the window can define: five categories of up to five events.
 constexpr int kMaxLadderEvents = kFloodCategoryCount * 5;
 // Whole years of the natural record the monthly tables hold.
-constexpr int kMaxFloodYears = kMaxRanks;
+constexpr int kMaxFloodYears = ecology::kMaxRanks;
 constexpr float kMaxVolumeRatio = 0.7f;
 
 // Levels 0 .. K of flood events: level k holds the n[k] events E[k][1 ..

@@ -3,7 +3,7 @@
 #include <QVBoxLayout>
 #include <QtCharts/QChartView>
 
-#include "gui/chart_render.h"
+#include "render/chart_render.h"
 
 namespace oewr::gui {
 
@@ -28,7 +28,7 @@ void ChartView::refresh() {
 
 void ChartView::redraw() {
   static const charting::Chart empty;
-  QChart* fresh = buildQChart(chart_ ? *chart_ : empty).release();
+  QChart* fresh = render::buildQChart(chart_ ? *chart_ : empty).release();
   QChart* old = view_->chart();
   view_->setChart(fresh);  // the view owns the new chart and gives up the old one
   delete old;

@@ -11,8 +11,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "ecology/tform5.h"
-#include "gui/chart_render.h"
+#include "ecology/ecology_window.h"
+#include "render/chart_render.h"
 #include "gui/chart_view.h"
 #include "gui/form_dialog.h"
 #include "gui/qt_ui.h"
@@ -22,7 +22,7 @@ namespace oewr::gui {
 
 namespace {
 
-void showGrid(QTableWidget* t, const ecology::StringGrid& g, bool editable) {
+void showGrid(QTableWidget* t, const StringGrid& g, bool editable) {
   t->blockSignals(true);
   t->setColumnCount(g.colCount());
   t->setRowCount(g.rowCount());
@@ -38,21 +38,21 @@ void showGrid(QTableWidget* t, const ecology::StringGrid& g, bool editable) {
 }
 
 // Cells typed over go back to the form's grid before a handler reads them.
-void takeGrid(QTableWidget* t, ecology::StringGrid& g) {
+void takeGrid(QTableWidget* t, StringGrid& g) {
   for (int c = 0; c < g.colCount() && c < t->columnCount(); ++c)
     for (int r = 0; r < g.rowCount() && r < t->rowCount(); ++r)
       if (auto* item = t->item(r, c)) g.cell(c, r) = item->text().toStdString();
 }
 
 std::unique_ptr<QDialog> makeEcology(ModalForm& f, QtUi& ui, QWidget* parent) {
-  auto& form = static_cast<TForm5&>(f);
+  auto& form = static_cast<ecology::TForm5&>(f);
   form.saveChartPicture = [](const charting::Chart& chart, const std::string& path) {
     std::string error;
-    return saveChartImage(chart, path, kChartImageWidth, kChartImageHeight, error);
+    return render::saveChartImage(chart, path, render::kChartImageWidth, render::kChartImageHeight, error);
   };
   auto d = std::make_unique<FormDialog>(form, parent);
   FormDialog* dlg = d.get();
-  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(TForm5::kCaption, e); };
+  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(ecology::TForm5::kCaption, e); };
   auto* layout = new QHBoxLayout(dlg);
   auto* side = new QVBoxLayout;
   QButtonGroup* perennial = radioButtons(form.RadioGroup1, dlg, side);
@@ -60,18 +60,18 @@ std::unique_ptr<QDialog> makeEcology(ModalForm& f, QtUi& ui, QWidget* parent) {
   QButtonGroup* season = radioButtons(form.rg1, dlg, side);
 
   struct Action {
-    ecology::Button* button;
-    void (TForm5::*click)();
+    Button* button;
+    void (ecology::TForm5::*click)();
     QPushButton* push;
   };
-  std::vector<Action> actions = {{&form.Button1, &TForm5::Button1Click, nullptr},
-                                 {&form.Button6, &TForm5::Button6Click, nullptr},
-                                 {&form.Button8, &TForm5::Button8Click, nullptr},
-                                 {&form.Button4, &TForm5::Button4Click, nullptr},
-                                 {&form.Button9, &TForm5::Button9Click, nullptr},
-                                 {&form.Button11, &TForm5::Button11Click, nullptr},
-                                 {&form.Button2, &TForm5::Button2Click, nullptr},
-                                 {&form.Button3, &TForm5::Button3Click, nullptr}};
+  std::vector<Action> actions = {{&form.Button1, &ecology::TForm5::Button1Click, nullptr},
+                                 {&form.Button6, &ecology::TForm5::Button6Click, nullptr},
+                                 {&form.Button8, &ecology::TForm5::Button8Click, nullptr},
+                                 {&form.Button4, &ecology::TForm5::Button4Click, nullptr},
+                                 {&form.Button9, &ecology::TForm5::Button9Click, nullptr},
+                                 {&form.Button11, &ecology::TForm5::Button11Click, nullptr},
+                                 {&form.Button2, &ecology::TForm5::Button2Click, nullptr},
+                                 {&form.Button3, &ecology::TForm5::Button3Click, nullptr}};
   auto* buttonGrid = new QGridLayout;
   for (std::size_t i = 0; i < actions.size(); ++i) {
     actions[i].push = new QPushButton(dlg);
@@ -88,12 +88,12 @@ std::unique_ptr<QDialog> makeEcology(ModalForm& f, QtUi& ui, QWidget* parent) {
   auto* wp = new QVBoxLayout(weightPanel);
   auto* weights = new QTableWidget(weightPanel);
   wp->addWidget(weights);
-  std::vector<Action> panelActions = {{&form.Button14, &TForm5::Button14Click, nullptr},
-                                      {&form.Button12, &TForm5::Button12Click, nullptr},
-                                      {&form.Button5, &TForm5::Button5Click, nullptr},
-                                      {&form.Button13, &TForm5::Button13Click, nullptr},
-                                      {&form.Button7, &TForm5::Button7Click, nullptr},
-                                      {&form.Button10, &TForm5::Button10Click, nullptr}};
+  std::vector<Action> panelActions = {{&form.Button14, &ecology::TForm5::Button14Click, nullptr},
+                                      {&form.Button12, &ecology::TForm5::Button12Click, nullptr},
+                                      {&form.Button5, &ecology::TForm5::Button5Click, nullptr},
+                                      {&form.Button13, &ecology::TForm5::Button13Click, nullptr},
+                                      {&form.Button7, &ecology::TForm5::Button7Click, nullptr},
+                                      {&form.Button10, &ecology::TForm5::Button10Click, nullptr}};
   auto* shiftButtons = new QHBoxLayout;
   auto* weightButtons = new QHBoxLayout;
   for (std::size_t i = 0; i < panelActions.size(); ++i) {
@@ -172,10 +172,7 @@ std::unique_ptr<QDialog> makeEcology(ModalForm& f, QtUi& ui, QWidget* parent) {
     showRadioGroup(align, form.RadioGroup2);
     showRadioGroup(season, form.rg1);
     for (auto list : {&actions, &panelActions})
-      for (const Action& a : *list) {
-        a.push->setText(QString::fromStdString(a.button->caption));
-        a.push->setEnabled(a.button->enabled);
-      }
+      for (const Action& a : *list) showButton(a.push, *a.button);
     shiftPanel->setVisible(form.shiftPanelVisible);
     weightPanel->setVisible(form.weightPanelVisible);
     outputPanel->setVisible(form.outputPanelVisible);
@@ -197,6 +194,6 @@ std::unique_ptr<QDialog> makeEcology(ModalForm& f, QtUi& ui, QWidget* parent) {
 
 }  // namespace
 
-void registerEcologyViews() { QtUi::registerView<TForm5>(makeEcology); }
+void registerEcologyViews() { QtUi::registerView<ecology::TForm5>(makeEcology); }
 
 }  // namespace oewr::gui

@@ -9,7 +9,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
-#include "ewr/tform7.h"
+#include "ewr/final_analysis_window.h"
 #include "gui/chart_view.h"
 #include "gui/form_dialog.h"
 #include "gui/qt_ui.h"
@@ -20,10 +20,10 @@ namespace oewr::gui {
 namespace {
 
 std::unique_ptr<QDialog> makeEwr(ModalForm& f, QtUi& ui, QWidget* parent) {
-  auto& form = static_cast<TForm7&>(f);
+  auto& form = static_cast<ewr::TForm7&>(f);
   auto d = std::make_unique<FormDialog>(form, parent);
   FormDialog* dlg = d.get();
-  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(TForm7::kCaption, e); };
+  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(ewr::TForm7::kCaption, e); };
   auto* layout = new QHBoxLayout(dlg);
   auto* side = new QVBoxLayout;
   QButtonGroup* months = radioButtons(form.RadioGroup1, dlg, side, 3);
@@ -113,6 +113,6 @@ std::unique_ptr<QDialog> makeEwr(ModalForm& f, QtUi& ui, QWidget* parent) {
 
 }  // namespace
 
-void registerEwrViews() { QtUi::registerView<TForm7>(makeEwr); }
+void registerEwrViews() { QtUi::registerView<ewr::TForm7>(makeEwr); }
 
 }  // namespace oewr::gui

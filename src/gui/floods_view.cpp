@@ -14,7 +14,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "floods/tform6.h"
+#include "floods/flood_window.h"
 #include "gui/chart_view.h"
 #include "gui/form_dialog.h"
 #include "gui/qt_ui.h"
@@ -58,16 +58,16 @@ QTableWidget* gridTable(QWidget* parent) {
 
 // An edit box: its text (left alone while it already holds it, so that typing
 // is not disturbed) and whether the person may type in it.
-void showEdit(QLineEdit* box, const floods::Edit& edit) {
+void showEdit(QLineEdit* box, const Edit& edit) {
   if (box->text().toStdString() != edit.text) box->setText(QString::fromStdString(edit.text));
   box->setReadOnly(edit.readOnly);
 }
 
 std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
-  auto& form = static_cast<TForm6&>(f);
+  auto& form = static_cast<floods::TForm6&>(f);
   auto d = std::make_unique<FormDialog>(form, parent);
   FormDialog* dlg = d.get();
-  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(TForm6::kCaption, e); };
+  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(floods::TForm6::kCaption, e); };
   auto* layout = new QHBoxLayout(dlg);
   auto* side = new QVBoxLayout;
   auto* fields = new QFormLayout;
@@ -110,9 +110,10 @@ std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
   side->addWidget(table2);
   side->addStretch(1);
   auto* buttons = new QGridLayout;
-  floods::Button* bs[] = {&form.Button1, &form.Button3, &form.Button5, &form.Button6, &form.Button2, &form.Button4};
-  void (TForm6::*clicks[])() = {&TForm6::Button1Click, &TForm6::Button3Click, &TForm6::Button5Click,
-                                &TForm6::Button6Click, &TForm6::Button2Click, &TForm6::Button4Click};
+  Button* bs[] = {&form.Button1, &form.Button3, &form.Button5, &form.Button6, &form.Button2, &form.Button4};
+  void (floods::TForm6::*clicks[])() = {&floods::TForm6::Button1Click, &floods::TForm6::Button3Click,
+                                        &floods::TForm6::Button5Click, &floods::TForm6::Button6Click,
+                                        &floods::TForm6::Button2Click, &floods::TForm6::Button4Click};
   std::vector<QPushButton*> pushes;
   for (int i = 0; i < 6; ++i) {
     auto* b = new QPushButton(dlg);
@@ -192,10 +193,7 @@ std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
     showRadioGroup(slope, form.RadioGroup3);
     showGrid(table1, form.StringGrid1);
     showGrid(table2, form.StringGrid2);
-    for (int i = 0; i < 6; ++i) {
-      pushes[static_cast<std::size_t>(i)]->setText(QString::fromStdString(bs[i]->caption));
-      pushes[static_cast<std::size_t>(i)]->setEnabled(bs[i]->enabled);
-    }
+    for (int i = 0; i < 6; ++i) showButton(pushes[static_cast<std::size_t>(i)], *bs[i]);
     v1->redraw();
     v2->redraw();
     v3->redraw();
@@ -207,6 +205,6 @@ std::unique_ptr<QDialog> makeFloods(ModalForm& f, QtUi& ui, QWidget* parent) {
 
 }  // namespace
 
-void registerFloodViews() { QtUi::registerView<TForm6>(makeFloods); }
+void registerFloodViews() { QtUi::registerView<floods::TForm6>(makeFloods); }
 
 }  // namespace oewr::gui

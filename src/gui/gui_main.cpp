@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <memory>
 
-#include "gui/process_window.h"
+#include "gui/process_view.h"
 #include "gui/qt_ui.h"
 #include "hostdb/table_save_dialog.h"
 #include "menu/submodel_windows.h"
 #include "process/model_state.h"
-#include "process/tform1.h"
+#include "process/process_window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
   auto state = oewr::makeModelState();
   oewr::gui::QtUi ui;
   oewr::hostdb::Ttable_save saveDialog;
-  oewr::ModelWindows windows;
-  oewr::TForm1 form(*state, ui, saveDialog, windows);
+  oewr::menu::ModelWindows windows;
+  oewr::process::TForm1 form(*state, ui, saveDialog, windows);
   form.FormCreate(args, exeDir);
   oewr::gui::ProcessWindow window(form);
   ui.setParent(&window);

@@ -13,19 +13,18 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "gui/chart_render.h"
+#include "render/chart_render.h"
 #include "gui/chart_view.h"
 #include "gui/form_dialog.h"
 #include "gui/qt_ui.h"
 #include "gui/widgets.h"
-#include "hydraulics/tform4.h"
-#include "hydraulics/tform5b.h"
+#include "hydraulics/habitat_diagram_window.h"
+#include "hydraulics/hydraulics_window.h"
 
 namespace oewr::gui {
 
 namespace {
 
-using hydraulics::StringGrid;
 using hydraulics::TForm4;
 using hydraulics::TForm5b;
 
@@ -61,11 +60,6 @@ void showGrid(QTableWidget* t, const StringGrid& grid) {
 void takeGrid(const QTableWidget* t, StringGrid& grid) {
   for (int r = 1; r < grid.rowCount(); ++r)
     if (const QTableWidgetItem* item = t->item(r - 1, 1)) grid.cell(1, r) = item->text().toStdString();
-}
-
-void showHydraulicsButton(QPushButton* b, const hydraulics::Button& button) {
-  b->setText(QString::fromStdString(button.caption));
-  b->setEnabled(button.enabled);
 }
 
 std::unique_ptr<QDialog> makeHydraulics(ModalForm& f, QtUi& ui, QWidget* parent) {
@@ -104,8 +98,8 @@ std::unique_ptr<QDialog> makeHydraulics(ModalForm& f, QtUi& ui, QWidget* parent)
   information->setMaximumHeight(110);
   side->addWidget(information);
 
-  hydraulics::Button* models[] = {&form.Button1, &form.Button2, &form.Button3, &form.Button4, &form.Button5,
-                                  &form.Button6, &form.Button7, &form.Button9, &form.Button8};
+  Button* models[] = {&form.Button1, &form.Button2, &form.Button3, &form.Button4, &form.Button5,
+                      &form.Button6, &form.Button7, &form.Button9, &form.Button8};
   std::vector<QPushButton*> buttons;
   auto* buttonGrid = new QGridLayout;
   for (std::size_t i = 0; i < std::size(models); ++i) {
@@ -150,7 +144,7 @@ std::unique_ptr<QDialog> makeHydraulics(ModalForm& f, QtUi& ui, QWidget* parent)
     showGrid(observed, form.observedGrid);
     depth->setText(QString::fromStdString(form.maxDepthBox.text));
     showLines(information, form.informationLines);
-    for (std::size_t i = 0; i < buttons.size(); ++i) showHydraulicsButton(buttons[i], *models[i]);
+    for (std::size_t i = 0; i < buttons.size(); ++i) showButton(buttons[i], *models[i]);
     sectionView->refresh();
     stageView->refresh();
   };
@@ -163,7 +157,7 @@ std::unique_ptr<QDialog> makeHabitatDiagramView(ModalForm& f, QtUi& ui, QWidget*
   auto& form = static_cast<TForm5b&>(f);
   if (!form.saveChartPicture)
     form.saveChartPicture = [](const charting::Chart& chart, const std::string& path, std::string& error) {
-      return saveChartImage(chart, path, kChartImageWidth, kChartImageHeight, error);
+      return render::saveChartImage(chart, path, render::kChartImageWidth, render::kChartImageHeight, error);
     };
   auto d = std::make_unique<FormDialog>(form, parent);
   FormDialog* dlg = d.get();
@@ -209,9 +203,9 @@ std::unique_ptr<QDialog> makeHabitatDiagramView(ModalForm& f, QtUi& ui, QWidget*
 
   dlg->refresh = [=, &form] {
     limit->setText(QString::fromStdString(form.Edit1.text));
-    showHydraulicsButton(plot, form.Button1);
-    showHydraulicsButton(output, form.Button2);
-    showHydraulicsButton(close, form.Button3);
+    showButton(plot, form.Button1);
+    showButton(output, form.Button2);
+    showButton(close, form.Button3);
     habitatView->refresh();
     widthView->refresh();
   };

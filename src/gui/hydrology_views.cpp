@@ -17,18 +17,18 @@
 #include "gui/form_dialog.h"
 #include "gui/qt_ui.h"
 #include "gui/widgets.h"
-#include "hydrology/hydrology_form.h"
-#include "hydrology/hydrology_plots_form.h"
+#include "hydrology/hydrology_plots_window.h"
+#include "hydrology/hydrology_window.h"
 
 namespace oewr::gui {
 
 namespace {
 
 std::unique_ptr<QDialog> makeHydrology(ModalForm& f, QtUi& ui, QWidget* parent) {
-  auto& form = static_cast<TForm3&>(f);
+  auto& form = static_cast<hydrology::TForm3&>(f);
   auto d = std::make_unique<FormDialog>(form, parent);
   FormDialog* dlg = d.get();
-  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(TForm3::kCaption, e); };
+  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(hydrology::TForm3::kCaption, e); };
   auto* layout = new QVBoxLayout(dlg);
   auto* heading = new QLabel(dlg);
   layout->addWidget(heading);
@@ -124,15 +124,15 @@ std::unique_ptr<QDialog> makeHydrology(ModalForm& f, QtUi& ui, QWidget* parent) 
 }
 
 std::unique_ptr<QDialog> makePlots(ModalForm& f, QtUi& ui, QWidget* parent) {
-  auto& form = static_cast<Tform3a&>(f);
+  auto& form = static_cast<hydrology::Tform3a&>(f);
   auto d = std::make_unique<FormDialog>(form, parent);
   FormDialog* dlg = d.get();
-  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(Tform3a::kCaption, e); };
+  dlg->reportError = [&ui](const std::string& e) { ui.showMessage(hydrology::Tform3a::kCaption, e); };
   auto* layout = new QHBoxLayout(dlg);
   auto* side = new QVBoxLayout;
   auto* panel = new QGroupBox(QString::fromStdString(form.Panel1), dlg);
   auto* pl = new QVBoxLayout(panel);
-  hydrology::CheckBox* boxes[] = {&form.CheckBox1, &form.CheckBox2, &form.CheckBox3, &form.CheckBox4};
+  CheckBox* boxes[] = {&form.CheckBox1, &form.CheckBox2, &form.CheckBox3, &form.CheckBox4};
   std::vector<QCheckBox*> checks;
   for (auto* b : boxes) {
     auto* c = new QCheckBox(QString::fromStdString(b->caption), panel);
@@ -196,8 +196,8 @@ std::unique_ptr<QDialog> makePlots(ModalForm& f, QtUi& ui, QWidget* parent) {
 }  // namespace
 
 void registerHydrologyViews() {
-  QtUi::registerView<TForm3>(makeHydrology);
-  QtUi::registerView<Tform3a>(makePlots);
+  QtUi::registerView<hydrology::TForm3>(makeHydrology);
+  QtUi::registerView<hydrology::Tform3a>(makePlots);
 }
 
 }  // namespace oewr::gui

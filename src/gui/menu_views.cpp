@@ -12,16 +12,16 @@
 
 #include "gui/form_dialog.h"
 #include "gui/qt_ui.h"
+#include "menu/report_review.h"
+#include "menu/submodel_menu.h"
 #include "menu/submodel_windows.h"
-#include "menu/tform2.h"
-#include "menu/tform8.h"
 
 namespace oewr::gui {
 
 namespace {
 
 std::unique_ptr<QDialog> makeMenu(ModalForm& f, QtUi&, QWidget* parent) {
-  auto& form = static_cast<TForm2&>(f);
+  auto& form = static_cast<menu::TForm2&>(f);
   auto d = std::make_unique<FormDialog>(form, parent);
   auto* layout = new QVBoxLayout(d.get());
   auto* heading = new QLabel(QString::fromStdString(form.Label1), d.get());
@@ -34,15 +34,15 @@ std::unique_ptr<QDialog> makeMenu(ModalForm& f, QtUi&, QWidget* parent) {
   auto* grid = new QGridLayout;
   struct Step {
     std::string* caption;
-    void (TForm2::*click)();
+    void (menu::TForm2::*click)();
     bool* tick;
     const char* tickCaption;
   };
-  Step steps[] = {{&form.Button1, &TForm2::Button1Click, &form.CheckBox1, TForm2::kCheck1},
-                  {&form.Button2, &TForm2::Button2Click, &form.CheckBox2, TForm2::kCheck2},
-                  {&form.Button3, &TForm2::Button3Click, &form.CheckBox3, TForm2::kCheck3},
-                  {&form.Button6, &TForm2::Button6Click, &form.CheckBox5, TForm2::kCheck5},
-                  {&form.Button4, &TForm2::Button4Click, &form.CheckBox4, TForm2::kCheck4}};
+  Step steps[] = {{&form.Button1, &menu::TForm2::Button1Click, &form.CheckBox1, menu::TForm2::kCheck1},
+                  {&form.Button2, &menu::TForm2::Button2Click, &form.CheckBox2, menu::TForm2::kCheck2},
+                  {&form.Button3, &menu::TForm2::Button3Click, &form.CheckBox3, menu::TForm2::kCheck3},
+                  {&form.Button6, &menu::TForm2::Button6Click, &form.CheckBox5, menu::TForm2::kCheck5},
+                  {&form.Button4, &menu::TForm2::Button4Click, &form.CheckBox4, menu::TForm2::kCheck4}};
   std::vector<std::pair<QCheckBox*, bool*>> boxes;
   FormDialog* dlg = d.get();
   int row = 0;
@@ -75,7 +75,7 @@ std::unique_ptr<QDialog> makeMenu(ModalForm& f, QtUi&, QWidget* parent) {
 }
 
 std::unique_ptr<QDialog> makeReview(ModalForm& f, QtUi&, QWidget* parent) {
-  auto& form = static_cast<TForm8&>(f);
+  auto& form = static_cast<menu::TForm8&>(f);
   auto d = std::make_unique<FormDialog>(form, parent);
   auto* layout = new QVBoxLayout(d.get());
   auto* memo = new QPlainTextEdit(d.get());
@@ -109,7 +109,7 @@ std::unique_ptr<QDialog> makeReview(ModalForm& f, QtUi&, QWidget* parent) {
 }
 
 std::unique_ptr<QDialog> makePlaceholder(ModalForm& f, QtUi&, QWidget* parent) {
-  auto& form = static_cast<PlaceholderForm&>(f);
+  auto& form = static_cast<menu::PlaceholderForm&>(f);
   auto d = std::make_unique<FormDialog>(form, parent);
   auto* layout = new QVBoxLayout(d.get());
   layout->addWidget(new QLabel("This sub-model's window is not available yet.", d.get()));
@@ -123,9 +123,9 @@ std::unique_ptr<QDialog> makePlaceholder(ModalForm& f, QtUi&, QWidget* parent) {
 }  // namespace
 
 void registerMenuViews() {
-  QtUi::registerView<TForm2>(makeMenu);
-  QtUi::registerView<TForm8>(makeReview);
-  QtUi::registerView<PlaceholderForm>(makePlaceholder);
+  QtUi::registerView<menu::TForm2>(makeMenu);
+  QtUi::registerView<menu::TForm8>(makeReview);
+  QtUi::registerView<menu::PlaceholderForm>(makePlaceholder);
 }
 
 }  // namespace oewr::gui

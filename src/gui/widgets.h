@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "common/form_controls.h"
-#include "hydrology/form_controls.h"
 
 namespace oewr::gui {
 
@@ -37,7 +36,7 @@ inline void showLines(QListWidget* list, const std::vector<std::string>& lines) 
 
 // Shows a check list's items and ticks; `tickable` lets the person tick them
 // (see bindCheckList).
-inline void showCheckList(QListWidget* list, const forms::CheckListBox& box, bool tickable = false) {
+inline void showCheckList(QListWidget* list, const CheckListBox& box, bool tickable = false) {
   const QSignalBlocker quiet(list);
   list->clear();
   for (const auto& item : box.items) {
@@ -49,7 +48,7 @@ inline void showCheckList(QListWidget* list, const forms::CheckListBox& box, boo
 
 // A tick the person sets goes to the form's list at once, so that showing the
 // form again shows it as the person left it.
-inline void bindCheckList(QListWidget* list, forms::CheckListBox& box) {
+inline void bindCheckList(QListWidget* list, CheckListBox& box) {
   QObject::connect(list, &QListWidget::itemChanged, list, [list, &box](QListWidgetItem* item) {
     const int i = list->row(item);
     if (i >= 0 && i < static_cast<int>(box.items.size()))
@@ -57,14 +56,14 @@ inline void bindCheckList(QListWidget* list, forms::CheckListBox& box) {
   });
 }
 
-inline void showButton(QPushButton* b, const hydrology::Button& button) {
+inline void showButton(QPushButton* b, const Button& button) {
   b->setText(QString::fromStdString(button.caption));
   b->setEnabled(button.enabled);
 }
 
 // A radio group's buttons in a captioned box added to `into`, in `columns`
 // columns; button ids are the item indices.
-inline QButtonGroup* radioButtons(const forms::RadioGroup& g, QWidget* parent, QLayout* into, int columns = 1) {
+inline QButtonGroup* radioButtons(const RadioGroup& g, QWidget* parent, QLayout* into, int columns = 1) {
   auto* box = new QGroupBox(QString::fromStdString(g.caption), parent);
   auto* grid = new QGridLayout(box);
   auto* group = new QButtonGroup(box);
@@ -79,7 +78,7 @@ inline QButtonGroup* radioButtons(const forms::RadioGroup& g, QWidget* parent, Q
 
 // Shows a radio group made by radioButtons: its selection, and whether the
 // person may choose in it.
-inline void showRadioGroup(QButtonGroup* group, const forms::RadioGroup& g) {
+inline void showRadioGroup(QButtonGroup* group, const RadioGroup& g) {
   const QSignalBlocker quiet(group);
   if (auto* b = group->button(g.itemIndex)) b->setChecked(true);
   if (auto* box = qobject_cast<QWidget*>(group->parent())) box->setEnabled(g.enabled);

@@ -9,8 +9,8 @@
 #include "common/text_format.h"
 #include "hostdb/blob_codec.h"
 #include "hostdb/host_schema.h"
+#include "hostdb/host_tables.h"
 #include "hostdb/timeseries_codec.h"
-#include "hostdb/txtab.h"
 
 namespace oewr::hostdb {
 

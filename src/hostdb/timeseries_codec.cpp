@@ -4,8 +4,8 @@
 
 #include "common/errors.h"
 #include "hostdb/blob_codec.h"
+#include "hostdb/host_tables.h"
 #include "hostdb/sqlite_connection.h"
-#include "hostdb/txtab.h"
 
 namespace oewr::hostdb {
 

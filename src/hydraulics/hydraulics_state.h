@@ -7,7 +7,7 @@
 
 #include "common/bounded_array.h"
 
-namespace oewr {
+namespace oewr::hydraulics {
 
 constexpr int kMaxStageIndex = 2000;  // stages 0 .. 2000
 constexpr int kHabitatClassCount = 7;  // SVS, SS, SD, FVS, FS, FI, FD
@@ -47,4 +47,4 @@ struct HydraulicsState {
   uint32_t randomSeed = 0;
 };
 
-}  // namespace oewr
+}  // namespace oewr::hydraulics

@@ -1,9 +1,9 @@
 #include "hydraulics/hydraulics_step.h"
 
 #include "common/errors.h"
+#include "hydraulics/habitat_diagram_window.h"
 #include "hydraulics/hydraulics_save.h"
-#include "hydraulics/tform4.h"
-#include "hydraulics/tform5b.h"
+#include "hydraulics/hydraulics_window.h"
 
 namespace oewr::hydraulics {
 

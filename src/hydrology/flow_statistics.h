@@ -24,7 +24,7 @@ constexpr int kMaxAnalysedYears = 201;
 // What a whole run takes of a monthly flow series: the ecological, flood and
 // final tables hold each month's values of at most 121 years (fewer than the
 // hydrology's 2001 months), and monthly volumes below kMaxMonthlyVolume.
-constexpr int kMaxRunYears = kMaxRanks;
+constexpr int kMaxRunYears = ecology::kMaxRanks;
 
 using SeriesValues = BoundedArray<float, 0, kSeriesCapacity - 1>;
 using FdcRow = BoundedArray<float, 0, kDurationPointCount - 1>;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/ui.h"
-#include "hostdb/txtab.h"
+#include "hostdb/host_tables.h"
 #include "process/model_state.h"
 
 namespace oewr::hydrology {

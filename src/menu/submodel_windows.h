@@ -6,14 +6,14 @@
 #include "common/ui.h"
 #include "process/run_context.h"
 
-namespace oewr {
+namespace oewr::menu {
 
 enum class SubModel { Hydrology, Hydraulics, Ecology, Floods, Ewr };
 
 class SubModelWindows {
  public:
   virtual ~SubModelWindows() = default;
-  virtual std::unique_ptr<ModalForm> create(SubModel which, RunContext& ctx) = 0;
+  virtual std::unique_ptr<ModalForm> create(SubModel which, process::RunContext& ctx) = 0;
 };
 
 // A window for a sub-model that has no window of its own yet: it only returns
@@ -32,7 +32,7 @@ class PlaceholderForm : public ModalForm {
 // The windows of this program.
 class ModelWindows : public SubModelWindows {
  public:
-  std::unique_ptr<ModalForm> create(SubModel which, RunContext& ctx) override;
+  std::unique_ptr<ModalForm> create(SubModel which, process::RunContext& ctx) override;
 };
 
-}  // namespace oewr
+}  // namespace oewr::menu

@@ -7,7 +7,7 @@
 #include "common/checked_int.h"
 #include "common/text_format.h"
 
-namespace oewr {
+namespace oewr::process {
 
 using hostdb::BlobReader;
 using hostdb::FieldValue;
@@ -240,4 +240,4 @@ void model_start(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, InputLoadingView
     state.ratingCount = 0;
 }
 
-}  // namespace oewr
+}  // namespace oewr::process

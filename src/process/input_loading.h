@@ -4,10 +4,10 @@
 // saved and observed cross-sections and the observed rating table.
 #include "common/ui.h"
 #include "hostdb/blob_codec.h"
-#include "hostdb/txtab.h"
+#include "hostdb/host_tables.h"
 #include "process/model_state.h"
 
-namespace oewr {
+namespace oewr::process {
 
 constexpr const char* kModelExe = "new_oewr.exe";
 
@@ -32,4 +32,4 @@ void readSavedCrossSection(ModelState& state, int rows, const hostdb::Blob& data
 void readObservedCrossSection(ModelState& state, int rows, const hostdb::Blob& data);
 void readRatingTable(ModelState& state, const hostdb::Blob& data);
 
-}  // namespace oewr
+}  // namespace oewr::process

@@ -63,7 +63,7 @@ std::unique_ptr<ModelState> makeModelState() { return std::make_unique<ModelStat
 std::optional<std::string> channelCapacityShortfall(const ModelState& state) {
   if (state.stageCount < 1) return std::nullopt;
   float capacity = 0;
-  for (int32_t j = 0; j < state.stageCount && j <= kMaxStageIndex; ++j)
+  for (int32_t j = 0; j < state.stageCount && j <= hydraulics::kMaxStageIndex; ++j)
     capacity = std::max(capacity, state.stageDischarge[j]);
   const bool wet = !(state.maxBaseflowWet < capacity);
   if (!wet && state.maxBaseflowDry < capacity) return std::nullopt;

@@ -13,7 +13,7 @@
 #include "common/bounded_array.h"
 #include "ecology/ecology_state.h"
 #include "ewr/ewr_state.h"
-#include "floods/floods_state.h"
+#include "floods/flood_state.h"
 #include "hydraulics/hydraulics_state.h"
 
 namespace oewr {
@@ -105,7 +105,7 @@ struct SiteParameters {
 
 // The sub-models' result fields come from their own folders, so that each
 // sub-model owns the fields it fills.
-struct ModelState : HydraulicsState, EcologyState, FloodState, EwrState {
+struct ModelState : hydraulics::HydraulicsState, ecology::EcologyState, floods::FloodState, ewr::EwrState {
   // 1. Process identity
   std::string iniFilePath;
   std::string dataDirectory;

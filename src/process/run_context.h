@@ -4,12 +4,12 @@
 #include "common/ui.h"
 #include "process/model_state.h"
 
-namespace oewr {
-
-namespace hostdb {
+namespace oewr::hostdb {
 class Ttxtab;
 class Ttable_save;
-}  // namespace hostdb
+}  // namespace oewr::hostdb
+
+namespace oewr::process {
 
 struct RunContext {
   ModelState& state;
@@ -18,4 +18,4 @@ struct RunContext {
   hostdb::Ttable_save& saveDialog;
 };
 
-}  // namespace oewr
+}  // namespace oewr::process

@@ -8,8 +8,8 @@
 #include "common/ui.h"
 #include "hostdb/blob_codec.h"
 #include "hostdb/host_admin.h"
+#include "hostdb/host_tables.h"
 #include "hostdb/timeseries_codec.h"
-#include "hostdb/txtab.h"
 #include "process/model_state.h"
 
 using namespace oewr;

@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "hostdb/host_tables.h"
 #include "hostdb/table_save_dialog.h"
-#include "hostdb/txtab.h"
 #include "process/model_state.h"
 #include "support/scripted_ui.h"
 #include "support/test_host.h"

@@ -6,6 +6,7 @@
 #include "ewr/ewr_fixture.h"
 
 using namespace oewr;
+using namespace oewr::ecology;
 using namespace oewr::ewr;
 using oewr::testing::makeAnalysisState;
 

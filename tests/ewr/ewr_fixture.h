@@ -17,8 +17,8 @@
 #include "hostdb/host_schema.h"
 #include "hostdb/host_session.h"
 #include "hostdb/host_table.h"
+#include "hostdb/host_tables.h"
 #include "hostdb/table_save_dialog.h"
-#include "hostdb/txtab.h"
 #include "process/model_state.h"
 #include "support/scripted_ui.h"
 

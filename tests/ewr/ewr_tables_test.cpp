@@ -1,3 +1,4 @@
+#include "ewr/ewr_report.h"
 #include "ewr/ewr_tables.h"
 
 #include <gtest/gtest.h>

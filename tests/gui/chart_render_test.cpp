@@ -18,13 +18,13 @@
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
-#include "gui/chart_render.h"
+#include "render/chart_render.h"
 #include "gui/chart_view.h"
 
 using namespace oewr;
 using namespace oewr::charting;
-using oewr::gui::buildQChart;
-using oewr::gui::saveChartImage;
+using oewr::render::buildQChart;
+using oewr::render::saveChartImage;
 
 namespace fs = std::filesystem;
 
@@ -110,7 +110,7 @@ QList<T*> seriesOf(QChart* chart) {
 
 class ChartPictures : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { gui::ensureGuiApplication(); }
+  static void SetUpTestSuite() { render::ensureGuiApplication(); }
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
            ("oewr_chart_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
@@ -223,7 +223,7 @@ TEST_F(ChartPictures, UnwritablePlacesFailWithAReason) {
   saveAndRead(chart, "kept.bmp", 120, 90);
   EXPECT_FALSE(saveChartImage(chart, file("kept.bmp"), 0, 200, error));
   EXPECT_NE(error.find("0 x 200"), std::string::npos) << error;
-  EXPECT_FALSE(saveChartImage(chart, file("kept.bmp"), 300, gui::kChartImageMaxSide + 1, error));
+  EXPECT_FALSE(saveChartImage(chart, file("kept.bmp"), 300, render::kChartImageMaxSide + 1, error));
   EXPECT_EQ(QImage(QString::fromStdString(file("kept.bmp"))).size(), QSize(120, 90));
 }
 
@@ -246,12 +246,12 @@ TEST_F(ChartPictures, DateTimeAxisPlacesMonthsOnTheirCalendarDates) {
 
   // The fraction of a day is the time of day; day 0 is 30 Dec 1899.
   auto at = [](double days) {
-    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(gui::dateTimeToAxisMSecs(days)));
+    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(render::dateTimeToAxisMSecs(days)));
   };
   EXPECT_EQ(at(0), QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
   EXPECT_EQ(at(2.25), QDateTime(QDate(1900, 1, 1), QTime(6, 0)));
   EXPECT_EQ(at(dayNumber(2024, 2, 29) + 0.5), QDateTime(QDate(2024, 2, 29), QTime(12, 0)));
-  EXPECT_TRUE(std::isnan(gui::dateTimeToAxisMSecs(std::nan(""))));
+  EXPECT_TRUE(std::isnan(render::dateTimeToAxisMSecs(std::nan(""))));
 
   // A set range is kept.
   chart.bottomAxis.setRange(dayNumber(1991, 1, 1), dayNumber(1992, 1, 1));
@@ -295,7 +295,7 @@ TEST_F(ChartPictures, BarsStandSideBySideInMonthCategories) {
   EXPECT_DOUBLE_EQ(bars[0]->barWidth(), 0.05);
   EXPECT_FALSE(bars[0]->isLabelsVisible());
   // Drawn, such narrow bars still stand out in their colours.
-  QImage image = gui::renderChartImage(chart, 800, 500);
+  QImage image = render::renderChartImage(chart, 800, 500);
   for (Color c : {kRed, kGreen, kFuchsia}) EXPECT_GT(pixelsNear(image, c, 0), 500);
   EXPECT_EQ(pixelsNear(image, kBlue, 60), 0);  // hidden
   ASSERT_EQ(bars[0]->count(), 3);
@@ -368,7 +368,7 @@ TEST_F(ChartPictures, AxesLegendAndSeriesFollowTheModel) {
 }
 
 TEST(ChartFormats, ValueFormatsBecomeLabelFormats) {
-  using gui::axisLabelFormat;
+  using render::axisLabelFormat;
   EXPECT_EQ(axisLabelFormat("#,##0.##", 500), "%'.0f");
   EXPECT_EQ(axisLabelFormat("#,##0.##", 0.5), "%'.1f");
   EXPECT_EQ(axisLabelFormat("#,##0.##", 0.25), "%'.2f");
@@ -385,7 +385,7 @@ TEST(ChartFormats, ValueFormatsBecomeLabelFormats) {
 }
 
 TEST(ChartFormats, DateFormatsBecomeQtDateFormats) {
-  using gui::qtDateFormat;
+  using render::qtDateFormat;
   EXPECT_EQ(qtDateFormat("mm.yy"), "MM.yy");
   EXPECT_EQ(qtDateFormat("MM.YY"), "MM.yy");
   EXPECT_EQ(qtDateFormat("dd/mm/yyyy hh:mm"), "dd/MM/yyyy hh:mm");  // minutes after the hour
@@ -402,7 +402,7 @@ TEST(ChartFormats, DateFormatsBecomeQtDateFormats) {
 }
 
 TEST(ChartViewWidget, RedrawsOnlyWhenTheChartChanged) {
-  gui::ensureGuiApplication();
+  render::ensureGuiApplication();
   Chart chart = timeSeriesChart();
   gui::ChartView view;
   view.resize(500, 300);

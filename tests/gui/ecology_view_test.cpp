@@ -7,11 +7,12 @@
 #include <algorithm>
 
 #include "ecology/ecology_fixture.h"
-#include "ecology/tform5.h"
-#include "gui/chart_render.h"
+#include "ecology/ecology_window.h"
+#include "render/chart_render.h"
 #include "view_testing.h"
 
 using namespace oewr;
+using namespace oewr::ecology;
 using oewr::testing::radio;
 using oewr::testing::whileShown;
 
@@ -22,7 +23,7 @@ struct EcologyWindow {
   std::unique_ptr<TForm5> form;
   gui::QtUi qtUi;
   explicit EcologyWindow(std::unique_ptr<ModelState> s) : h(std::move(s)) {
-    gui::ensureGuiApplication();
+    render::ensureGuiApplication();
     gui::QtUi::registerModelViews();
     form = std::make_unique<TForm5>(*h.state, *h.tx, h.ui, h.saveDialog);
   }

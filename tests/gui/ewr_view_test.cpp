@@ -6,11 +6,12 @@
 #include <QTest>
 
 #include "ewr/ewr_fixture.h"
-#include "ewr/tform7.h"
-#include "gui/chart_render.h"
+#include "ewr/final_analysis_window.h"
+#include "render/chart_render.h"
 #include "view_testing.h"
 
 using namespace oewr;
+using namespace oewr::ewr;
 using oewr::testing::click;
 using oewr::testing::whileShown;
 
@@ -22,7 +23,7 @@ struct EwrWindow {
   std::unique_ptr<TForm7> form;
   gui::QtUi qtUi;
   EwrWindow() {
-    gui::ensureGuiApplication();
+    render::ensureGuiApplication();
     gui::QtUi::registerModelViews();
     host.attach(*state);
     form = std::make_unique<TForm7>(*state, *host.tx, host.ui, host.saveDialog);

@@ -10,11 +10,12 @@
 #include <algorithm>
 
 #include "floods/flood_fixture.h"
-#include "floods/tform6.h"
-#include "gui/chart_render.h"
+#include "floods/flood_window.h"
+#include "render/chart_render.h"
 #include "view_testing.h"
 
 using namespace oewr;
+using namespace oewr::floods;
 using oewr::testing::field;
 using oewr::testing::whileShown;
 
@@ -26,7 +27,7 @@ struct FloodWindow {
   std::unique_ptr<TForm6> form;
   gui::QtUi qtUi;
   FloodWindow() {
-    gui::ensureGuiApplication();
+    render::ensureGuiApplication();
     gui::QtUi::registerModelViews();
     host.attach(*state);
     form = std::make_unique<TForm6>(*state, *host.tx, host.ui, host.saveDialog);

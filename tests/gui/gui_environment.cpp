@@ -2,12 +2,12 @@
 // needs it to the end of the test run, and goes before the program exits.
 #include <gtest/gtest.h>
 
-#include "gui/chart_render.h"
+#include "render/chart_render.h"
 
 namespace {
 class GuiEnvironment : public ::testing::Environment {
  public:
-  void TearDown() override { oewr::gui::releaseGuiApplication(); }
+  void TearDown() override { oewr::render::releaseGuiApplication(); }
 };
 [[maybe_unused]] const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 }  // namespace

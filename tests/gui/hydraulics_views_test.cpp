@@ -8,11 +8,11 @@
 #include <QTableWidget>
 #include <QTimer>
 
-#include "gui/chart_render.h"
+#include "render/chart_render.h"
 #include "gui/qt_ui.h"
+#include "hydraulics/habitat_diagram_window.h"
 #include "hydraulics/hydraulics_fixture.h"
-#include "hydraulics/tform4.h"
-#include "hydraulics/tform5b.h"
+#include "hydraulics/hydraulics_window.h"
 #include "view_testing.h"
 
 namespace oewr::gui {
@@ -40,7 +40,7 @@ QPushButton* button(QWidget* dialog, const char* caption) {
 }  // namespace
 
 TEST(HydraulicsViews, WindowShowsItsFormAndForwardsTheButtons) {
-  gui::ensureGuiApplication();
+  render::ensureGuiApplication();
   gui::registerHydraulicsViews();
   oewr::testing::ScratchDir dir;
   auto state = oewr::testing::surveyedState(dir);
@@ -107,7 +107,7 @@ TEST(HydraulicsViews, WindowShowsItsFormAndForwardsTheButtons) {
 }
 
 TEST(HydraulicsViews, DiagramPlotsTheTypedLimitAndSavesThroughTheRenderer) {
-  gui::ensureGuiApplication();
+  render::ensureGuiApplication();
   gui::registerHydraulicsViews();
   oewr::testing::ScratchDir dir;
   auto state = makeModelState();

@@ -12,22 +12,25 @@
 #include <functional>
 
 #include "cli/demo_site.h"
-#include "gui/chart_render.h"
-#include "gui/process_window.h"
+#include "render/chart_render.h"
+#include "gui/process_view.h"
 #include "gui/qt_ui.h"
 #include "hostdb/host_admin.h"
 #include "hostdb/table_save.h"
 #include "hostdb/table_save_dialog.h"
-#include "hydrology/hydrology_form.h"
-#include "hydrology/hydrology_plots_form.h"
+#include "hydrology/hydrology_plots_window.h"
+#include "hydrology/hydrology_window.h"
+#include "menu/report_review.h"
+#include "menu/submodel_menu.h"
 #include "menu/submodel_windows.h"
-#include "menu/tform2.h"
-#include "menu/tform8.h"
-#include "process/tform1.h"
+#include "process/process_window.h"
 #include "support/test_host.h"
 #include "view_testing.h"
 
 using namespace oewr;
+using namespace oewr::hydrology;
+using namespace oewr::menu;
+using namespace oewr::process;
 
 namespace {
 
@@ -86,7 +89,7 @@ struct Desktop {
   ModelWindows windows;
   TForm1 form{*state, ui, saveDialog, windows};
   Desktop() {
-    gui::ensureGuiApplication();
+    render::ensureGuiApplication();
     gui::QtUi::registerModelViews();
   }
 };

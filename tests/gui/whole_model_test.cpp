@@ -18,29 +18,35 @@
 #include "cli/demo_site.h"
 #include "cli/run_command.h"
 #include "ecology/ecology_step.h"
-#include "ecology/tform5.h"
-#include "ewr/ewr_run.h"
-#include "ewr/tform7.h"
-#include "floods/flood_run.h"
-#include "floods/tform6.h"
-#include "gui/chart_render.h"
-#include "gui/process_window.h"
+#include "ecology/ecology_window.h"
+#include "ewr/ewr_step.h"
+#include "ewr/final_analysis_window.h"
+#include "floods/flood_step.h"
+#include "floods/flood_window.h"
+#include "render/chart_render.h"
+#include "gui/process_view.h"
 #include "gui/qt_ui.h"
 #include "hostdb/host_admin.h"
 #include "hostdb/table_save_dialog.h"
 #include "hydraulics/channel_parameters.h"
 #include "hydraulics/hydraulics_step.h"
-#include "hydrology/hydrology_form.h"
-#include "hydrology/hydrology_plots_form.h"
-#include "hydrology/hydrology_run.h"
+#include "hydrology/hydrology_plots_window.h"
+#include "hydrology/hydrology_step.h"
+#include "hydrology/hydrology_window.h"
+#include "menu/report_review.h"
+#include "menu/submodel_menu.h"
 #include "menu/submodel_windows.h"
-#include "menu/tform2.h"
-#include "menu/tform8.h"
-#include "process/tform1.h"
+#include "process/process_window.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
 using namespace oewr;
+using namespace oewr::ecology;
+using namespace oewr::ewr;
+using namespace oewr::floods;
+using namespace oewr::hydrology;
+using namespace oewr::menu;
+using namespace oewr::process;
 
 namespace {
 
@@ -206,7 +212,7 @@ std::pair<cli::DemoDatabase, cli::DemoDatabase> twoDemoDatabases(const std::file
 // The desktop program on the database's request, through every window in
 // order; `state` and `ui` keep what it did.
 void runEveryWindow(const cli::DemoDatabase& db, const std::filesystem::path& dir, ModelState& state, ScriptUi& ui) {
-  gui::ensureGuiApplication();
+  render::ensureGuiApplication();
   gui::QtUi::registerModelViews();
   ui.reportFile = (dir / "report.txt").string();
   hostdb::Ttable_save saveDialog;

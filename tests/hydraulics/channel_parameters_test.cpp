@@ -10,7 +10,7 @@
 #include "hydraulics/channel_parameters.h"
 #include "hydraulics/hydraulics_save.h"
 #include "hydraulics/hydraulics_step.h"
-#include "hydraulics/tform4.h"
+#include "hydraulics/hydraulics_window.h"
 #include "hydraulics_fixture.h"
 #include "hydrology/hydrology_input.h"
 

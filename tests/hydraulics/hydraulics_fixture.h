@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "hostdb/host_session.h"
+#include "hostdb/host_tables.h"
 #include "hostdb/table_save_dialog.h"
-#include "hostdb/txtab.h"
+#include "hydraulics/hydraulics_window.h"
 #include "hydraulics/rating_curve.h"
-#include "hydraulics/tform4.h"
 #include "process/model_state.h"
 #include "support/scripted_ui.h"
 

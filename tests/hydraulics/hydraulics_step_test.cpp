@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "hydraulics/hydraulics_step.h"
+#include "hydraulics/hydraulics_window.h"
 #include "hydraulics/rating_curve.h"
-#include "hydraulics/tform4.h"
 #include "hydraulics_fixture.h"
 
 using namespace oewr;

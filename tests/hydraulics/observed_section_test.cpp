@@ -5,8 +5,8 @@
 #include "common/errors.h"
 #include "common/text_format.h"
 #include "hydraulics/habitat_classes.h"
+#include "hydraulics/hydraulics_window.h"
 #include "hydraulics/observed_section.h"
-#include "hydraulics/tform4.h"
 #include "hydraulics_fixture.h"
 
 using namespace oewr;

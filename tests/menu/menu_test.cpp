@@ -2,15 +2,17 @@
 
 #include <fstream>
 
+#include "hostdb/host_tables.h"
 #include "hostdb/table_save_dialog.h"
-#include "hostdb/txtab.h"
+#include "menu/report_review.h"
+#include "menu/submodel_menu.h"
 #include "menu/submodel_windows.h"
-#include "menu/tform2.h"
-#include "menu/tform8.h"
 #include "support/scripted_ui.h"
 #include "support/test_host.h"
 
 using namespace oewr;
+using namespace oewr::menu;
+using namespace oewr::process;
 using oewr::testing::ScriptedUi;
 
 namespace {

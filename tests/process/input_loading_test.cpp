@@ -6,16 +6,19 @@
 #include <cstdlib>
 
 #include "ewr/ewr_fixture.h"
-#include "ewr/tform7.h"
+#include "ewr/final_analysis_window.h"
 #include "hostdb/blob_codec.h"
 #include "hostdb/table_save_dialog.h"
 #include "menu/submodel_windows.h"
 #include "process/input_loading.h"
-#include "process/tform1.h"
+#include "process/process_window.h"
 #include "support/scripted_ui.h"
 #include "support/test_host.h"
 
 using namespace oewr;
+using namespace oewr::ewr;
+using namespace oewr::menu;
+using namespace oewr::process;
 using oewr::testing::ScriptedUi;
 using oewr::testing::TestHost;
 

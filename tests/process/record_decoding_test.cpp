@@ -11,6 +11,7 @@
 #include "process/input_loading.h"
 
 using namespace oewr;
+using namespace oewr::process;
 
 TEST(RecordDecoding, ACrossSectionStatingBillionsOfRowsIsReadAsFarAsItsBytesGo) {
   auto s = makeModelState();

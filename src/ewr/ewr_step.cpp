@@ -1,0 +1,143 @@
+#include "ewr/ewr_step.h"
+
+#include <system_error>
+
+#include "common/errors.h"
+#include "common/text_format.h"
+#include "ewr/assurance_rules.h"
+#include "ewr/ewr_tables.h"
+#include "ewr/final_analysis_window.h"
+#include "hostdb/host_admin.h"
+
+namespace oewr::ewr {
+
+bool EwrOptions::saves(ewr::EwrSaveItem item) const {
+  switch (item) {
+    case ewr::EwrSaveItem::TotalAssurance: return saveTotalAssurance;
+    case ewr::EwrSaveItem::LowAssurance: return saveLowAssurance;
+    case ewr::EwrSaveItem::TotalSeries: return saveTotalSeries;
+    case ewr::EwrSaveItem::LowSeries: return saveLowSeries;
+    case ewr::EwrSaveItem::Report: return saveReport;
+  }
+  return false;
+}
+
+bool EwrOptions::anySave() const {
+  for (ewr::EwrSaveItem item : ewr::kSaveItems)
+    if (saves(item)) return true;
+  return false;
+}
+
+void checkEwrOptions(const EwrOptions& options) {
+  if (options.category < 0 || options.category >= kCategoryCount)
+    throw ModelError("Final analysis: the category must be 0 to 6 (A, A/B, B, B/C, C, C/D, D), not " +
+                     std::to_string(options.category));
+  if (options.month < 0 || options.month > 11)
+    throw ModelError("Final analysis: the month must be 0 to 11 (October to September), not " +
+                     std::to_string(options.month));
+  if (options.constraint < ewr::kNoConstraint || options.constraint > ewr::kToPresentDayFlows)
+    throw ModelError("Final analysis: the constraint must be 0 (none), 1 (natural) or 2 (present day), not " +
+                     std::to_string(options.constraint));
+}
+
+void runEwrStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+                const EwrOptions& options) {
+  checkEwrOptions(options);
+  TForm7 form(state, tx, ui, saveDialog);
+  form.RadioGroup1.itemIndex = options.month;
+  form.RadioGroup2.itemIndex = options.category;
+  form.RadioGroup3.itemIndex = options.constraint;
+  form.CheckBox1.checked = options.highFlows;
+  form.Button2Click();
+  if (!form.analysed()) throw ActionStopped("The final analysis did not run");
+  if (options.addToReport) form.Button3Click();
+  if (options.anySave()) {
+    for (ewr::EwrSaveItem item : ewr::kSaveItems) form.setSaveItemTicked(item, options.saves(item));
+    form.Button6Click();
+    if (form.Panel1Visible) form.Button4Click();
+  }
+  // Saving the series leaves the analysis without high flows; the results
+  // kept are those of the chosen options.
+  form.setIncludeHighFlows(options.highFlows);
+  form.Button1Click();
+}
+
+namespace {
+
+std::string pointText(float p) {
+  return p == static_cast<float>(static_cast<int>(p)) ? formatText("%.0f", p) : formatText("%.1f", p);
+}
+
+}  // namespace
+
+std::string assuranceTableCsv(const ModelState& state, bool total) {
+  const ecology::MonthCategoryRanks& table = total ? state.totalFlowAssurance : state.lowFlowAssurance;
+  std::string csv = "category,month";
+  for (float p : ewr::filledPoints(ewr::kSavedPoints)) csv += "," + pointText(p);
+  csv += "\n";
+  for (int c = 0; c < kCategoryCount; ++c)
+    for (int m = 0; m < 12; ++m) {
+      csv += ewr::categoryName(c) + "," + ewr::hydroMonthName(m);
+      for (float v : ewr::valuesAtDurationPoints(table[m][c], state.valuesPerMonth[m], ewr::kSavedPoints))
+        csv += formatText(",%.6f", v);
+      csv += "\n";
+    }
+  return csv;
+}
+
+std::string ewrSeriesCsv(const ModelState& state, int category) {
+  ewr::categoryName(category);  // checks the category
+  const TimeSeries& natural = state.naturalFlows;
+  const int32_t count = natural.header.count;
+  if (count > kMaxEwrMonths)
+    throw ModelError("EWR series: the natural record's " + std::to_string(count) + " months exceed the " +
+                     std::to_string(kMaxEwrMonths) + " the series holds");
+  std::string csv = "year,month,natural,low_flow_ewr,total_flow_ewr\n";
+  int year = natural.header.startYear;
+  int calendar = natural.header.startMonth;
+  for (int32_t i = 0; i < count; ++i) {
+    const int m = ewr::hydroMonthOfValue(natural, i);
+    const float low = ewr::ewrAtFlow(state.sortedFlows[0][m], state.lowFlowAssurance[m][category],
+                                     state.valuesPerMonth[m], natural.values[i]);
+    const float total = low + state.highFlowSeries[category][i];
+    csv += formatText("%d,%d,%.6f,%.6f,%.6f\n", year, calendar, natural.values[i], low, total);
+    if (++calendar > 12) {
+      calendar = 1;
+      ++year;
+    }
+  }
+  return csv;
+}
+
+std::string meanRequirementsCsv(const ModelState& state) {
+  std::string csv = "category,low_mcm,low_pct_mar,total_mcm,total_pct_mar\n";
+  const float mar = state.naturalFlows.mar;
+  for (int c = 0; c < kCategoryCount; ++c) {
+    const float low = state.meanLowEwr[c];
+    const float total = state.meanTotalEwr[c];
+    csv += ewr::categoryName(c) +
+           formatText(",%.6f,%.3f,%.6f,%.3f\n", low, low * 100.0f / mar, total, total * 100.0f / mar);
+  }
+  return csv;
+}
+
+std::vector<std::filesystem::path> writeEwrCsvFiles(const ModelState& state, int category,
+                                                    const std::filesystem::path& directory) {
+  std::error_code ec;
+  std::filesystem::create_directories(directory, ec);
+  if (ec) throw ModelError("Cannot create the directory \"" + directory.string() + "\": " + ec.message());
+  const std::vector<std::pair<const char*, std::string>> files = {
+      {"total_flow_assurance.csv", assuranceTableCsv(state, true)},
+      {"low_flow_assurance.csv", assuranceTableCsv(state, false)},
+      {"ewr_series.csv", ewrSeriesCsv(state, category)},
+      {"ewr_means.csv", meanRequirementsCsv(state)}};
+  std::vector<std::filesystem::path> written;
+  for (const auto& [name, text] : files) {
+    const std::filesystem::path file = directory / name;
+    hostdb::writeTextFile(file, text);
+    written.push_back(file);
+  }
+  return written;
+}
+
+}  // namespace oewr::ewr

@@ -1,0 +1,64 @@
+#pragma once
+// The final analysis without windows, as the headless run takes it: "Do
+// Analysis" with the chosen month, category, constraint and high flows, "Add
+// to Report", and "Save Results to TERAVOX" with the chosen items; and the
+// CSV files of its results for other tools.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/ui.h"
+#include "ewr/ewr_save.h"
+#include "process/model_state.h"
+
+namespace oewr::hostdb {
+class Ttxtab;
+class Ttable_save;
+}  // namespace oewr::hostdb
+
+namespace oewr::ewr {
+
+struct EwrOptions {
+  int category = 2;    // 0 .. 6: A, A/B, B, B/C, C, C/D, D
+  int month = 4;       // hydrological month shown: 0 = October .. 11 = September (4 = February)
+  int constraint = 0;  // 0 No Constraint, 1 To Natural Flows, 2 To P.Day Flows
+  bool highFlows = true;  // "Include High Flows"
+  bool addToReport = true;
+  // Items of "Select Data To Save ", in the order of ewr::kSaveItems. Items
+  // whose request slot names no attribute are skipped.
+  bool saveTotalAssurance = true;
+  bool saveLowAssurance = true;
+  bool saveTotalSeries = true;
+  bool saveLowSeries = true;
+  bool saveReport = true;
+
+  bool saves(ewr::EwrSaveItem item) const;
+  bool anySave() const;
+};
+
+// Throws ModelError naming the option when a choice is out of range.
+void checkEwrOptions(const EwrOptions& options);
+
+// Runs the step. Saving the series recomputes the analysis with and without
+// the high flows; afterwards the analysis is made again with the chosen
+// options, so that the state holds the results the options ask for. Throws
+// ActionStopped (after the window's message) when the analysis was refused.
+void runEwrStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+                const EwrOptions& options);
+
+// CSV texts of the results of the last analysis.
+// Assurance tables: "category,month,<17 points>", one row a category and
+// month (October first), million m3 per month.
+std::string assuranceTableCsv(const ModelState& state, bool total);
+// EWR series of a category: "year,month,natural,low_flow_ewr,total_flow_ewr",
+// one row a month of the natural record; total includes the high flows.
+std::string ewrSeriesCsv(const ModelState& state, int category);
+// Long-term means: "category,low_mcm,low_pct_mar,total_mcm,total_pct_mar".
+std::string meanRequirementsCsv(const ModelState& state);
+
+// Writes total_flow_assurance.csv, low_flow_assurance.csv, ewr_series.csv and
+// ewr_means.csv into `directory` (created when missing). Returns the files.
+std::vector<std::filesystem::path> writeEwrCsvFiles(const ModelState& state, int category,
+                                                    const std::filesystem::path& directory);
+
+}  // namespace oewr::ewr

@@ -1,0 +1,14 @@
+#pragma once
+// The flood window's section of the report: "HIGH FLOW REQUIREMENT SUMMARY".
+#include <string>
+#include <vector>
+
+#include "process/model_state.h"
+
+namespace oewr::floods {
+
+// The report section: heading, bankfull discharge and one line a flood
+// category from the category table's texts.
+std::vector<std::string> floodReportLines(const ModelState& state);
+
+}  // namespace oewr::floods

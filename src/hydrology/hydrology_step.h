@@ -1,0 +1,38 @@
+#pragma once
+// The hydrology step without windows, as the headless run takes it: what the
+// hydrology window does when it opens, the plots at the chosen exceedence
+// point, "Finished" (which saves the ecological parameters), the start of the
+// report and "Return to main menu".
+#include "charting/chart.h"
+#include "common/ui.h"
+#include "hostdb/host_tables.h"
+#include "process/model_state.h"
+
+namespace oewr::hostdb {
+class Ttable_save;
+}  // namespace oewr::hostdb
+
+namespace oewr::hydrology {
+
+struct HydrologyOptions {
+  int exceedence = 0;      // 5, 10, ..., 50; 0 keeps the state's point
+  bool useQtotal = false;  // maximum baseflows from the 75 % total flows instead of the baseflows
+};
+
+// True for 0 and for 5, 10, ..., 50.
+bool isExceedenceChoice(int exceedence);
+
+// The charts of the plots window as "Finished" left them.
+struct HydrologyStepCharts {
+  charting::Chart timeSeries;           // monthly flows and baseflows
+  charting::Chart durationCurves;       // flow duration curves
+  charting::Chart monthlyDistribution;  // monthly distribution at the point
+};
+
+// Runs the step. Throws ModelError for an exceedence that is not a choice,
+// and ActionStopped (after the window's message) when no critical months
+// could be chosen, so that the step is not finished.
+HydrologyStepCharts runHydrologyStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+                                     const HydrologyOptions& options);
+
+}  // namespace oewr::hydrology

@@ -1,0 +1,348 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "common/errors.h"
+#include "common/text_format.h"
+#include "hostdb/host_admin.h"
+#include "hostdb/table_save_dialog.h"
+#include "hydraulics/habitat_diagram_window.h"
+#include "hydraulics/hydraulics_save.h"
+#include "hydraulics/hydraulics_step.h"
+#include "hydraulics/hydraulics_window.h"
+#include "hydraulics_fixture.h"
+#include "hydrology/hydrology_input.h"
+#include "menu/submodel_windows.h"
+#include "process/process_window.h"
+#include "support/test_host.h"
+
+using namespace oewr;
+using namespace oewr::hydraulics;
+using namespace oewr::menu;
+using namespace oewr::process;
+using oewr::testing::NoHost;
+using oewr::testing::ScratchDir;
+using oewr::testing::ScriptedUi;
+using oewr::testing::TestHost;
+
+namespace {
+
+struct SurveyedWindow {
+  ScratchDir dir;
+  std::unique_ptr<ModelState> state = oewr::testing::surveyedState(dir);
+  NoHost host;
+  TForm4 form{*state, host.tx, host.ui, host.dialog};
+};
+
+std::vector<std::string> tail(const std::vector<std::string>& lines, std::size_t from) {
+  return {lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end()};
+}
+
+// The 24 parameters of the host site: the surveyed test channel, with a
+// catchment so that reading them back shows no message.
+std::vector<float> hostSiteParameters() {
+  ScratchDir dir;
+  auto s = oewr::testing::surveyedState(dir);
+  s->siteParameters.catchmentArea = 500.0f;
+  return siteParameterValues(s->siteParameters);
+}
+
+// A host site with every input the hydraulics window reads, and "Read Data"
+// on it as the process window does it.
+class HydraulicsHost {
+ public:
+  HydraulicsHost() {
+    host.admin->setText(host.target(3), "Test River at Gauge");
+    std::vector<float> eco = {15, 0, 0, 10, 20, 30, 40, 50, 60, 70, 80, 1, 2, 3, 4, 5, 6, 7, 8, 9, 2, 1, 1, 5, 3, 1, 1};
+    host.admin->setArray(host.target(5), hostdb::ecologicalParametersArray(eco));
+    host.admin->setArray(host.target(4), hostdb::siteParametersArray(hostSiteParameters()));
+    host.admin->setArray(host.target(8), hostdb::crossSectionArray({100, 102, 104, 106, 108, 110, 112, 114, 116},
+                                                                   {2.0f, 1.2f, 0.5f, 0.1f, 0.0f, 0.2f, 0.6f, 1.3f,
+                                                                    1.8f}));
+    record = host.addRequest();
+  }
+
+  // A fresh state loaded from the host: the inputs of "Read Data" and the
+  // site parameters as the hydrology window reads them.
+  struct Loaded {
+    std::unique_ptr<ModelState> state = makeModelState();
+    ScriptedUi ui;
+    hostdb::Ttable_save dialog;
+    ModelWindows windows;
+    std::unique_ptr<TForm1> process;
+    hostdb::Ttxtab& tx() { return *process->hostTables(); }
+  };
+  std::unique_ptr<Loaded> read() {
+    auto l = std::make_unique<Loaded>();
+    l->dialog.ui = &l->ui;
+    l->process = std::make_unique<TForm1>(*l->state, l->ui, l->dialog, l->windows);
+    l->process->FormCreate({host.ini.string(), std::to_string(record)}, host.dir.path().string());
+    EXPECT_EQ(l->process->Button1, TForm1::kRunModel);
+    hostdb::Ttxtab& tx = l->tx();
+    tx.ddt3.open();
+    tx.ddt4.open();
+    EXPECT_TRUE(hydrology::readSiteParameters(*l->state, tx, l->ui, "test"));
+    tx.ddt3.close();
+    tx.ddt4.close();
+    l->state->dataDirectory = data.path().string();
+    l->state->maxBaseflowWet = 5.0f;
+    l->state->maxBaseflowDry = 1.0f;
+    l->state->naturalFlows.hydroIndex = l->state->siteParameters.hydroVariability;
+    EXPECT_TRUE(l->ui.messages.empty());
+    return l;
+  }
+
+  TestHost host;
+  ScratchDir data;
+  int record = 0;
+};
+
+}  // namespace
+
+TEST(HydraulicsWindow, OpeningTicksTheDataItHasAndRunsTheModel) {
+  SurveyedWindow w;
+  w.form.FormCreate();
+  EXPECT_TRUE(w.form.opened);
+  EXPECT_FALSE(w.form.datag.items[kSavedSectionItem].checked);
+  EXPECT_TRUE(w.form.datag.items[kObservedSectionItem].checked);
+  EXPECT_TRUE(w.form.datag.items[kRatingTableItem].checked);
+  EXPECT_FALSE(w.form.Button7.enabled);
+  EXPECT_TRUE(w.form.Button6.enabled);
+  EXPECT_EQ(w.form.datag.items[kRatingTableItem].caption, "Observed Rating Table");
+  EXPECT_EQ(w.state->stageCount, oewr::testing::stagesBelow(2.0f));
+  EXPECT_EQ(w.form.charts.stageDischarge.series[0].title, "Lower estimate");
+
+  w.form.Button8Click();
+  EXPECT_EQ(w.form.modalResult, mrOK);
+}
+
+TEST(HydraulicsReport, WithoutAReportItSaysSo) {
+  SurveyedWindow w;
+  w.form.FormCreate();
+  w.form.Button5Click();
+  EXPECT_EQ(w.host.ui.texts(), (std::vector<std::string>{"No report has been generated"}));
+  EXPECT_FALSE(w.state->reportLines.has_value());
+}
+
+TEST(HydraulicsReport, SyntheticSectionAddedTwiceAppearsTwice) {
+  SurveyedWindow w;
+  w.form.FormCreate();
+  w.state->reportLines = std::vector<std::string>{"HYDROLOGY"};
+  w.form.addToReport();
+  w.form.addToReport();
+  const auto& sd = w.form.charts.stageDischarge.series;
+  const std::vector<std::string> section = {
+      " ",
+      "HYDRAULICS DATA SUMMARY",
+      " ",
+      "Geomorph. Zone          4",
+      "Width/Depth scaling     0.50",
+      "Max. Channel width (m) 40.00",
+      "Max. Channel Depth (m)  2.00",
+      "Max. Channel Discharge (m3/s) between " + formatText("%8.3f", sd[0].points.back().x) +
+          formatText(" and %8.3f", sd[1].points.back().x)};
+  std::vector<std::string> expected = {"HYDROLOGY"};
+  expected.insert(expected.end(), section.begin(), section.end());
+  expected.insert(expected.end(), section.begin(), section.end());
+  EXPECT_EQ(*w.state->reportLines, expected);
+  EXPECT_LT(sd[0].points.back().x, sd[1].points.back().x);
+}
+
+TEST(HydraulicsReport, ObservedSectionStaysReportedAfterRePlot) {
+  SurveyedWindow w;
+  w.form.FormCreate();
+  w.state->reportLines.emplace();
+  w.form.useObservedData();
+  w.form.rePlotGraphs();
+  // The observed-data table is read as it stands when the section is added.
+  w.form.observedGrid.cell(1, 1) = "0.018";
+  w.form.addToReport();
+  EXPECT_EQ(tail(*w.state->reportLines, 3),
+            (std::vector<std::string>{"Geomorph. Zone          4", "Width/Depth scaling     0.50",
+                                      "Max. Channel width (m) 40.00", "Max. Channel Depth (m)  2.00", " ",
+                                      "Observed Channel XS used", "Observed Rating Curve used",
+                                      "(Gradients and Roughness n values calibrated)", " ",
+                                      "Max. Gradient         0.01800", "Min. Gradient         0.00500",
+                                      "Gradient Shape Factor       8", "Max. Mannings n         0.070",
+                                      "Min. Mannings n         0.040", "n Shape Factor             15", " "}));
+  EXPECT_EQ(w.state->siteParameters.obsMaxGradient, 0.018f);
+}
+
+TEST(HydraulicsReport, ObservedSectionWithoutRatingTableAndSavedSection) {
+  SurveyedWindow w;
+  w.state->ratingCount = 0;
+  w.form.checkParametersOnOpen();
+  w.state->reportLines.emplace();
+  w.form.useObservedData();
+  w.form.addToReport();
+  const auto& report = *w.state->reportLines;
+  EXPECT_EQ(report[8], "Observed Channel XS used");
+  EXPECT_EQ(report[9], "(Gradients and Roughness n values calibrated)");
+  // The observed section's depth is its bank level.
+  EXPECT_EQ(report[6], "Max. Channel Depth (m)  1.80");
+
+  w.state->savedXsCount = 9;
+  for (int i = 0; i < 9; ++i) {
+    w.state->savedXsDistance[i] = w.state->xsDistance[i];
+    w.state->savedXsElevation[i] = w.state->xsElevation[i];
+  }
+  w.form.useSavedSection();
+  w.state->reportLines.emplace();
+  w.form.addToReport();
+  EXPECT_EQ(tail(*w.state->reportLines, 7),
+            (std::vector<std::string>{" ", "Previously saved Channel XS used",
+                                      "Max. Channel Discharge (m3/s) " +
+                                          formatText("%8.3f", w.state->stageDischargeHigh[w.state->stageCount - 1])}));
+}
+
+TEST(HydraulicsSave, SectionsOf400PointsAreRefusedAnd399Saved) {
+  HydraulicsHost h;
+  auto l = h.read();
+  TForm4 form(*l->state, l->tx(), l->ui, l->dialog);
+  form.FormCreate();
+  ModelState& s = *l->state;
+  for (int i = 0; i < 400; ++i) {
+    s.modelXsDistance[i] = 0.1f * static_cast<float>(i);
+    s.modelXsElevation[i] = static_cast<float>(i % 7);
+  }
+
+  s.modelXsCount = 400;
+  EXPECT_FALSE(form.saveSection());
+  EXPECT_EQ(l->ui.texts(), (std::vector<std::string>{"Cannot save X-Section as there are too many points"}));
+  EXPECT_FALSE(h.host.admin->readArray(h.host.target(7)).has_value());
+  EXPECT_EQ(s.savedXsCount, 0);
+
+  s.modelXsCount = 399;
+  EXPECT_TRUE(form.saveSection());
+  EXPECT_EQ(s.savedXsCount, 399);
+  EXPECT_EQ(s.savedXsDistance[399], -999.0f);
+  EXPECT_TRUE(form.datag.items[kSavedSectionItem].checked);
+  EXPECT_TRUE(form.Button7.enabled);
+
+  const auto stored = h.host.admin->readArray(h.host.target(7));
+  ASSERT_TRUE(stored.has_value());
+  EXPECT_EQ(stored->title, "Saved Channel X-Section");
+  EXPECT_EQ(stored->format, "XSection.txp");
+  EXPECT_EQ(stored->rows, 400);
+  EXPECT_EQ(stored->columns, 2);
+  ASSERT_EQ(stored->data.size(), 800u);
+  EXPECT_EQ(stored->data[398], 0.1f * 398.0f);
+  EXPECT_EQ(stored->data[399], -999.0f);
+  EXPECT_EQ(stored->data[799], -999.0f);
+
+  // "Read Data" finds the 399 points.
+  auto again = h.read();
+  EXPECT_EQ(again->state->savedXsCount, 399);
+  for (int i = 0; i < 399; ++i) {
+    ASSERT_EQ(again->state->savedXsDistance[i], s.modelXsDistance[i]) << i;
+    ASSERT_EQ(again->state->savedXsElevation[i], s.modelXsElevation[i]) << i;
+  }
+}
+
+TEST(HydraulicsSave, ParametersAndSectionReadBackAsSaved) {
+  HydraulicsHost h;
+  auto l = h.read();
+  ModelState& s = *l->state;
+  ASSERT_EQ(s.xsPointCount, 9);
+  TForm4 form(*l->state, l->tx(), l->ui, l->dialog);
+  form.FormCreate();
+  form.useObservedData();
+  EXPECT_EQ(form.maxDepthBox.text, "  1.80");  // the last point, the first being higher
+
+  // Typed values count: they are read when the parameters are saved.
+  form.parameterGrid.cell(1, 2) = "0.45";
+  form.observedGrid.cell(1, 2) = "0.00400";
+  ASSERT_TRUE(form.saveParameters());
+  EXPECT_EQ(s.siteParameters.widthDepthScaling, 0.45f);
+  EXPECT_EQ(s.siteParameters.obsMinGradient, 0.004f);
+  EXPECT_FLOAT_EQ(s.siteParameters.maxDepth, 2.0f);  // row 7, not the bank level
+  ASSERT_TRUE(form.saveSection());
+  EXPECT_TRUE(l->ui.messages.empty());
+
+  const auto stored = h.host.admin->readArray(h.host.target(4));
+  ASSERT_TRUE(stored.has_value());
+  EXPECT_EQ(stored->title, "OEWR Hydrology and Hydraulic Parameters (Orvane EWR model)");
+  EXPECT_EQ(stored->format, "OEWR_hyd_hydraulic_parameters.txp");
+  EXPECT_EQ(stored->rows, 24);
+  EXPECT_EQ(stored->columns, 1);
+
+  auto again = h.read();
+  const ModelState& r = *again->state;
+  EXPECT_EQ(siteParameterValues(r.siteParameters), siteParameterValues(s.siteParameters));
+  ASSERT_EQ(r.savedXsCount, 9);
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_EQ(r.savedXsDistance[i], s.xsDistance[i]);
+    EXPECT_EQ(r.savedXsElevation[i], s.xsElevation[i]);
+  }
+  EXPECT_EQ(r.xsDistance[8], 16.0f);  // the survey from its first point
+  EXPECT_EQ(r.xsElevation[0], 2.0f);  // above its lowest point
+}
+
+TEST(HydraulicsSave, NothingIsWrittenWithoutASlotOrWithUnreadableTables) {
+  HydraulicsHost h;
+  auto l = h.read();
+  ModelState& s = *l->state;
+  TForm4 form(s, l->tx(), l->ui, l->dialog);
+  form.FormCreate();
+  const std::vector<float> before = siteParameterValues(s.siteParameters);
+
+  // A cell that is no number: no parameter changes and nothing is written.
+  form.parameterGrid.cell(1, 1) = "5";
+  form.parameterGrid.cell(1, 10) = "rough";
+  EXPECT_THROW(form.saveParameters(), ModelError);
+  EXPECT_EQ(siteParameterValues(s.siteParameters), before);
+  EXPECT_EQ(h.host.admin->readArray(h.host.target(4))->data, hostSiteParameters());
+
+  // No attribute in the slots: nothing written, nothing said.
+  form.parameterGrid.cell(1, 10) = "0.5";
+  s.attributeCodes[kParameterSlot] = 0;
+  s.attributeCodes[kSavedSectionSlot] = 0;
+  EXPECT_FALSE(form.saveParameters());
+  EXPECT_FALSE(form.saveSection());
+  EXPECT_TRUE(l->ui.messages.empty());
+  EXPECT_FALSE(form.datag.items[kSavedSectionItem].checked);
+  EXPECT_EQ(h.host.admin->readArray(h.host.target(4))->data, hostSiteParameters());
+  EXPECT_FALSE(h.host.admin->readArray(h.host.target(7)).has_value());
+}
+
+TEST(HydraulicsStep, ObservedSectionSavedAndReported) {
+  HydraulicsHost h;
+  auto l = h.read();
+  ModelState& s = *l->state;
+  s.reportLines.emplace();
+  HydraulicsOptions options;
+  options.section = HydraulicsOptions::Section::Observed;
+  options.saveParameters = true;
+  options.saveSection = true;
+  const HydraulicsStepCharts charts = runHydraulicsStep(s, l->tx(), l->ui, l->dialog, options);
+  EXPECT_TRUE(l->ui.messages.empty());
+  EXPECT_EQ(charts.stageDischarge.series[0].title, "Observed Rating Curve");
+  EXPECT_EQ(charts.section.series[0].points.size(), 9u);
+  EXPECT_EQ(charts.habitat.series.size(), 7u);
+  EXPECT_EQ(charts.habitat.title, "Habitat Frequency Plot for: Test River at Gauge");
+  EXPECT_EQ(charts.width.series.size(), 1u);
+  EXPECT_EQ(s.reportLines->at(8), "Observed Channel XS used");
+
+  auto again = h.read();
+  EXPECT_EQ(again->state->savedXsCount, 9);
+  EXPECT_EQ(again->state->savedXsElevation[8], 1.8f);
+}
+
+TEST(HydraulicsStep, AskingForASectionTheSiteLacksIsAnError) {
+  ScratchDir dir;
+  auto state = workedExampleState(dir);
+  NoHost host;
+  HydraulicsOptions options;
+  options.addToReport = false;
+  options.section = HydraulicsOptions::Section::Saved;
+  EXPECT_THROW(runHydraulicsStep(*state, host.tx, host.ui, host.dialog, options), ModelError);
+  options.section = HydraulicsOptions::Section::Observed;
+  EXPECT_THROW(runHydraulicsStep(*state, host.tx, host.ui, host.dialog, options), ModelError);
+
+  // Saving asked for where the request has no slot: said, not silent.
+  options.section = HydraulicsOptions::Section::Synthetic;
+  options.saveParameters = true;
+  runHydraulicsStep(*state, host.tx, host.ui, host.dialog, options);
+  EXPECT_TRUE(host.ui.said(
+      "The request assigns no attribute to slot 4: the hydrology/hydraulic parameters were not saved"));
+}
