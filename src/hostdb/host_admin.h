@@ -5,6 +5,9 @@
 // (spatial records) and attributes, writes and reads attribute values of a
 // site, adds request records for the model, lists what is there and exports
 // values to files. Every write is one transaction: all of it or nothing.
+// HostAdmin's members are defined by concern: opening in host_admin.cpp,
+// creating in host_creation.cpp, the dictionary in host_dictionary.cpp,
+// values in host_values.cpp and requests in host_requests.cpp.
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -12,38 +15,19 @@
 #include <string>
 #include <vector>
 
+#include "common/atomic_file.h"
+#include "hostdb/array_text.h"
 #include "hostdb/flow_csv.h"
 #include "hostdb/host_session.h"
 #include "hostdb/host_table.h"
+#include "hostdb/model_records.h"
 #include "hostdb/timeseries_codec.h"
 #include "process/model_state.h"
 
 namespace oewr::hostdb {
 
-// The model's executable name in request records.
-extern const char* const kModelExeName;  // "new_oewr.exe"
 // Ini file defaults of the host.
 extern const char* const kDefaultDatabaseName;  // "TERAVOX"
-
-// Codes this program writes into a time-series record of monthly flow
-// volumes: Time Units 4 (month), Time Int. 1 (one unit), Time Int. Type 1,
-// Var. Type 3 (volume), Var. Unit 4 (million m3, unit factor 1), MD Code -999,
-// Scale 1. Dates are the first day of the first and of the last month.
-constexpr int kMonthlyTimeUnits = 4;
-constexpr int kMonthlyTimeInterval = 1;
-constexpr int kMonthlyTimeIntervalType = 1;
-constexpr float kMissingDataCode = -999.0f;
-
-// Request slots of the model: position in the request's attribute list.
-constexpr int kRequestSlotCount = 18;  // 0 .. 17
-struct SlotInfo {
-  int slot;
-  const char* name;         // "site-name", "natural-flows", ...
-  const char* description;  // "site name", ...
-  int dataType;             // the data type the model expects there
-};
-const std::vector<SlotInfo>& modelSlots();  // slots 3 .. 17
-std::optional<int> slotFromName(const std::string& nameOrNumber);
 
 struct FeatureInfo {
   int code = 0;
@@ -92,15 +76,6 @@ struct ValueTarget {
       : attribute(std::move(attributeRef)), site(siteId), feature(std::move(featureRef)) {}
 };
 
-struct ArrayValue {
-  std::string title;
-  std::string date;  // "YYYY-MM-DD"; empty: today
-  int rows = 0;
-  int columns = 0;
-  std::string format;
-  std::vector<float> data;  // column after column
-};
-
 struct MemoValue {
   std::string title;
   std::string date;  // empty: today
@@ -120,57 +95,7 @@ struct WriteResult {
   bool updated = false;  // true: the site's record was rewritten in place
 };
 
-// Array records the model reads and writes, with their stored layout.
-enum class ArrayKind { SiteParameters, EcologicalParameters, FloodParameters, CrossSection, RatingSegments, Table };
-std::optional<ArrayKind> arrayKindFromName(const std::string& name);
-const char* arrayKindName(ArrayKind kind);
-// Names of the values of a parameter record, in stored order (empty for other kinds).
-const std::vector<std::string>& parameterNames(ArrayKind kind);
-
-constexpr const char* kSiteParametersFormat = "OEWR_hyd_hydraulic_parameters.txp";
-constexpr const char* kEcologicalParametersFormat = "OEWR_Ecological_parameters.txp";
-constexpr const char* kFloodParametersFormat = "OEWR_SavedFlood_parameters.txp";
-constexpr const char* kCrossSectionFormat = "XSection.txp";
-constexpr const char* kRatingSegmentsFormat = "OEWR_rating_segments.txp";
-constexpr int kRatingRows = 15;
-constexpr int kRatingSegmentCapacity = 11;
-constexpr int kCrossSectionPointCapacity = 400;
-
-struct RatingSegment {
-  float a = 0, b = 0, c = 0, d = 0;  // depth = c + a * Q^b, up to discharge d
-};
-
-// The stored forms of the model's array records.
-ArrayValue siteParametersArray(const std::vector<float>& values);        // 24 values
-ArrayValue ecologicalParametersArray(const std::vector<float>& values);  // 27 values
-ArrayValue floodParametersArray(const std::vector<float>& values);       // 25 values, category after category
-// Points (distance, elevation), closed by a row of -999 as the model expects.
-ArrayValue crossSectionArray(const std::vector<float>& distances, const std::vector<float>& elevations);
-// 15 rows: a segment's row is (segment number, lower discharge, upper
-// discharge, 1) followed by its A, B, C, D; the remaining rows are (row, 0, 0, 0).
-ArrayValue ratingSegmentsArray(const std::vector<RatingSegment>& segments);
-// Reads the segments back as the model does (a row continues when its 4th value is above 0).
-std::vector<RatingSegment> ratingSegmentsOf(const std::vector<float>& data);
-
-// Builds an array record of a kind from text: numbers separated by commas,
-// blanks or line ends; '#' starts a comment. Parameter records take one value
-// a line, optionally preceded by its name ("valleySlope,0.005"); a
-// cross-section takes "distance,elevation" lines; rating segments "A,B,C,D"
-// lines; a table takes one line a row (`columns` values each). A first line
-// that is not numbers is a header. Errors name `source`, the line and the field.
-ArrayValue arrayFromText(ArrayKind kind, const std::string& text, const std::string& source);
-// The same from numbers already split: parameters in stored order, cross-
-// section points as distance, elevation pairs, segments as A, B, C, D
-// quadruples, a table column after column with `rows` × `columns` values.
-ArrayValue arrayFromNumbers(ArrayKind kind, const std::vector<float>& numbers, int rows = 0, int columns = 0);
-
-// Text exports of stored values. An array by its Format: parameter records
-// as name,value lines, a cross-section as distance,elevation up to its
-// closing row, rating segments as A,B,C,D lines (each as arrayFromText reads
-// it back); any other array one line a row, one column per stored column,
-// when Rows × Columns matches its data. Decimals below 0: the shortest text
-// that reads back as the same float.
-std::string arrayCsv(const ArrayValue& value, int decimals = -1);
+// The text export of a stored series, values in million m3.
 std::string timeSeriesCsv(const TimeSeriesValue& value, int decimals = 6);  // year,month,value
 
 struct CreateResult {
@@ -282,8 +207,7 @@ class HostAdmin {
   std::string alias_;
 };
 
-// Writes text to a file through a temporary file, so that a failed write
-// leaves no half-written file behind. "-" writes to standard output.
-void writeTextFile(const std::filesystem::path& file, const std::string& text);
+// For callers that name it hostdb::writeTextFile.
+using oewr::writeTextFile;
 
 }  // namespace oewr::hostdb
