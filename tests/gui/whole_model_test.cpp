@@ -68,16 +68,6 @@ class ScriptUi : public gui::QtUi {
   std::optional<std::string> pickSaveFile(const FileDialogOptions&) override { return reportFile; }
 };
 
-// The same for the headless steps, without Qt.
-class RecordingUi : public oewr::testing::ScriptedUi {
- public:
-  std::vector<Question> asked;
-  bool askYesNo(const std::string& caption, const std::string& text) override {
-    asked.emplace_back(caption, text);
-    return ScriptedUi::askYesNo(caption, text);
-  }
-};
-
 bool click(QWidget* w, const QString& text) {
   for (auto* b : w->findChildren<QPushButton*>())
     if (b->text() == text && b->isVisible()) {
@@ -293,7 +283,7 @@ TEST(WholeModel, WindowsAndHeadlessStepsAskTheSameQuestionsInTheSameOrder) {
   }
 
   auto state = makeModelState();
-  RecordingUi ui;
+  oewr::testing::ScriptedUi ui;
   hostdb::Ttable_save saveDialog;
   ModelWindows windows;
   TForm1 form(*state, ui, saveDialog, windows);
