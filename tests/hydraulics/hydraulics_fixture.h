@@ -9,14 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "hostdb/host_session.h"
-#include "hostdb/host_tables.h"
-#include "hostdb/table_save_dialog.h"
 #include "hydraulics/hydraulics_window.h"
 #include "hydraulics/rating_curve.h"
 #include "process/model_state.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
+#include "support/test_host.h"
 
 namespace oewr::testing {
 
@@ -81,15 +79,6 @@ inline int stagesBelow(float depth) {
   for (float d = hydraulics::nextStage(0.0f); d < depth; d = hydraulics::nextStage(d)) ++n;
   return n;
 }
-
-// The hydraulics window on a host without any database, for the tests that
-// save nothing.
-struct NoHost {
-  ScriptedUi ui;
-  hostdb::HostSession session;
-  hostdb::Ttxtab tx{session, "TERAVOX", ui};
-  hostdb::Ttable_save dialog;
-};
 
 inline std::vector<std::string> readLines(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);

@@ -99,7 +99,8 @@ class TestHost {
 
   std::filesystem::path databaseFile() const { return dbDir / hostdb::kHostDatabaseFile; }
 
-  hostdb::ValueTarget target(int slot) const { return {slotAttributeName(slot), site, kFeature}; }
+  hostdb::ValueTarget target(int slot) const { return target(slot, site); }
+  hostdb::ValueTarget target(int slot, int32_t siteId) const { return {slotAttributeName(slot), siteId, kFeature}; }
   int addRequest(const std::string& exe = "new_oewr.exe") {
     int n = admin->addRequest("Test request", "2017-08-03", kFeature, site, codes);
     if (exe != "new_oewr.exe") {
@@ -294,6 +295,15 @@ class TestHost {
         d3.post();
       }
   }
+};
+
+// The host table module on a session without any database, for the tests
+// that save nothing.
+struct NoHost {
+  ScriptedUi ui;
+  hostdb::HostSession session;
+  hostdb::Ttxtab tx{session, kAlias, ui};
+  hostdb::Ttable_save dialog;
 };
 
 }  // namespace oewr::testing
