@@ -7,11 +7,11 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 #include "common/text_format.h"
 #include "hostdb/flow_csv.h"
+#include "support/temp_dir.h"
 
 using namespace oewr;
 namespace fs = std::filesystem;
@@ -37,16 +37,7 @@ std::string shellQuote(const std::string& s) {
 
 class HostCli : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device rd;
-    dir = fs::temp_directory_path() / ("oewr_host_cli_" + std::to_string(rd()));
-    fs::create_directories(dir);
-    ini = (dir / "host.ini").string();
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
+  void SetUp() override { ini = (dir / "host.ini").string(); }
 
   CliRun oewr(const std::vector<std::string>& args) {
     std::string cmd = shellQuote(OEWR_CLI_PATH);
@@ -65,7 +56,8 @@ class HostCli : public ::testing::Test {
     ASSERT_EQ(oewr({"host", "add-attribute", "--ini", ini, "--name", "Natural flows", "--type", "timeseries"}).rc, 0);
   }
 
-  fs::path dir;
+  oewr::testing::TempDir temp;
+  fs::path dir = temp.path();
   std::string ini;
 };
 

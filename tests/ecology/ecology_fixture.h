@@ -6,12 +6,11 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
-#include "hostdb/host_tables.h"
-#include "hostdb/table_save_dialog.h"
 #include "process/model_state.h"
-#include "support/scripted_ui.h"
 #include "support/test_host.h"
 
 namespace oewr::testing {
@@ -90,26 +89,15 @@ inline std::unique_ptr<ModelState> makeEcologyState(int years = 115, int extraMo
   return s;
 }
 
-// A host database with one site whose request slots name its attributes
-// (slot 5: "Ecological parameters"), a state attached to it, a scripted
-// person and the table-save dialog.
-struct EcologyHost {
-  TestHost host;
-  ScriptedUi ui;
-  hostdb::Ttable_save saveDialog;
-  std::unique_ptr<hostdb::Ttxtab> tx;
-  std::unique_ptr<ModelState> state;
-
-  explicit EcologyHost(std::unique_ptr<ModelState> s = makeEcologyState()) : state(std::move(s)) {
-    tx = std::make_unique<hostdb::Ttxtab>(host.admin->session(), "TERAVOX", ui);
-    saveDialog.ui = &ui;
-    state->site.databaseName = "TERAVOX";
-    state->site.requestSpatialRecord = TestHost::kSite;
-    state->site.spatialRecord = TestHost::kSite;
-    for (int slot = 3; slot <= 17; ++slot) state->site.attributeCodes[slot] = host.codes[static_cast<std::size_t>(slot)];
+// The test host's site with its request slots (slot 5: "Ecological
+// parameters") and an ecology state attached to it.
+struct EcologyHost : TestHost {
+  explicit EcologyHost(std::unique_ptr<ModelState> s = makeEcologyState()) {
+    state = std::move(s);
+    attach(*state);
   }
 
-  std::optional<hostdb::ArrayValue> storedParameters() { return host.admin->readArray(host.target(5)); }
+  std::optional<hostdb::ArrayValue> storedParameters() { return admin->readArray(target(5)); }
 };
 
 }  // namespace oewr::testing

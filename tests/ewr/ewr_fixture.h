@@ -1,26 +1,18 @@
 #pragma once
 // Model states for the final-analysis tests: natural (and present-day) monthly
 // flows with baseflows, critical months and the ecological requirements of
-// the critical months as the ecological sub-model leaves them; and a host
-// database in a temporary directory with the five result attributes.
-#include <unistd.h>
-
+// the critical months as the ecological sub-model leaves them; and the test
+// host with the five result attributes.
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "hostdb/host_schema.h"
-#include "hostdb/host_session.h"
-#include "hostdb/host_table.h"
-#include "hostdb/host_tables.h"
-#include "hostdb/table_save_dialog.h"
 #include "process/model_state.h"
-#include "support/scripted_ui.h"
+#include "support/test_host.h"
 
 namespace oewr::testing {
 
@@ -113,89 +105,27 @@ inline std::unique_ptr<ModelState> makeAnalysisState(int years, int extraMonths 
   return s;
 }
 
-// A host database under alias TERAVOX in a temporary directory, with the
-// five result attributes of site 1 stored in the tables "array",
-// "timeseries" and "memo", and a request state whose slots 13 to 17 name them.
-class EwrHost {
+// The test host with the five result attributes of site 1 stored in the
+// tables "array", "timeseries" and "memo"; its slots 13 to 17 name them.
+class EwrHost : public TestHost {
  public:
-  static constexpr const char* kAlias = "TERAVOX";
-  static constexpr int kSite = 1;
   static constexpr int kFirstCode = 113;  // slot 13 .. 17 → 113 .. 117
 
-  EwrHost() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "oewr_ewr_XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary directory");
-    dir = pattern;
-    session = std::make_unique<hostdb::HostSession>(std::map<std::string, std::string>{{kAlias, dir.string()}});
-    for (int i = 1; i <= 4; ++i)
-      session->createTable(kAlias, "data_dict" + std::to_string(i), hostdb::dictTableDef(i));
-    session->createTable(kAlias, "array", hostdb::attributeTableDef(hostdb::kArray));
-    session->createTable(kAlias, "timeseries", hostdb::attributeTableDef(hostdb::kTimeseries));
-    session->createTable(kAlias, "memo", hostdb::attributeTableDef(hostdb::kMemo));
+  EwrHost() : TestHost(kEmpty, 1) {
     const std::array<std::pair<const char*, int>, 5> attributes = {{{"EWR total assurance", hostdb::kArray},
                                                                     {"EWR low assurance", hostdb::kArray},
                                                                     {"EWR total series", hostdb::kTimeseries},
                                                                     {"EWR low series", hostdb::kTimeseries},
                                                                     {"EWR report", hostdb::kMemo}}};
     for (int k = 0; k < 5; ++k) {
-      const int code = kFirstCode + k;
       const auto& [name, type] = attributes[static_cast<std::size_t>(k)];
-      insert("data_dict2", {{"Feature Code", 1},
-                            {"Attribute Name", name},
-                            {"Attribute Code", code},
-                            {"Datatype", std::to_string(type)}});
-      insert("data_dict3", {{"Attribute Code", code},
-                            {"Table Code", type},
-                            {"Database Alias", kAlias},
-                            {"Table Name", hostdb::dataTypeName(type)},
-                            {"Max. Rec", 0}});
+      addStoredAttribute(kFirstCode + k, name, type, hostdb::dataTypeName(type));
+      codes[static_cast<std::size_t>(13 + k)] = kFirstCode + k;
     }
-    tx = std::make_unique<hostdb::Ttxtab>(*session, kAlias, ui);
-    saveDialog.ui = &ui;
-  }
-  ~EwrHost() {
-    tx.reset();
-    session.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-  EwrHost(const EwrHost&) = delete;
-  EwrHost& operator=(const EwrHost&) = delete;
-
-  // Points the state's request at the site and the result slots at the attributes.
-  void attach(ModelState& s) const {
-    s.site.databaseName = kAlias;
-    s.site.requestSpatialRecord = kSite;
-    s.site.spatialRecord = kSite;
-    for (int slot = 13; slot <= 17; ++slot) s.site.attributeCodes[slot] = kFirstCode + slot - 13;
   }
 
   // The site's record of the attribute of a slot: a cursor on it, or nullptr.
-  std::unique_ptr<hostdb::HostTable> recordOfSlot(int slot) {
-    const int code = kFirstCode + slot - 13;
-    auto recid = tx->tableRecordOf(code, kSite);
-    if (!recid) return nullptr;
-    const int type = slot <= 14 ? hostdb::kArray : slot <= 16 ? hostdb::kTimeseries : hostdb::kMemo;
-    auto t = std::make_unique<hostdb::HostTable>(*session, kAlias, hostdb::dataTypeName(type));
-    t->open();
-    if (!t->findKey({hostdb::FieldValue(*recid)})) return nullptr;
-    return t;
-  }
-
-  std::filesystem::path dir;
-  ScriptedUi ui;
-  std::unique_ptr<hostdb::HostSession> session;
-  std::unique_ptr<hostdb::Ttxtab> tx;
-  hostdb::Ttable_save saveDialog;
-
- private:
-  void insert(const std::string& table, const std::vector<std::pair<std::string, hostdb::FieldValue>>& fields) {
-    hostdb::HostTable t(*session, kAlias, table);
-    t.open();
-    t.append();
-    for (const auto& [name, value] : fields) t.setField(name, value);
-    t.post();
-  }
+  std::unique_ptr<hostdb::HostTable> recordOfSlot(int slot) { return recordOf(kFirstCode + slot - 13); }
 };
 
 }  // namespace oewr::testing

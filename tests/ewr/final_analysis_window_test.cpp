@@ -246,7 +246,7 @@ TEST(TForm7Save, AFailureOnTheWayLeavesTheResultsOfTheSaveBefore) {
   // Category D, and the report's table has gone: the save cannot be made whole.
   f.form->RadioGroup2.itemIndex = 6;
   f.form->RadioGroup2Click();
-  f.host.session->dropTable(EwrHost::kAlias, "memo");
+  f.host.session.dropTable(EwrHost::kAlias, "memo");
   f.form->save_go();
   ASSERT_EQ(f.texts().size(), 1u);
   EXPECT_NE(f.texts()[0].find("(slot 17)"), std::string::npos) << f.texts()[0];
@@ -292,7 +292,7 @@ TEST(EwrRun, CsvFilesOfTheResults) {
     o.addToReport = false;
     return o;
   }());
-  const auto dir = f.host.dir / "out";
+  const auto dir = f.host.dir.path() / "out";
   const auto files = writeEwrCsvFiles(*f.state, 2, dir);
   ASSERT_EQ(files.size(), 4u);
   const std::string total = readFile(dir / "total_flow_assurance.csv");

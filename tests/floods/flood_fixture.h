@@ -1,27 +1,17 @@
 #pragma once
 // Model states for the flood tests: a rating on the stage grid as the
 // hydraulics sub-model leaves it, a channel section, site parameters and
-// natural monthly flows with baseflows; and a host database in a temporary
-// directory with the flood-parameter attribute of slot 6.
-#include <unistd.h>
-
-#include <algorithm>
+// natural monthly flows with baseflows; and the test host with the
+// flood-parameter attribute of slot 6.
 #include <cmath>
-#include <filesystem>
-#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "hostdb/blob_codec.h"
-#include "hostdb/host_schema.h"
-#include "hostdb/host_session.h"
-#include "hostdb/host_table.h"
-#include "hostdb/host_tables.h"
-#include "hostdb/table_save_dialog.h"
 #include "hydraulics/rating_curve.h"
 #include "process/model_state.h"
-#include "support/scripted_ui.h"
+#include "support/test_host.h"
 
 namespace oewr::testing {
 
@@ -85,48 +75,15 @@ inline std::unique_ptr<ModelState> makeFloodState(float hydroVariability = 10.0f
   return s;
 }
 
-// A host database under alias TERAVOX with the flood-parameter attribute
-// (code 106, slot 6) of site 1 stored in the table "array".
-class FloodHost {
+// The test host with the flood-parameter attribute (code 106, slot 6) of
+// site 1 stored in the table "array".
+class FloodHost : public TestHost {
  public:
-  static constexpr const char* kAlias = "TERAVOX";
-  static constexpr int kSite = 1;
   static constexpr int kFloodAttribute = 106;
 
-  FloodHost() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "oewr_floods_XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary directory");
-    dir = pattern;
-    session = std::make_unique<hostdb::HostSession>(std::map<std::string, std::string>{{kAlias, dir.string()}});
-    for (int i = 1; i <= 4; ++i)
-      session->createTable(kAlias, "data_dict" + std::to_string(i), hostdb::dictTableDef(i));
-    session->createTable(kAlias, "array", hostdb::attributeTableDef(hostdb::kArray));
-    insert("data_dict2", {{"Feature Code", 1},
-                          {"Attribute Name", "Flood parameters"},
-                          {"Attribute Code", kFloodAttribute},
-                          {"Datatype", std::to_string(hostdb::kArray)}});
-    insert("data_dict3", {{"Attribute Code", kFloodAttribute},
-                          {"Table Code", hostdb::kArray},
-                          {"Database Alias", kAlias},
-                          {"Table Name", "array"},
-                          {"Max. Rec", 0}});
-    tx = std::make_unique<hostdb::Ttxtab>(*session, kAlias, ui);
-    saveDialog.ui = &ui;
-  }
-  ~FloodHost() {
-    tx.reset();
-    session.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-  FloodHost(const FloodHost&) = delete;
-  FloodHost& operator=(const FloodHost&) = delete;
-
-  void attach(ModelState& s) const {
-    s.site.databaseName = kAlias;
-    s.site.requestSpatialRecord = kSite;
-    s.site.spatialRecord = kSite;
-    s.site.attributeCodes[6] = kFloodAttribute;
+  FloodHost() : TestHost(kEmpty, 1) {
+    addStoredAttribute(kFloodAttribute, "Flood parameters", hostdb::kArray, "array");
+    codes[6] = kFloodAttribute;
   }
 
   // Stores a flood-parameter record for the site; `recordToo` false leaves
@@ -140,7 +97,7 @@ class FloodHost {
                        {"Columns", 5},
                        {"Format", "OEWR_SavedFlood_parameters.txp"},
                        {"Data", hostdb::floatsToBlob(values)}});
-    insert("data_dict4", {{"Attribute Code", kFloodAttribute}, {"Spatial Record", kSite}, {"Table Record", recid}});
+    addLink(kFloodAttribute, site, recid);
   }
 
   // The site's stored record: its fields, or nothing.
@@ -150,33 +107,15 @@ class FloodHost {
     std::vector<float> data;
   };
   std::optional<Stored> stored() {
-    auto recid = tx->tableRecordOf(kFloodAttribute, kSite);
-    if (!recid) return std::nullopt;
-    hostdb::HostTable t(*session, kAlias, "array");
-    t.open();
-    if (!t.findKey({hostdb::FieldValue(*recid)})) return std::nullopt;
+    auto t = recordOf(kFloodAttribute);
+    if (!t) return std::nullopt;
     Stored s;
-    s.title = t.field("Title").asText();
-    s.format = t.field("Format").asText();
-    s.rows = t.field("Rows").asInteger();
-    s.columns = t.field("Columns").asInteger();
-    s.data = hostdb::blobToFloats(t.readBlob("Data"));
+    s.title = t->field("Title").asText();
+    s.format = t->field("Format").asText();
+    s.rows = t->field("Rows").asInteger();
+    s.columns = t->field("Columns").asInteger();
+    s.data = hostdb::blobToFloats(t->readBlob("Data"));
     return s;
-  }
-
-  std::filesystem::path dir;
-  ScriptedUi ui;
-  std::unique_ptr<hostdb::HostSession> session;
-  std::unique_ptr<hostdb::Ttxtab> tx;
-  hostdb::Ttable_save saveDialog;
-
- private:
-  void insert(const std::string& table, const std::vector<std::pair<std::string, hostdb::FieldValue>>& fields) {
-    hostdb::HostTable t(*session, kAlias, table);
-    t.open();
-    t.append();
-    for (const auto& [name, value] : fields) t.setField(name, value);
-    t.post();
   }
 };
 

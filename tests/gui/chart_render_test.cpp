@@ -20,6 +20,7 @@
 
 #include "render/chart_render.h"
 #include "gui/chart_view.h"
+#include "support/temp_dir.h"
 
 using namespace oewr;
 using namespace oewr::charting;
@@ -111,13 +112,6 @@ QList<T*> seriesOf(QChart* chart) {
 class ChartPictures : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { render::ensureGuiApplication(); }
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("oewr_chart_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
   std::string file(const std::string& name) const { return (dir_ / name).string(); }
 
   // Saves, reads the picture back and checks its size.
@@ -131,7 +125,8 @@ class ChartPictures : public ::testing::Test {
     return image;
   }
 
-  fs::path dir_;
+  oewr::testing::TempDir temp_;
+  fs::path dir_ = temp_.path();
 };
 
 }  // namespace

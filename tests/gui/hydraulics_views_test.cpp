@@ -42,7 +42,7 @@ QPushButton* button(QWidget* dialog, const char* caption) {
 TEST(HydraulicsViews, WindowShowsItsFormAndForwardsTheButtons) {
   render::ensureGuiApplication();
   gui::registerHydraulicsViews();
-  oewr::testing::ScratchDir dir;
+  oewr::testing::TempDir dir;
   auto state = oewr::testing::surveyedState(dir);
   oewr::testing::NoHost host;
   gui::QtUi qtUi;
@@ -109,7 +109,7 @@ TEST(HydraulicsViews, WindowShowsItsFormAndForwardsTheButtons) {
 TEST(HydraulicsViews, DiagramPlotsTheTypedLimitAndSavesThroughTheRenderer) {
   render::ensureGuiApplication();
   gui::registerHydraulicsViews();
-  oewr::testing::ScratchDir dir;
+  oewr::testing::TempDir dir;
   auto state = makeModelState();
   state->hydraulics.stageCount = 3;
   for (int j = 0; j < 3; ++j) {

@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QPlainTextEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -31,25 +30,9 @@ using namespace oewr;
 using namespace oewr::hydrology;
 using namespace oewr::menu;
 using namespace oewr::process;
+using oewr::testing::RecordingQtUi;
 
 namespace {
-
-// Messages are recorded instead of shown, so that nothing waits for a person;
-// a wait for a lock shows its dialog, which the person cancels at once.
-class RecordingQtUi : public gui::QtUi {
- public:
-  std::vector<std::string> messages;
-  std::vector<std::string> lockWaits;  // what the lock dialog said
-  void showMessage(const std::string&, const std::string& text) override { messages.push_back(text); }
-  bool askYesNo(const std::string&, const std::string&) override { return true; }
-  bool keepWaitingForLock(const std::string& table, int waitedMs) override {
-    gui::QtUi::keepWaitingForLock(table, waitedMs);
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (auto* p = qobject_cast<QProgressDialog*>(w); p && p->isVisible())
-        lockWaits.push_back(p->labelText().toStdString());
-    return false;
-  }
-};
 
 bool mentions(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 

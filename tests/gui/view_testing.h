@@ -1,7 +1,8 @@
 #pragma once
-// What the view tests share: finding a window's controls by what a person
-// reads on them, showing a window modally while a test works in it, and the
-// texts a chart shows once laid out.
+// What the view tests share: a Qt Ui that records what it would ask a
+// person, finding a window's controls by what a person reads on them,
+// showing a window modally while a test works in it, and the texts a chart
+// shows once laid out.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QGraphicsTextItem>
 #include <QGroupBox>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -19,11 +21,43 @@
 #include <QTimer>
 #include <QtCharts/QChart>
 #include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "gui/chart_view.h"
 #include "gui/qt_ui.h"
 
 namespace oewr::testing {
+
+// The Qt windows with messages and questions recorded instead of shown, so
+// that nothing waits for a person: every question is answered Yes, a save
+// dialog answers `reportFile` (none: cancelled), and a wait for a lock shows
+// its dialog, which the person cancels at once.
+class RecordingQtUi : public gui::QtUi {
+ public:
+  std::vector<std::string> messages;
+  std::vector<std::pair<std::string, std::string>> questions;  // caption and text, in order
+  std::vector<std::string> lockWaits;                          // what the lock dialog said
+  std::string reportFile;
+  void showMessage(const std::string&, const std::string& text) override { messages.push_back(text); }
+  bool askYesNo(const std::string& caption, const std::string& text) override {
+    questions.emplace_back(caption, text);
+    return true;
+  }
+  std::optional<std::string> pickSaveFile(const FileDialogOptions&) override {
+    if (reportFile.empty()) return std::nullopt;
+    return reportFile;
+  }
+  bool keepWaitingForLock(const std::string& table, int waitedMs) override {
+    gui::QtUi::keepWaitingForLock(table, waitedMs);
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* p = qobject_cast<QProgressDialog*>(w); p && p->isVisible())
+        lockWaits.push_back(p->labelText().toStdString());
+    return false;
+  }
+};
 
 // The visible button of that caption in `w`, or nullptr.
 inline QPushButton* button(QWidget* w, const QString& caption) {

@@ -39,6 +39,7 @@
 #include "process/process_window.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
+#include "view_testing.h"
 
 using namespace oewr;
 using namespace oewr::ecology;
@@ -47,36 +48,12 @@ using namespace oewr::floods;
 using namespace oewr::hydrology;
 using namespace oewr::menu;
 using namespace oewr::process;
+using oewr::testing::RecordingQtUi;
 
 namespace {
 
 // A question as a window asks it: its caption and its text.
 using Question = std::pair<std::string, std::string>;
-
-// Answers Yes to every question, as the headless run does by default, and
-// keeps them in order.
-class ScriptUi : public gui::QtUi {
- public:
-  std::vector<std::string> messages;
-  std::vector<Question> questions;
-  std::string reportFile;
-  void showMessage(const std::string&, const std::string& text) override { messages.push_back(text); }
-  bool askYesNo(const std::string& caption, const std::string& text) override {
-    questions.emplace_back(caption, text);
-    return true;
-  }
-  std::optional<std::string> pickSaveFile(const FileDialogOptions&) override { return reportFile; }
-};
-
-// The same for the headless steps, without Qt.
-class RecordingUi : public oewr::testing::ScriptedUi {
- public:
-  std::vector<Question> asked;
-  bool askYesNo(const std::string& caption, const std::string& text) override {
-    asked.emplace_back(caption, text);
-    return ScriptedUi::askYesNo(caption, text);
-  }
-};
 
 bool click(QWidget* w, const QString& text) {
   for (auto* b : w->findChildren<QPushButton*>())
@@ -211,7 +188,7 @@ std::pair<cli::DemoDatabase, cli::DemoDatabase> twoDemoDatabases(const std::file
 
 // The desktop program on the database's request, through every window in
 // order; `state` and `ui` keep what it did.
-void runEveryWindow(const cli::DemoDatabase& db, const std::filesystem::path& dir, ModelState& state, ScriptUi& ui) {
+void runEveryWindow(const cli::DemoDatabase& db, const std::filesystem::path& dir, ModelState& state, RecordingQtUi& ui) {
   render::ensureGuiApplication();
   gui::QtUi::registerModelViews();
   ui.reportFile = (dir / "report.txt").string();
@@ -238,7 +215,7 @@ TEST(WholeModel, WindowPathAndHeadlessPathGiveTheSameNumbers) {
   const auto [windowDb, headlessDb] = twoDemoDatabases(dir.path());
 
   auto state = makeModelState();
-  ScriptUi ui;
+  RecordingQtUi ui;
   runEveryWindow(windowDb, dir.path(), *state, ui);
   if (HasFatalFailure()) return;
 
@@ -286,14 +263,14 @@ TEST(WholeModel, WindowsAndHeadlessStepsAskTheSameQuestionsInTheSameOrder) {
   std::vector<Question> windowQuestions;
   {
     auto state = makeModelState();
-    ScriptUi ui;
+    RecordingQtUi ui;
     runEveryWindow(windowDb, dir.path(), *state, ui);
     if (HasFatalFailure()) return;
     windowQuestions = ui.questions;
   }
 
   auto state = makeModelState();
-  RecordingUi ui;
+  oewr::testing::ScriptedUi ui;
   hostdb::Ttable_save saveDialog;
   ModelWindows windows;
   TForm1 form(*state, ui, saveDialog, windows);

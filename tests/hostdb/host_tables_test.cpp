@@ -3,15 +3,15 @@
 
 #include "hostdb/blob_codec.h"
 #include "hostdb/host_tables.h"
-#include "host_fixture.h"
+#include "support/test_host.h"
 
 using namespace oewr;
 using namespace oewr::hostdb;
-using oewr::testing::HostFixture;
+using oewr::testing::TestHost;
 using oewr::testing::kAlias;
 
 TEST(Txtab, ReadSpatialOutputListTakesTheEntrySizeFromTheStream) {
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   SpatialList list;
   EXPECT_TRUE(f.tx->ReadSpatialOutputList(3, list, int32sToBlob({5, -1, 70000})));
   EXPECT_EQ(list[0], 5);
@@ -32,7 +32,7 @@ TEST(Txtab, ReadSpatialOutputListTakesTheEntrySizeFromTheStream) {
 }
 
 TEST(Txtab, ReadSpatialOutputListRefusesMoreThan200Entries) {
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   SpatialList list;
   std::vector<int32_t> full(200);
   for (int i = 0; i < 200; ++i) full[static_cast<std::size_t>(i)] = i + 1;
@@ -48,7 +48,7 @@ TEST(Txtab, ReadSpatialOutputListRefusesMoreThan200Entries) {
 }
 
 TEST(Txtab, LookupsOnEmptyAndFilledDictionaries) {
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   EXPECT_EQ(f.tx->ddt1RecMax(), 0);
   EXPECT_EQ(f.tx->ddt2MaxAttrib(), 0);
   EXPECT_EQ(f.tx->ddt3MaxCode(), 0);
@@ -76,7 +76,7 @@ TEST(Txtab, LookupsOnEmptyAndFilledDictionaries) {
 }
 
 TEST(Txtab, LinkedSiteAttributeIsReadFromTheOtherSite) {
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   // Slot 3 of site 100 is linked to attribute 31 of site 200.
   f.addAttribute(30, "Site name link", kLinked);
   f.addAttribute(31, "Site name", kText);
@@ -122,7 +122,7 @@ TEST(Txtab, LinkedSiteAttributeIsReadFromTheOtherSite) {
 }
 
 TEST(HostSession, BinaryDataSizeCountsTheBytesOfBinaryAndMemoFields) {
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   f.makeTable("array", kArray);
   EXPECT_EQ(f.session.binaryDataSize(kAlias, "array"), 0);
   f.addArrayRecord("array", 1, "a", {1.0f, 2.0f});
@@ -134,7 +134,7 @@ TEST(HostSession, BinaryDataSizeCountsTheBytesOfBinaryAndMemoFields) {
 }
 
 TEST(HostSession, ATransactionCommitsOrRollsBackItsRows) {
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   f.makeTable("array", kArray);
   {
     HostTransaction t(f.session);
@@ -173,11 +173,11 @@ TEST(HostSession, ReadingCreatesNoDatabaseAndAReadOnlySessionWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(file));
   }
 
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   f.makeTable("array", kArray);
   f.addArrayRecord("array", 1, "kept", {1.0f});
   const std::string before = f.dump();
-  HostSession ro({{kAlias, f.dir.path().string()}}, HostAccess::ReadOnly);
+  HostSession ro({{kAlias, f.dbDir.string()}}, HostAccess::ReadOnly);
   // The file itself is opened for reading, not only marked so.
   EXPECT_EQ(sqlite3_db_readonly(ro.connection(kAlias).handle(), "main"), 1);
   HostTable t(ro, kAlias, "array");

@@ -21,22 +21,22 @@
 #include <random>
 #include <thread>
 
-#include "host_fixture.h"
+#include "support/test_host.h"
 #include "hostdb/host_admin.h"
 #include "hostdb/sqlite_connection.h"
+#include "hostdb/table_save.h"
 #include "hostdb/timeseries_codec.h"
 
 using namespace oewr;
 using namespace oewr::hostdb;
 using oewr::testing::kAlias;
 using oewr::testing::ScriptedUi;
-using oewr::testing::TempDir;
+using oewr::testing::TestHost;
 
 namespace {
 
 constexpr int kSites = 30;
 constexpr int kSavedXsSlot = 7;
-constexpr const char* kFeature = "Sites";
 // The result set: two tables (slots 13, 14), two series (15, 16), a report (17).
 constexpr int kFirstResultSlot = 13;
 constexpr int kResultSlots = 5;
@@ -50,28 +50,25 @@ struct SaveReport {
   int32_t site;
 };
 
-struct KillHost {
-  TempDir dir;
-  std::filesystem::path ini = dir.path() / "teravox.ini";
-  std::filesystem::path dbDir = dir.path() / "db";
+// The test host with many sites, their ecological parameters, saved
+// cross-sections and results.
+struct KillHost : TestHost {
   int ecologyCode = 0;
   int crossSectionCode = 0;
   std::array<int, kResultSlots> resultCodes{};
 
-  KillHost() {
-    HostAdmin::createDatabase(ini, kAlias, dbDir, true);
-    HostAdmin admin(ini, kAlias);
-    admin.addFeature(kFeature, "sites");
-    for (int site = 1; site <= kSites; ++site) admin.addSite(kFeature, site, "Site " + std::to_string(site));
-    ecologyCode = admin.addAttribute(kFeature, "Ecological parameters", kArray);
-    crossSectionCode = admin.addAttribute(kFeature, "Saved cross-section", kArray);
+  KillHost() : TestHost(kEmpty) {
+    admin->addFeature(kFeature, "sites");
+    for (int site = 1; site <= kSites; ++site) admin->addSite(kFeature, site, "Site " + std::to_string(site));
+    ecologyCode = admin->addAttribute(kFeature, "Ecological parameters", kArray);
+    crossSectionCode = admin->addAttribute(kFeature, "Saved cross-section", kArray);
     const std::pair<const char*, int> results[kResultSlots] = {{"Total assurance", kArray},
                                                                {"Low assurance", kArray},
                                                                {"Total EWR series", kTimeseries},
                                                                {"Low EWR series", kTimeseries},
                                                                {"Report", kMemo}};
     for (int k = 0; k < kResultSlots; ++k)
-      resultCodes[static_cast<std::size_t>(k)] = admin.addAttribute(kFeature, results[k].first, results[k].second);
+      resultCodes[static_cast<std::size_t>(k)] = admin->addAttribute(kFeature, results[k].first, results[k].second);
   }
 };
 

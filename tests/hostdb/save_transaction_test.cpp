@@ -7,11 +7,11 @@
 
 #include "hostdb/blob_codec.h"
 #include "hostdb/table_save.h"
-#include "host_fixture.h"
+#include "support/test_host.h"
 
 using namespace oewr;
 using namespace oewr::hostdb;
-using oewr::testing::HostFixture;
+using oewr::testing::TestHost;
 using oewr::testing::kAlias;
 
 namespace {
@@ -20,7 +20,7 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 
 // Slot 5 holds array attribute 50; `storage` says how far the host has got:
 // 0 no table yet, 1 a storage entry without a record of site 100, 2 with one.
-void arraySlot(HostFixture& f, int storage) {
+void arraySlot(TestHost& f, int storage) {
   f.addAttribute(50, "Ecological parameters", kArray);
   f.state->site.attributeCodes[kEcologicalSlot] = 50;
   f.state->site.maxBaseflowExceedence = 20;
@@ -77,14 +77,14 @@ class LockHolder {
 class FailedSave : public ::testing::TestWithParam<int> {};
 
 TEST_P(FailedSave, AFailureAfterTheDataRecordWasWrittenLeavesTheDatabaseAsItWas) {
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   arraySlot(f, GetParam());
   f.tx->ddt3.open();  // open cursors must not keep rows the rollback removed
   f.tx->ddt4.open();
   const std::string before = f.dump();
 
   try {
-    saveSlotRecord(*f.state, *f.tx, f.dialog, kEcologicalSlot, kArray, failAfterWriting);
+    saveSlotRecord(*f.state, *f.tx, f.saveDialog, kEcologicalSlot, kArray, failAfterWriting);
     FAIL() << "the failure was not passed on";
   } catch (const ModelError& e) {
     EXPECT_TRUE(contains(e.what(), "nothing was saved")) << e.what();
@@ -98,12 +98,12 @@ TEST_P(FailedSave, AFailureAfterTheDataRecordWasWrittenLeavesTheDatabaseAsItWas)
   EXPECT_EQ(f.tx->ddt4.recordCount(), GetParam() == 2 ? 1 : 0);
 
   // A field error on the way (a row count beyond a 16-bit field) is undone too.
-  EXPECT_THROW(saveArrayAttribute(*f.state, *f.tx, f.dialog, kEcologicalSlot, "t", 40000, 1, "f.txp", {1.0f}),
+  EXPECT_THROW(saveArrayAttribute(*f.state, *f.tx, f.saveDialog, kEcologicalSlot, "t", 40000, 1, "f.txp", {1.0f}),
                ModelError);
   EXPECT_EQ(f.dump(), before);
 
   // The same save without the failure then goes through.
-  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.dialog));
+  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
   EXPECT_EQ(f.dataOf("array", static_cast<int>(f.tableRecordOf(50, 100))).at(0), 20.0f);
   EXPECT_EQ(f.tx->ddt4.recordCount(), 1);
 }
@@ -111,7 +111,7 @@ TEST_P(FailedSave, AFailureAfterTheDataRecordWasWrittenLeavesTheDatabaseAsItWas)
 INSTANTIATE_TEST_SUITE_P(EveryWayToTheRecord, FailedSave, ::testing::Values(0, 1, 2));
 
 TEST(SaveTransaction, ARecordLockedByAnotherProgramIsWrittenOnceTheLockIsReleased) {
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   arraySlot(f, 2);
   std::vector<int> waits;
   f.ui.onLock = [&](const std::string& table, int waitedMs) {
@@ -123,7 +123,7 @@ TEST(SaveTransaction, ARecordLockedByAnotherProgramIsWrittenOnceTheLockIsRelease
   LockHolder holder(f.databaseFile(), std::chrono::milliseconds(1000));
   ASSERT_EQ(holder.lockResult(), SQLITE_OK);
 
-  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.dialog));
+  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(900));
   ASSERT_GE(waits.size(), 1u);
@@ -134,7 +134,7 @@ TEST(SaveTransaction, ARecordLockedByAnotherProgramIsWrittenOnceTheLockIsRelease
 }
 
 TEST(SaveTransaction, GivingUpOnALockIsAClearErrorAndWritesNothing) {
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   arraySlot(f, 0);  // a save that would make a table and two dictionary rows
   const std::string before = f.dump();
   int asked = 0;
@@ -145,7 +145,7 @@ TEST(SaveTransaction, GivingUpOnALockIsAClearErrorAndWritesNothing) {
   LockHolder holder(f.databaseFile(), std::chrono::milliseconds(60000));
   ASSERT_EQ(holder.lockResult(), SQLITE_OK);
   try {
-    saveEcologicalParameters(*f.state, *f.tx, f.dialog);
+    saveEcologicalParameters(*f.state, *f.tx, f.saveDialog);
     FAIL() << "the save went on without the lock";
   } catch (const DatabaseError& e) {
     EXPECT_TRUE(contains(e.what(), "locked by another program")) << e.what();
@@ -158,12 +158,12 @@ TEST(SaveTransaction, GivingUpOnALockIsAClearErrorAndWritesNothing) {
 
   // Once the other program is done the save works.
   f.ui.onLock = nullptr;
-  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.dialog));
+  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
   EXPECT_EQ(f.dataOf("array", 1).at(0), 20.0f);
 }
 
 TEST(SaveTransaction, ALockIsReportedWithTheTableTheWriteWasFor) {
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   arraySlot(f, 2);
   std::vector<std::string> locked;
   f.session.setLockWaitHandler([&](const std::string& table, int) {
@@ -188,7 +188,7 @@ TEST(SaveTransaction, ALockIsReportedWithTheTableTheWriteWasFor) {
   // A save takes the lock for the whole database at its start, for the
   // attribute table it writes.
   locked.clear();
-  EXPECT_THROW(saveEcologicalParameters(*f.state, *f.tx, f.dialog), DatabaseError);
+  EXPECT_THROW(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog), DatabaseError);
   EXPECT_EQ(locked, std::vector<std::string>{"array"});
   holder.release();
   EXPECT_EQ(f.rowCount(kDict1), 0);

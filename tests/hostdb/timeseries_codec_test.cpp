@@ -4,11 +4,11 @@
 
 #include "hostdb/blob_codec.h"
 #include "hostdb/timeseries_codec.h"
-#include "host_fixture.h"
+#include "support/test_host.h"
 
 using namespace oewr;
 using namespace oewr::hostdb;
-using oewr::testing::HostFixture;
+using oewr::testing::TestHost;
 using oewr::testing::kAlias;
 
 namespace {
@@ -58,7 +58,7 @@ void expectSameHeader(const TimeSeriesHeader& a, const TimeSeriesHeader& b) {
 }
 
 // A timeseries record with the given stored codes and Data bytes.
-void addSeriesRecord(HostFixture& f, int recid, int varType, int varUnit, int count, const Blob& data) {
+void addSeriesRecord(TestHost& f, int recid, int varType, int varUnit, int count, const Blob& data) {
   f.insert("ts", {{"RECID", recid},
                   {"GeogID", "G"},
                   {"DataID", "D"},
@@ -72,7 +72,7 @@ void addSeriesRecord(HostFixture& f, int recid, int varType, int varUnit, int co
 }
 
 // Reads record `recid` of table ts into the natural series of the fixture.
-TimeSeries& readRecord(HostFixture& f, int recid) {
+TimeSeries& readRecord(TestHost& f, int recid) {
   HostTable t(f.session, kAlias, "ts");
   t.open();
   EXPECT_TRUE(t.findKey({recid}));
@@ -85,7 +85,7 @@ TimeSeries& readRecord(HostFixture& f, int recid) {
 }  // namespace
 
 TEST(TimeSeriesCodec, HeaderWrittenAndReadBackFieldByField) {
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   f.makeTable("ts", kTimeseries);
   HostTable t(f.session, kAlias, "ts");
   t.open();
@@ -110,7 +110,7 @@ TEST(TimeSeriesCodec, HeaderWrittenAndReadBackFieldByField) {
 }
 
 TEST(TimeSeriesCodec, ReadingThenWritingKeepsStoredCodes) {
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   f.makeTable("ts", kTimeseries);
   addSeriesRecord(f, 1, 3, 2, 0, {});
   HostTable t(f.session, kAlias, "ts");
@@ -129,7 +129,7 @@ TEST(TimeSeriesCodec, ReadingThenWritingKeepsStoredCodes) {
 }
 
 TEST(TimeSeriesCodec, LongTextsAreCutToTheirMemoryLength) {
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   f.makeTable("ts", kTimeseries);
   f.insert("ts", {{"RECID", 1}, {"GeogID", std::string(80, 'g')}, {"DataID", std::string(60, 'd')}});
   HostTable t(f.session, kAlias, "ts");
@@ -148,7 +148,7 @@ TEST(TimeSeriesCodec, UnitFactorsBringVolumesToMillionCubicMetres) {
   EXPECT_EQ(unitFactor(2, 2), 1.0f);
   EXPECT_EQ(unitFactor(3, 1), 1.0f);
 
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   f.makeTable("ts", kTimeseries);
   addSeriesRecord(f, 1, 3, 2, 2, floatsToBlob({2500000.0f, 1000.0f}));
   addSeriesRecord(f, 2, 3, 3, 1, floatsToBlob({2500.0f}));
@@ -167,7 +167,7 @@ TEST(TimeSeriesCodec, ValuesAreLittleEndianIeeeFloatsByteForByte) {
   const Blob expected = {0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x20, 0xC0, 0xCD, 0xCC, 0xCC, 0x3D};
   EXPECT_EQ(bytes, expected);
 
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   f.makeTable("ts", kTimeseries);
   addSeriesRecord(f, 1, 1, 1, 3, bytes);
   // The stored field holds exactly those bytes and reads back as the same floats.
@@ -179,7 +179,7 @@ TEST(TimeSeriesCodec, ValuesAreLittleEndianIeeeFloatsByteForByte) {
 }
 
 TEST(TimeSeriesCodec, DataFieldsOfTheWrongLengthAreReadSafely) {
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   f.makeTable("ts", kTimeseries);
   // Longer than the capacity: the reader stops at the last value it can hold.
   std::vector<float> many(kSeriesCapacity + 5);
@@ -209,7 +209,7 @@ TEST(TimeSeriesCodec, DataFieldsOfTheWrongLengthAreReadSafely) {
 }
 
 TEST(TimeSeriesCodec, ASeriesWhoseDataDisagreesWithItsCountIsNeitherLoadedNorWritten) {
-  HostFixture f;
+  TestHost f{TestHost::kEmpty, 100};
   f.makeTable("ts", kTimeseries);
   f.addAttribute(60, "Natural flows", kTimeseries);
   f.addStorage(60, 3, "ts", 1);

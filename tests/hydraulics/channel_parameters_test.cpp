@@ -16,7 +16,7 @@
 
 using namespace oewr;
 using namespace oewr::hydraulics;
-using oewr::testing::ScratchDir;
+using oewr::testing::TempDir;
 using oewr::testing::NoHost;
 using oewr::testing::ScriptedUi;
 
@@ -32,7 +32,7 @@ void recalc(TForm4& form, const std::string& zone, const std::string& slope) {
 }  // namespace
 
 TEST(ChannelParameters, WorkedExampleEstimates) {
-  ScratchDir dir;
+  TempDir dir;
   auto state = workedExampleState(dir);
   NoHost host;
   ScriptedUi& ui = host.ui;
@@ -113,7 +113,7 @@ TEST(ChannelParameters, ZoneSixRefusesASlopeOfZeroOrBelow) {
     EXPECT_EQ(*c.message, "Slope to high for F Geom. Zone");
     EXPECT_EQ(c.slope, 0.001f);
   }
-  ScratchDir dir;
+  TempDir dir;
   auto state = workedExampleState(dir);
   NoHost host;
   ScriptedUi& ui = host.ui;
@@ -127,7 +127,7 @@ TEST(ChannelParameters, ZoneSixRefusesASlopeOfZeroOrBelow) {
 }
 
 TEST(ChannelParameters, OpeningChecks) {
-  ScratchDir dir;
+  TempDir dir;
   auto state = workedExampleState(dir);
   SiteParameters& p = state->site.siteParameters;
   p.maxWidth = 0;
@@ -167,7 +167,7 @@ TEST(ChannelParameters, OpeningChecks) {
 }
 
 TEST(ChannelParameters, VariabilityQuestion) {
-  ScratchDir dir;
+  TempDir dir;
   auto state = workedExampleState(dir);
   state->site.siteParameters.hydroVariability = 3.0f;
   state->site.naturalFlows.hydroIndex = 4.256f;
@@ -194,7 +194,7 @@ TEST(ChannelParameters, NShapeFactorIsCappedAt50) {
 }
 
 TEST(ChannelParameters, SecondRecalcUsesTheMicroRoughnessOfTheFirst) {
-  ScratchDir dir;
+  TempDir dir;
   auto state = workedExampleState(dir);
   SiteParameters& p = state->site.siteParameters;
   p.microRoughness = 0.25f;  // as loaded
@@ -214,7 +214,7 @@ TEST(ChannelParameters, SecondRecalcUsesTheMicroRoughnessOfTheFirst) {
 }
 
 TEST(ChannelParameters, TableTextThatIsNoNumberEndsTheAction) {
-  ScratchDir dir;
+  TempDir dir;
   auto state = workedExampleState(dir);
   NoHost host;
   ScriptedUi& ui = host.ui;
@@ -240,7 +240,7 @@ TEST(ChannelParameters, TableTextThatIsNoNumberEndsTheAction) {
 }
 
 TEST(ChannelParameters, ZoneOutsideTheTablesStopsAtTheMacroRoughness) {
-  ScratchDir dir;
+  TempDir dir;
   auto state = workedExampleState(dir);
   NoHost host;
   ScriptedUi& ui = host.ui;
@@ -261,7 +261,7 @@ namespace {
 // The worked-example zone and slope on a channel 4 m wide, estimated and run
 // as the window opens it (a small channel, so that the runs are quick).
 struct SmallChannelWindow {
-  ScratchDir dir;
+  TempDir dir;
   std::unique_ptr<ModelState> state = [this] {
     auto s = workedExampleState(dir);
     s->site.siteParameters.maxWidth = 4.0f;
@@ -362,7 +362,7 @@ TEST(ChannelInput, TypedValuesThatCannotBeAChannelAreRefusedByRow) {
 }
 
 TEST(ChannelInput, StoredValuesThatCannotBeAChannelStopTheOpening) {
-  ScratchDir dir;
+  TempDir dir;
   NoHost host;
   for (float depth : {0.0f, 2.0f}) {
     auto state = workedExampleState(dir);

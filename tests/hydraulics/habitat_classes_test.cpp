@@ -12,7 +12,7 @@
 
 using namespace oewr;
 using namespace oewr::hydraulics;
-using oewr::testing::ScratchDir;
+using oewr::testing::TempDir;
 using oewr::testing::ScriptedUi;
 
 namespace {
@@ -202,7 +202,7 @@ TEST(HabitatClasses, ClassBoundaryCases) {
 }
 
 TEST(HabitatClasses, HabitatFileLayout) {
-  ScratchDir dir;
+  TempDir dir;
   auto state = makeModelState();
   state->site.dataDirectory = dir.path().string();
   state->site.siteName = "Berg/River: G1H020";
@@ -229,7 +229,7 @@ TEST(HabitatClasses, HabitatFileLayout) {
 }
 
 TEST(HabitatClasses, HabitatFileIsWrittenCompletelyOrNotAtAll) {
-  ScratchDir dir;
+  TempDir dir;
   auto state = makeModelState();
   state->site.siteName = "Site";
   state->site.dataDirectory = (dir.path() / "missing").string();

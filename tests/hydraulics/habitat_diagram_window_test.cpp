@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <vector>
 
 #include "charting/stacking.h"
@@ -31,19 +30,6 @@ std::unique_ptr<ModelState> stagesState() {
 }
 
 std::size_t pointsOf(const charting::Chart& chart, std::size_t series) { return chart.series[series].points.size(); }
-
-// A Ui whose save dialogs answer in turn and that keeps what they were asked.
-class FileUi : public ScriptedUi {
- public:
-  std::deque<std::optional<std::string>> files;
-  std::vector<FileDialogOptions> asked;
-  std::optional<std::string> pickSaveFile(const FileDialogOptions& dialog) override {
-    asked.push_back(dialog);
-    auto f = files.front();
-    files.pop_front();
-    return f;
-  }
-};
 
 }  // namespace
 
@@ -140,7 +126,7 @@ TEST(HabitatDiagram, TheLimitDecidesHowManyStagesArePlotted) {
 
 TEST(HabitatDiagram, OutputGraphsAsksForEachChartInTurn) {
   auto s = stagesState();
-  FileUi ui;
+  ScriptedUi ui;
   TForm5b form(*s, ui);
   form.FormCreate();
   std::vector<std::pair<std::string, std::string>> written;  // chart title, path
@@ -149,19 +135,19 @@ TEST(HabitatDiagram, OutputGraphsAsksForEachChartInTurn) {
     return true;
   };
 
-  ui.files = {std::string("/out/habitat"), std::string("/out/width.bmp")};
+  ui.saveFiles = {std::string("/out/habitat"), std::string("/out/width.bmp")};
   form.Button2Click();
   EXPECT_EQ(written, (std::vector<std::pair<std::string, std::string>>{{"Chart1", "/out/habitat.bmp"},
                                                                         {"Chart2", "/out/width.bmp"}}));
-  ASSERT_EQ(ui.asked.size(), 2u);
-  EXPECT_EQ(ui.asked[0].filter, "Windows Bitmap File|*.bmp");
-  EXPECT_EQ(ui.asked[0].defaultExtension, "bmp");
-  EXPECT_EQ(ui.asked[0].initialDirectory, "/data/Vaal at Site 3_habitat.bmp");
-  EXPECT_EQ(ui.asked[1].initialDirectory, "/data/Vaal at Site 3_width.bmp");
+  ASSERT_EQ(ui.saveDialogs.size(), 2u);
+  EXPECT_EQ(ui.saveDialogs[0].filter, "Windows Bitmap File|*.bmp");
+  EXPECT_EQ(ui.saveDialogs[0].defaultExtension, "bmp");
+  EXPECT_EQ(ui.saveDialogs[0].initialDirectory, "/data/Vaal at Site 3_habitat.bmp");
+  EXPECT_EQ(ui.saveDialogs[1].initialDirectory, "/data/Vaal at Site 3_width.bmp");
 
   // A cancelled dialog skips only its chart.
   written.clear();
-  ui.files = {std::nullopt, std::string("/out/w.bmp")};
+  ui.saveFiles = {std::nullopt, std::string("/out/w.bmp")};
   form.Button2Click();
   EXPECT_EQ(written, (std::vector<std::pair<std::string, std::string>>{{"Chart2", "/out/w.bmp"}}));
 
@@ -170,7 +156,7 @@ TEST(HabitatDiagram, OutputGraphsAsksForEachChartInTurn) {
     error = "disk full";
     return false;
   };
-  ui.files = {std::string("/out/h.bmp"), std::nullopt};
+  ui.saveFiles = {std::string("/out/h.bmp"), std::nullopt};
   form.Button2Click();
   EXPECT_EQ(ui.texts(), (std::vector<std::string>{"The chart could not be written to /out/h.bmp: disk full"}));
 }

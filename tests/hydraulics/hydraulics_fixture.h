@@ -5,43 +5,22 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "hostdb/host_session.h"
-#include "hostdb/host_tables.h"
-#include "hostdb/table_save_dialog.h"
 #include "hydraulics/hydraulics_window.h"
 #include "hydraulics/rating_curve.h"
 #include "process/model_state.h"
 #include "support/scripted_ui.h"
+#include "support/temp_dir.h"
+#include "support/test_host.h"
 
 namespace oewr::testing {
 
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() / ("oewr-hyd-" + std::to_string(rd()) + std::to_string(rd()));
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
 // A state whose parameters are those of the worked example before any
 // estimation; the habitat file goes to `dir`.
-inline std::unique_ptr<ModelState> workedExampleState(const ScratchDir& dir) {
+inline std::unique_ptr<ModelState> workedExampleState(const TempDir& dir) {
   auto state = makeModelState();
   state->site.dataDirectory = dir.path().string();
   state->site.siteName = "Worked example";
@@ -61,7 +40,7 @@ inline std::unique_ptr<ModelState> workedExampleState(const ScratchDir& dir) {
 // The worked-example channel with its parameters as loaded (no estimation
 // needed), an observed set of gradients and n values, a surveyed section 16 m
 // wide whose bank level is 1.8 m, and an observed rating table of 151 rows.
-inline std::unique_ptr<ModelState> surveyedState(const ScratchDir& dir) {
+inline std::unique_ptr<ModelState> surveyedState(const TempDir& dir) {
   auto state = workedExampleState(dir);
   SiteParameters& p = state->site.siteParameters;
   p.maxDepth = 2.0f;
@@ -100,15 +79,6 @@ inline int stagesBelow(float depth) {
   for (float d = hydraulics::nextStage(0.0f); d < depth; d = hydraulics::nextStage(d)) ++n;
   return n;
 }
-
-// The hydraulics window on a host without any database, for the tests that
-// save nothing.
-struct NoHost {
-  ScriptedUi ui;
-  hostdb::HostSession session;
-  hostdb::Ttxtab tx{session, "TERAVOX", ui};
-  hostdb::Ttable_save dialog;
-};
 
 inline std::vector<std::string> readLines(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);

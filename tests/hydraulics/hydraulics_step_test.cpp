@@ -7,12 +7,12 @@
 
 using namespace oewr;
 using namespace oewr::hydraulics;
-using oewr::testing::ScratchDir;
+using oewr::testing::TempDir;
 using oewr::testing::NoHost;
 using oewr::testing::ScriptedUi;
 
 TEST(HydraulicsStep, MaximumDepthZeroEstimatesAndRunsTwice) {
-  ScratchDir dir;
+  TempDir dir;
   auto headless = workedExampleState(dir);
   NoHost host;
   ScriptedUi& ui = host.ui;
@@ -38,7 +38,7 @@ TEST(HydraulicsStep, MaximumDepthZeroEstimatesAndRunsTwice) {
 }
 
 TEST(HydraulicsStep, LoadedParametersRunOnceAsLoaded) {
-  ScratchDir dir;
+  TempDir dir;
   auto state = workedExampleState(dir);
   SiteParameters& p = state->site.siteParameters;
   p.maxDepth = 2.0f;

@@ -21,14 +21,14 @@ using namespace oewr::hydraulics;
 using namespace oewr::menu;
 using namespace oewr::process;
 using oewr::testing::NoHost;
-using oewr::testing::ScratchDir;
+using oewr::testing::TempDir;
 using oewr::testing::ScriptedUi;
 using oewr::testing::TestHost;
 
 namespace {
 
 struct SurveyedWindow {
-  ScratchDir dir;
+  TempDir dir;
   std::unique_ptr<ModelState> state = oewr::testing::surveyedState(dir);
   NoHost host;
   TForm4 form{*state, host.tx, host.ui, host.dialog};
@@ -41,7 +41,7 @@ std::vector<std::string> tail(const std::vector<std::string>& lines, std::size_t
 // The 24 parameters of the host site: the surveyed test channel, with a
 // catchment so that reading them back shows no message.
 std::vector<float> hostSiteParameters() {
-  ScratchDir dir;
+  TempDir dir;
   auto s = oewr::testing::surveyedState(dir);
   s->site.siteParameters.catchmentArea = 500.0f;
   return siteParameterValues(s->site.siteParameters);
@@ -93,7 +93,7 @@ class HydraulicsHost {
   }
 
   TestHost host;
-  ScratchDir data;
+  TempDir data;
   int record = 0;
 };
 
@@ -329,7 +329,7 @@ TEST(HydraulicsStep, ObservedSectionSavedAndReported) {
 }
 
 TEST(HydraulicsStep, AskingForASectionTheSiteLacksIsAnError) {
-  ScratchDir dir;
+  TempDir dir;
   auto state = workedExampleState(dir);
   NoHost host;
   HydraulicsOptions options;

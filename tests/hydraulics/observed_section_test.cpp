@@ -12,14 +12,14 @@
 using namespace oewr;
 using namespace oewr::hydraulics;
 using oewr::testing::NoHost;
-using oewr::testing::ScratchDir;
+using oewr::testing::TempDir;
 
 namespace {
 
 // The window on the surveyed site, its tables filled as on opening (the model
 // is not run: the tests press the section buttons themselves).
 struct SurveyedWindow {
-  ScratchDir dir;
+  TempDir dir;
   std::unique_ptr<ModelState> state = oewr::testing::surveyedState(dir);
   NoHost host;
   TForm4 form{*state, host.tx, host.ui, host.dialog};

@@ -10,7 +10,7 @@
 
 using namespace oewr;
 using namespace oewr::hydraulics;
-using oewr::testing::ScratchDir;
+using oewr::testing::TempDir;
 using oewr::testing::ScriptedUi;
 
 namespace {
@@ -162,7 +162,7 @@ TEST(RatingCurve, EveryUpwardCrossingOfANonMonotonicMeanDrawsALine) {
 TEST(RatingCurve, AHabitatFileThatCannotBeWrittenLeavesTheRunStanding) {
   // A data directory that does not exist (or may not be written): the run
   // keeps its results and says why the file is missing.
-  ScratchDir dir;
+  TempDir dir;
   auto state = workedExampleState(dir);
   setWorkedChannel(*state);
   state->site.dataDirectory = (dir.path() / "no such folder").string();
@@ -176,7 +176,7 @@ TEST(RatingCurve, AHabitatFileThatCannotBeWrittenLeavesTheRunStanding) {
 }
 
 TEST(RatingCurve, RunOfTwentyRealisations) {
-  ScratchDir dir;
+  TempDir dir;
   auto state = workedExampleState(dir);
   setWorkedChannel(*state);
   state->hydraulics.dryBaseflowStage = 77;
@@ -225,7 +225,7 @@ TEST(RatingCurve, RunOfTwentyRealisations) {
 }
 
 TEST(RatingCurve, RunsRepeatFromAFreshStateAndContinueWithinOne) {
-  ScratchDir dir;
+  TempDir dir;
   ScriptedUi ui;
   auto a = workedExampleState(dir);
   auto b = workedExampleState(dir);
@@ -241,7 +241,7 @@ TEST(RatingCurve, RunsRepeatFromAFreshStateAndContinueWithinOne) {
 }
 
 TEST(RatingCurve, StageCountIsCappedAt2000) {
-  ScratchDir dir;
+  TempDir dir;
   auto state = workedExampleState(dir);
   setWorkedChannel(*state);
   SiteParameters& p = state->site.siteParameters;

@@ -9,7 +9,7 @@
 
 using namespace oewr;
 using namespace oewr::hydraulics;
-using oewr::testing::ScratchDir;
+using oewr::testing::TempDir;
 using oewr::testing::ScriptedUi;
 
 namespace {
@@ -199,7 +199,7 @@ TEST(SyntheticSection, LayoutRefusals) {
   EXPECT_TRUE(buildLayout(*state, ui, l));
   state->hydraulics.xsShape = 0;
   // A refused layout runs nothing and clears nothing.
-  ScratchDir dir;
+  TempDir dir;
   state->site.dataDirectory = dir.path().string();
   state->hydraulics.stageCount = 7;
   state->hydraulics.stageDischarge[0] = 1.5f;

@@ -211,7 +211,7 @@ TEST(HydrologyWindow, NaturalFlowsTheModelCannotTakeStopTheRunWithOnePlainMessag
     host.setSiteParameters(oewr::testing::tidySiteParameters());
     host.setSeries(HydrologyHost::kNatural, 1960, 10, c.values);
     if (c.storedCount >= 0) {
-      hostdb::HostTable t(*host.session, HydrologyHost::kAlias, "timeseries");
+      hostdb::HostTable t(host.session, HydrologyHost::kAlias, "timeseries");
       t.open();
       ASSERT_TRUE(t.findKey({hostdb::FieldValue(1)}));
       t.edit();

@@ -13,6 +13,7 @@
 using namespace oewr;
 using namespace oewr::menu;
 using namespace oewr::process;
+using oewr::testing::NoHost;
 using oewr::testing::ScriptedUi;
 
 namespace {
@@ -27,12 +28,8 @@ class RecordingWindows : public SubModelWindows {
   }
 };
 
-struct Menu {
+struct Menu : NoHost {
   std::unique_ptr<ModelState> state = makeModelState();
-  ScriptedUi ui;
-  hostdb::HostSession session;
-  hostdb::Ttxtab tx{session, "TERAVOX", ui};
-  hostdb::Ttable_save dialog;
   RunContext ctx{*state, tx, ui, dialog};
   RecordingWindows windows;
   TForm2 form{ctx, windows};

@@ -1,34 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <random>
 
 #include "common/errors.h"
 #include "common/ini_file.h"
-#include "common/ui.h"
 #include "hostdb/blob_codec.h"
 #include "hostdb/host_admin.h"
 #include "hostdb/host_tables.h"
 #include "hostdb/timeseries_codec.h"
 #include "process/model_state.h"
+#include "support/scripted_ui.h"
+#include "support/temp_dir.h"
 
 using namespace oewr;
 using namespace oewr::hostdb;
 namespace fs = std::filesystem;
 
 namespace {
-
-class QuietUi : public Ui {
- public:
-  void showMessage(const std::string&, const std::string& text) override { messages.push_back(text); }
-  bool askYesNo(const std::string&, const std::string&) override { return true; }
-  std::optional<std::string> pickOpenFile(const FileDialogOptions&) override { return std::nullopt; }
-  std::optional<std::string> pickSaveFile(const FileDialogOptions&) override { return std::nullopt; }
-  int showModal(ModalForm&) override { return mrCancel; }
-  int showTableSave(Ttable_save&) override { return mrCancel; }
-  bool keepWaitingForLock(const std::string&, int) override { return false; }
-  std::vector<std::string> messages;
-};
 
 // Every table's definition and rows, to tell whether anything changed.
 std::string snapshot(HostSession& s, const std::string& alias) {
@@ -72,17 +60,9 @@ std::string errorOf(const std::function<void()>& f) {
 class HostAdminTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::random_device rd;
-    dir = fs::temp_directory_path() / ("oewr_host_admin_" + std::to_string(rd()));
-    fs::create_directories(dir);
     ini = dir / "host.ini";
     HostAdmin::createDatabase(ini, "TERAVOX", dir / "db");
     admin = std::make_unique<HostAdmin>(ini);
-  }
-  void TearDown() override {
-    admin.reset();
-    std::error_code ec;
-    fs::remove_all(dir, ec);
   }
 
   // A feature with two sites and one attribute of each kind the model uses.
@@ -100,7 +80,8 @@ class HostAdminTest : public ::testing::Test {
 
   std::string snap() { return snapshot(admin->session(), admin->alias()); }
 
-  fs::path dir, ini;
+  oewr::testing::TempDir temp;
+  fs::path dir = temp.path(), ini;
   std::unique_ptr<HostAdmin> admin;
   int siteName = 0, siteParams = 0, natural = 0, present = 0, report = 0, linked = 0;
 };
@@ -229,7 +210,7 @@ TEST_F(HostAdminTest, TheModelReadsWhatWasWritten) {
   EXPECT_EQ(requests[1].attributeCodes, codes);
   EXPECT_EQ(requests[0].spatialInputs, std::vector<int32_t>{2});
 
-  QuietUi ui;
+  oewr::testing::ScriptedUi ui;
   Ttxtab tx(admin->session(), "TERAVOX", ui);
   tx.rqtable.open();
   tx.rqtable.setRecNo(rec1);
