@@ -154,7 +154,7 @@ std::optional<std::string> missingSiteParameters(ModelState& s, hostdb::Ttxtab& 
   const int slot = hydrology::kSiteParameterSlot;
   const bool named = s.site.attributeCodes[slot] > 0;
   if (named) {
-    const auto record = hostdb::findSlotRecord(s, tx, slot);
+    const auto record = hostdb::findSlotRecord(s.site, tx, slot);
     tx.DTable.close();
     if (record && record->recordFound) return std::nullopt;
   }

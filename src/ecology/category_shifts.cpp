@@ -22,7 +22,7 @@ float factor(int c) { return kCategoryFactor[static_cast<std::size_t>(c)]; }
 
 // Discharge of the lowest stage (0 upwards to b) whose share of a class
 // reaches `threshold`.
-float lowestStageReaching(const ModelState& state, int habitatClass, int32_t b, float threshold) {
+float lowestStageReaching(EcologyView state, int habitatClass, int32_t b, float threshold) {
   const auto& share = state.hydraulics.stageClassShare[habitatClass];
   for (int32_t i = 0; i <= b; ++i)
     if (share[i] >= threshold) return state.hydraulics.stageDischarge[i];
@@ -48,7 +48,7 @@ float zeroFlowFraction(const YearValues& curve, int32_t n) {
   return 1.0f;
 }
 
-float stressOfHabitatFlow(const ModelState& state, int season, float q) {
+float stressOfHabitatFlow(EcologyView state, int season, float q) {
   const auto& flow = state.ecology.stressFlow[season];
   const auto& level = state.ecology.stressLevel[season];
   // Level 20 (zero flow) completes the search for a flow below level 19.
@@ -62,7 +62,7 @@ float stressOfHabitatFlow(const ModelState& state, int season, float q) {
   return 10.0f;  // a negative flow
 }
 
-float caseB2High(const ModelState& state, int season, const SeasonHabitat& h, Ui& ui, const std::string& caption) {
+float caseB2High(EcologyView state, int season, const SeasonHabitat& h, Ui& ui, const std::string& caption) {
   if (h.noFastHabitat) return state.site.stressAtZeroFs[season];
   const int32_t b = h.baseflowStage;
   float q;
@@ -79,7 +79,7 @@ float caseB2High(const ModelState& state, int season, const SeasonHabitat& h, Ui
   return stressOfHabitatFlow(state, season, q);
 }
 
-void defaultShifts(ModelState& state, const EcologyWork& work, Ui& ui, const std::string& caption) {
+void defaultShifts(EcologyParts state, const EcologyWork& work, Ui& ui, const std::string& caption) {
   for (int s = 0; s < 2; ++s) {
     const YearValues& curve = state.ecology.stressSeries[s][kNatural];
     const int32_t n = work.yearCount[kNatural][s];
@@ -118,7 +118,7 @@ void defaultShifts(ModelState& state, const EcologyWork& work, Ui& ui, const std
   }
 }
 
-bool shiftsDifferFromDefaults(const ModelState& state) {
+bool shiftsDifferFromDefaults(EcologyView state) {
   for (int s = 0; s < 2; ++s)
     for (int c = 0; c < kCategoryCount; ++c)
       if (std::fabs(state.site.highShift[s][c] - state.ecology.defaultHighShift[s][c]) > 0.001f ||
@@ -127,7 +127,7 @@ bool shiftsDifferFromDefaults(const ModelState& state) {
   return false;
 }
 
-void alignShifts(ModelState& state, int season, int alignOption, float P, float N) {
+void alignShifts(EcologyParts state, int season, int alignOption, float P, float N) {
   const int k = alignOption - 1;
   if (k < 0 || k >= kCategoryCount) throw RangeError("Range check error: alignment option " + std::to_string(alignOption));
   auto& high = state.site.highShift[season];
@@ -186,7 +186,7 @@ void categoryCurve(int32_t n, float high, float low, const CurveFit& fit, YearVa
   for (int32_t r = 0; r <= K; ++r) curve[r] += gap * static_cast<float>(r) / static_cast<float>(K);
 }
 
-float QSInterp(const ModelState& state, int season, float v) {
+float QSInterp(EcologyView state, int season, float v) {
   const auto& f = state.ecology.stressFlow[season];
   const float stress = std::clamp(v, 0.0f, 10.0f);
   float flow = f[20];
@@ -199,7 +199,7 @@ float QSInterp(const ModelState& state, int season, float v) {
   return flow;
 }
 
-void do_category_shifts(ModelState& state, EcologyWork& work, int perennialOption, int alignOption, Ui& ui,
+void do_category_shifts(EcologyParts state, EcologyWork& work, int perennialOption, int alignOption, Ui& ui,
                         const std::string& caption) {
   defaultShifts(state, work, ui, caption);
 

@@ -11,7 +11,7 @@
 
 #include "common/ui.h"
 #include "ecology/ecology_work.h"
-#include "process/model_state.h"
+#include "ecology/ecology_state.h"
 
 namespace oewr::ecology {
 
@@ -35,24 +35,24 @@ float zeroFlowFraction(const YearValues& curve, int32_t n);
 // Case B2: the stress of a flow Q in the season's table, interpolated
 // between the levels that bracket it; a flow below level 19 is placed
 // between level 19 and zero flow at level 20.
-float stressOfHabitatFlow(const ModelState& state, int season, float q);
+float stressOfHabitatFlow(EcologyView state, int season, float q);
 
 // Case B2: the HIGH shift H of category D from the fast habitats of the
 // season (before the H < M test). Shows "No fast habitats at all" and keeps
 // the previous default HIGH of D when no fast habitat exceeds 1 % with a
 // positive weight.
-float caseB2High(const ModelState& state, int season, const SeasonHabitat& habitat, Ui& ui,
+float caseB2High(EcologyView state, int season, const SeasonHabitat& habitat, Ui& ui,
                  const std::string& caption);
 
 // The default shifts of both seasons from the natural smoothed curves.
-void defaultShifts(ModelState& state, const EcologyWork& work, Ui& ui, const std::string& caption);
+void defaultShifts(EcologyParts state, const EcologyWork& work, Ui& ui, const std::string& caption);
 
 // Any HIGH or LOW shift more than 0.001 from its default.
-bool shiftsDifferFromDefaults(const ModelState& state);
+bool shiftsDifferFromDefaults(EcologyView state);
 
 // The shifts of a season aligned to present day: category a - 1 takes the
 // present-day maximum stress P; N is the natural maximum stress.
-void alignShifts(ModelState& state, int season, int alignOption, float presentMaximum, float naturalMaximum);
+void alignShifts(EcologyParts state, int season, int alignOption, float presentMaximum, float naturalMaximum);
 
 // Option 1: wet-season HIGH shifts above 10 become 9.9; option 2: both seasons.
 void applyPerenniality(SeasonCategoryValues& categoryHigh, int perennialOption);
@@ -68,13 +68,13 @@ void categoryCurve(int32_t n, float high, float low, const CurveFit& fit, YearVa
 
 // The flow (m3/s) at stress v of a season, inverse of the flows-versus-stress
 // table; v is held within 0 .. 10.
-float QSInterp(const ModelState& state, int season, float v);
+float QSInterp(EcologyView state, int season, float v);
 
 // The steps after the stress frequency curves: default shifts, the shifts
 // and fit in force, perenniality, the category curves and flows, and
 // ecoLowReq for the two critical months. `alignOption` and `perennialOption`
 // are the selections on screen.
-void do_category_shifts(ModelState& state, EcologyWork& work, int perennialOption, int alignOption, Ui& ui,
+void do_category_shifts(EcologyParts state, EcologyWork& work, int perennialOption, int alignOption, Ui& ui,
                         const std::string& caption);
 
 }  // namespace oewr::ecology

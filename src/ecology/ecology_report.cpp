@@ -30,7 +30,7 @@ const char* alignmentReportText(int alignSelection) {
   return kAlignmentTexts[static_cast<std::size_t>(alignSelection)];
 }
 
-std::vector<std::string> ecologyReportLines(const ModelState& state, int perennialSelection, int alignSelection) {
+std::vector<std::string> ecologyReportLines(EcologyView state, int perennialSelection, int alignSelection) {
   std::vector<std::string> lines = {" ", "FLOW - STRESSOR RESPONSE DATA SUMMARY", " ", "Table of Stress weightings",
                                     "Season          Wet   Dry"};
   lines.push_back(formatText("Stress at 0 FS: %2.0f    %2.0f", state.site.stressAtZeroFs[0], state.site.stressAtZeroFs[1]));

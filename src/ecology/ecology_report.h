@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "process/model_state.h"
+#include "ecology/ecology_state.h"
 
 namespace oewr::ecology {
 
@@ -14,6 +14,6 @@ namespace oewr::ecology {
 const char* perennialityReportText(int perennialSelection);
 const char* alignmentReportText(int alignSelection);
 
-std::vector<std::string> ecologyReportLines(const ModelState& state, int perennialSelection, int alignSelection);
+std::vector<std::string> ecologyReportLines(EcologyView state, int perennialSelection, int alignSelection);
 
 }  // namespace oewr::ecology

@@ -2,11 +2,14 @@
 // Result fields of the ecological sub-model, part of ModelState.
 #include <cstdint>
 
+#include "hydraulics/hydraulics_state.h"
+#include "model/site_inputs.h"
+#include "model/state_parts.h"
 #include "common/bounded_array.h"
 
 namespace oewr::ecology {
 
-constexpr int kMaxRanks = 121;  // years a month in the ecological, flood and final tables
+constexpr int kMaxRanks = kMaxRunYears;  // years a month in the ecological, flood and final tables
 
 // [hydrological month 0 = October .. 11][category 0..6][rank 0..120]
 using MonthCategoryRanks = BoundedArray<BoundedArray<BoundedArray<float, 0, kMaxRanks - 1>, 0, 6>, 0, 11>;
@@ -54,5 +57,20 @@ struct EcologyState {
   // The shifts in force differ from the defaults (or are aligned to present day).
   bool shiftsAltered = false;
 };
+
+// The parts of the model state the ecology reads and writes.
+template <bool Writable>
+struct EcologyPartsOf {
+  PartRef<SiteInputs, Writable> site;
+  PartRef<hydrology::HydrologyState, Writable> hydrology;
+  PartRef<hydraulics::HydraulicsState, Writable> hydraulics;
+  PartRef<EcologyState, Writable> ecology;
+  PartRef<ReportLines, Writable> reportLines;
+
+  template <class State>
+  EcologyPartsOf(State& s) : site(s.site), hydrology(s.hydrology), hydraulics(s.hydraulics), ecology(s.ecology), reportLines(s.reportLines) {}
+};
+using EcologyParts = EcologyPartsOf<true>;
+using EcologyView = EcologyPartsOf<false>;
 
 }  // namespace oewr::ecology

@@ -18,7 +18,7 @@ void checkEcologyOptions(const EcologyOptions& options) {
                      " is not 0 (Don't Align) or 1 to 7 (Align A, A/B, B, B/C, C, C/D, D)");
 }
 
-EcologyCharts runEcologyStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+EcologyCharts runEcologyStep(EcologyParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
                              const EcologyOptions& options) {
   checkEcologyOptions(options);
   TForm5 form(state, tx, ui, saveDialog);
@@ -46,14 +46,14 @@ double durationPercent(int32_t position, int32_t n) {
 
 }  // namespace
 
-std::string stressTableCsv(const ModelState& state) {
+std::string stressTableCsv(EcologyView state) {
   std::string csv = "level,stress,wet_flow_m3s,dry_flow_m3s\n";
   for (int j = 0; j < kStressLevelCount; ++j)
     csv += formatText("%d,%.1f,%.6f,%.6f\n", j, state.ecology.stressLevel[0][j], state.ecology.stressFlow[0][j], state.ecology.stressFlow[1][j]);
   return csv;
 }
 
-std::string shiftFactorsCsv(const ModelState& state) {
+std::string shiftFactorsCsv(EcologyView state) {
   std::string csv = "season,category,default_high,high,default_low,low\n";
   for (int s = 0; s < 2; ++s)
     for (int c = 0; c < kCategoryCount; ++c)
@@ -63,7 +63,7 @@ std::string shiftFactorsCsv(const ModelState& state) {
   return csv;
 }
 
-std::string stressFrequencyCsv(const ModelState& state) {
+std::string stressFrequencyCsv(EcologyView state) {
   static const char* const kinds[] = {"natural", "present_day", "scenario"};
   std::string csv = "season,kind,position,duration_pct,stress\n";
   for (int s = 0; s < 2; ++s)
@@ -76,7 +76,7 @@ std::string stressFrequencyCsv(const ModelState& state) {
   return csv;
 }
 
-std::string ecologicalLowFlowsCsv(const ModelState& state) {
+std::string ecologicalLowFlowsCsv(EcologyView state) {
   std::string csv = "season,month,category,rank,duration_pct,flow_m3s\n";
   for (int s = 0; s < 2; ++s) {
     const int calendar = s == 0 ? state.hydrology.criticalWetMonth : state.hydrology.criticalDryMonth;
@@ -92,7 +92,7 @@ std::string ecologicalLowFlowsCsv(const ModelState& state) {
   return csv;
 }
 
-std::vector<std::filesystem::path> writeEcologyCsvFiles(const ModelState& state, const std::filesystem::path& directory) {
+std::vector<std::filesystem::path> writeEcologyCsvFiles(EcologyView state, const std::filesystem::path& directory) {
   std::error_code ec;
   std::filesystem::create_directories(directory, ec);
   if (ec) throw ModelError("Cannot create the directory \"" + directory.string() + "\": " + ec.message());

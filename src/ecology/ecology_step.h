@@ -11,7 +11,7 @@
 
 #include "charting/chart.h"
 #include "common/ui.h"
-#include "process/model_state.h"
+#include "ecology/ecology_state.h"
 
 namespace oewr::hostdb {
 class Ttxtab;
@@ -42,22 +42,22 @@ struct EcologyCharts {
 // Runs the step. Messages and questions go through `ui`; a run that the
 // sub-model refuses shows its message, stores nothing, and the step throws
 // ActionStopped with no text of its own (the message is the reason).
-EcologyCharts runEcologyStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+EcologyCharts runEcologyStep(EcologyParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
                              const EcologyOptions& options);
 
 // CSV texts of the results of the last run, for other tools.
 // The flows-versus-stress table: "level,stress,wet_flow_m3s,dry_flow_m3s".
-std::string stressTableCsv(const ModelState& state);
+std::string stressTableCsv(EcologyView state);
 // The shift factors: "season,category,default_high,high,default_low,low".
-std::string shiftFactorsCsv(const ModelState& state);
+std::string shiftFactorsCsv(EcologyView state);
 // The stress frequency curves: "season,kind,position,duration_pct,stress".
-std::string stressFrequencyCsv(const ModelState& state);
+std::string stressFrequencyCsv(EcologyView state);
 // ecoLowReq of the two critical months:
 // "season,month,category,rank,duration_pct,flow_m3s", ranks ascending in flow.
-std::string ecologicalLowFlowsCsv(const ModelState& state);
+std::string ecologicalLowFlowsCsv(EcologyView state);
 
 // Writes stress_table.csv, shift_factors.csv, stress_frequency.csv and
 // ecological_low_flows.csv into `directory` (created when missing). Returns the files.
-std::vector<std::filesystem::path> writeEcologyCsvFiles(const ModelState& state, const std::filesystem::path& directory);
+std::vector<std::filesystem::path> writeEcologyCsvFiles(EcologyView state, const std::filesystem::path& directory);
 
 }  // namespace oewr::ecology

@@ -72,7 +72,7 @@ double duration(int32_t position, int32_t n) {
 
 int optionWithin(int option, int last) { return option >= 0 && option <= last ? option : 0; }
 
-bool presentDayWholeYear(const ModelState& state) { return state.site.presentFlows.header.count >= 12; }
+bool presentDayWholeYear(EcologyView state) { return state.site.presentFlows.header.count >= 12; }
 
 // The number in a grid cell; text that is no number is refused with a
 // message naming the table, the row and the column.
@@ -87,7 +87,7 @@ float cellNumber(const StringGrid& grid, int col, int row, const char* table, co
 
 }  // namespace
 
-TForm5::TForm5(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog)
+TForm5::TForm5(EcologyParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog)
     : state_(state), tx_(tx), ui_(ui), saveDialog_(saveDialog), work_(std::make_unique<ecology::EcologyWork>()) {
   Chart1.name = "Chart1";
   Chart1.title = "Flow v Stress Relationships";
@@ -293,7 +293,7 @@ void TForm5::plotCharts() {
   Chart4.changed();
 }
 
-void TForm5::storeParameters() { hostdb::saveEcologicalParameters(state_, tx_, saveDialog_); }
+void TForm5::storeParameters() { hostdb::saveEcologicalParameters(state_.site, tx_, saveDialog_); }
 
 void TForm5::Button14Click() {
   for (int s = 0; s < 2; ++s)

@@ -14,7 +14,7 @@
 #include "common/ui.h"
 #include "ecology/ecology_work.h"
 #include "ecology/fsrt_file.h"
-#include "process/model_state.h"
+#include "ecology/ecology_state.h"
 
 namespace oewr::hostdb {
 class Ttxtab;
@@ -33,7 +33,7 @@ class TForm5 : public ModalForm {
       "No Present Day flows of a whole year: the maximum stress cannot be aligned to Present Day, so \"Don't "
       "Align\" is in force";
 
-  TForm5(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog);
+  TForm5(EcologyParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog);
   std::string formCaption() const override { return kCaption; }
 
   // Options
@@ -95,7 +95,7 @@ class TForm5 : public ModalForm {
   std::function<bool(const charting::Chart&, const std::string& path)> saveChartPicture;
   // Makes the habitat frequency diagram (TForm5b of the hydraulics
   // sub-model) that "Habit Detail" shows modally; the Qt layer may replace it.
-  std::function<std::unique_ptr<ModalForm>(ModelState&, Ui&)> makeHabitatDiagram;
+  std::function<std::unique_ptr<ModalForm>(hydraulics::HydraulicsParts, Ui&)> makeHabitatDiagram;
 
   // Opening: the grids, labels and options, then "Process Data"; when that
   // run completed and the shifts in force are not the defaults, the question
@@ -150,7 +150,7 @@ class TForm5 : public ModalForm {
   void plotCharts();
   void runGuarded(void (TForm5::*action)());
 
-  ModelState& state_;
+  EcologyParts state_;
   hostdb::Ttxtab& tx_;
   Ui& ui_;
   hostdb::Ttable_save& saveDialog_;

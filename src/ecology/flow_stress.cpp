@@ -5,6 +5,7 @@
 
 #include "common/errors.h"
 #include "common/text_format.h"
+#include "hydraulics/rating_curve.h"
 
 namespace oewr::ecology {
 
@@ -40,7 +41,7 @@ void checkStartMonth(const TimeSeries& series, const char* seriesName) {
                      ", not a month 1 to 12");
 }
 
-BoundedArray<float, 0, 1> countZeroFlows(const ModelState& state) {
+BoundedArray<float, 0, 1> countZeroFlows(EcologyView state) {
   const TimeSeries& nat = state.site.naturalFlows;
   checkStartMonth(nat, "natural flows");
   const int wet = checkedCalendarMonth(state.hydrology.criticalWetMonth, "critical wet month");
@@ -60,7 +61,7 @@ BoundedArray<float, 0, 1> countZeroFlows(const ModelState& state) {
   return count;
 }
 
-void applyDefaultWeights(ModelState& state, const BoundedArray<float, 0, 1>& zeroFlowCount) {
+void applyDefaultWeights(EcologyParts state, const BoundedArray<float, 0, 1>& zeroFlowCount) {
   const float n = static_cast<float>(state.site.naturalFlows.header.count);
   for (int s = 0; s < 2; ++s) {
     const float w = state.site.fsWeight[s] + state.site.fiWeight[s] + state.site.fdWeight[s];
@@ -77,7 +78,7 @@ void applyDefaultWeights(ModelState& state, const BoundedArray<float, 0, 1>& zer
   }
 }
 
-int32_t baseflowStageOf(const ModelState& state, int season) {
+int32_t baseflowStageOf(EcologyView state, int season) {
   const int32_t b = season == kWet ? state.hydraulics.wetBaseflowStage : state.hydraulics.dryBaseflowStage;
   if (state.hydraulics.stageCount < 1)
     throw ModelError("No rating curve has been computed: complete the hydraulic analysis first");
@@ -92,7 +93,7 @@ int32_t baseflowStageOf(const ModelState& state, int season) {
   return b;
 }
 
-HabitatMaxima scanHabitatMaxima(const ModelState& state, int32_t b) {
+HabitatMaxima scanHabitatMaxima(EcologyView state, int32_t b) {
   HabitatMaxima m;
   m.iFI = m.iFS = m.iFVS = b;
   const auto& share = state.hydraulics.stageClassShare;
@@ -134,7 +135,7 @@ void classLoss(const hydraulics::StageArray& share, int32_t b, int32_t top, floa
 
 }  // namespace
 
-void relativeLosses(const ModelState& state, int32_t b, const HabitatMaxima& maxima, RelativeLosses& out) {
+void relativeLosses(EcologyView state, int32_t b, const HabitatMaxima& maxima, RelativeLosses& out) {
   const auto& share = state.hydraulics.stageClassShare;
   const float fdb = share[kClassFD][b];
   out.fdRatio = -9.0f;
@@ -157,14 +158,14 @@ float fdBaseStress(float fdAtBaseflow, float fdWeight, float fdRatio) {
   return 3.0f;  // also r = -9: FD never vanishes
 }
 
-float correctWeights(ModelState& state, int season, float fdAtBaseflow, const HabitatMaxima& maxima) {
+float correctWeights(EcologyParts state, int season, float fdAtBaseflow, const HabitatMaxima& maxima) {
   if (fdAtBaseflow <= 0.0f) state.site.fdWeight[season] = 0.0f;
   if (maxima.maxFI <= 0.0f) state.site.fiWeight[season] = 0.0f;
   if (maxima.maxFS <= 0.0f) state.site.fsWeight[season] = 0.0f;
   return state.site.fdWeight[season] + state.site.fiWeight[season] + state.site.fsWeight[season];
 }
 
-float weightedStressCurve(const ModelState& state, int season, int32_t b, const RelativeLosses& losses, float F,
+float weightedStressCurve(EcologyView state, int season, int32_t b, const RelativeLosses& losses, float F,
                           float W, StageCurve& curve) {
   const float s0 = state.site.stressAtZeroFs[season];
   const float fd = state.site.fdWeight[season];
@@ -179,7 +180,7 @@ float weightedStressCurve(const ModelState& state, int season, int32_t b, const 
   return qLow;
 }
 
-float noFastHabitatCurve(ModelState& state, int season, int32_t b, const HabitatMaxima& maxima, StageCurve& curve) {
+float noFastHabitatCurve(EcologyParts state, int season, int32_t b, const HabitatMaxima& maxima, StageCurve& curve) {
   state.site.stressAtZeroFs[season] = 9.0f;
   const auto& fvs = state.hydraulics.stageClassShare[kClassFVS];
   float qLow = state.hydraulics.stageDischarge[b];
@@ -202,7 +203,7 @@ int32_t zeroFsLevel(float stressAtZeroFs) {
   return static_cast<int32_t>(k);
 }
 
-void buildStressTable(ModelState& state, int season, int32_t b, const StageCurve& curve, float qLow) {
+void buildStressTable(EcologyParts state, int season, int32_t b, const StageCurve& curve, float qLow) {
   auto& flow = state.ecology.stressFlow[season];
   auto& level = state.ecology.stressLevel[season];
   flow[0] = state.hydraulics.stageDischarge[b];
@@ -240,10 +241,10 @@ void buildStressTable(ModelState& state, int season, int32_t b, const StageCurve
     if (flow[j] < flow[j + 1]) flow[j] = flow[j + 1];
 }
 
-void do_flow_stress(ModelState& state, EcologyWork& work) {
+void do_flow_stress(EcologyParts state, EcologyWork& work) {
   if (state.site.naturalFlows.header.count < 1)
     throw ModelError("There are no natural flows: the ecological sub-model needs the natural monthly flows");
-  if (auto why = channelCapacityShortfall(state)) throw ModelError(*why);
+  if (auto why = hydraulics::channelCapacityShortfall(state)) throw ModelError(*why);
   work.zeroFlowCount = countZeroFlows(state);
   applyDefaultWeights(state, work.zeroFlowCount);
 

@@ -6,7 +6,7 @@
 
 namespace oewr::ecology {
 
-void computeEcology(ModelState& state, EcologyWork& work, int perennialOption, int alignOption, Ui& ui,
+void computeEcology(EcologyParts state, EcologyWork& work, int perennialOption, int alignOption, Ui& ui,
                     const std::string& caption) {
   do_flow_stress(state, work);
   do_stress_frequency(state, work);

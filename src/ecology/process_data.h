@@ -6,14 +6,14 @@
 
 #include "common/ui.h"
 #include "ecology/ecology_work.h"
-#include "process/model_state.h"
+#include "ecology/ecology_state.h"
 
 namespace oewr::ecology {
 
 // `perennialOption` (0 .. 2) and `alignOption` (0 .. 7) are the selections
 // in force. Messages go through `ui` under `caption`. Throws ModelError,
 // naming what is wrong, when the inputs cannot be used.
-void computeEcology(ModelState& state, EcologyWork& work, int perennialOption, int alignOption, Ui& ui,
+void computeEcology(EcologyParts state, EcologyWork& work, int perennialOption, int alignOption, Ui& ui,
                     const std::string& caption);
 
 }  // namespace oewr::ecology

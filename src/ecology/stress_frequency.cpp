@@ -25,7 +25,7 @@ SeasonValues seasonalFlows(const TimeSeries& series, int wetMonth, int dryMonth,
   return out;
 }
 
-float stressOfFlow(const ModelState& state, int season, float q) {
+float stressOfFlow(EcologyView state, int season, float q) {
   const auto& f = state.ecology.stressFlow[season];
   if (q > f[0]) return 0.0f;
   if (q <= 0.0f) return 10.0f;
@@ -126,7 +126,7 @@ CurveFit fitStressCurve(const YearValues& y, int32_t n, int32_t start, ShapeTabl
   return fit;
 }
 
-CurveFit fit_sfdc(const ModelState& state, int kind, int season, int32_t n, int32_t start, ShapeTable& shapes) {
+CurveFit fit_sfdc(EcologyView state, int kind, int season, int32_t n, int32_t start, ShapeTable& shapes) {
   return fitStressCurve(state.ecology.stressSeries[season][kind], n, start, shapes);
 }
 
@@ -136,13 +136,13 @@ const char* kindSeriesName(int kind) {
   return kind == kNatural ? "natural flows" : kind == kPresentDay ? "present day flows" : "scenario flows";
 }
 
-const TimeSeries& seriesOfKind(const ModelState& state, int kind) {
+const TimeSeries& seriesOfKind(EcologyView state, int kind) {
   return kind == kNatural ? state.site.naturalFlows : kind == kPresentDay ? state.site.presentFlows : state.site.scenarioFlows;
 }
 
 }  // namespace
 
-void do_stress_frequency(ModelState& state, EcologyWork& work) {
+void do_stress_frequency(EcologyParts state, EcologyWork& work) {
   ShapeTable shapes;
   for (int kind = 0; kind < kFlowKindCount; ++kind) {
     const TimeSeries& series = seriesOfKind(state, kind);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ecology/ecology_work.h"
-#include "process/model_state.h"
+#include "ecology/ecology_state.h"
 
 namespace oewr::ecology {
 
@@ -24,7 +24,7 @@ SeasonValues seasonalFlows(const TimeSeries& series, int wetMonth, int dryMonth,
 
 // The stress of a flow q (m3/s) in a season: 0 above the baseflow discharge,
 // 10 at or below zero flow, otherwise interpolated in the table.
-float stressOfFlow(const ModelState& state, int season, float q);
+float stressOfFlow(EcologyView state, int season, float q);
 
 // The centred 9-point moving average of n ascending values, each end
 // extended with its end value.
@@ -61,10 +61,10 @@ class ShapeTable {
 CurveFit fitStressCurve(const YearValues& y, int32_t n, int32_t start, ShapeTable& shapes);
 
 // The fit of the smoothed curve of a kind (0 natural, 1 present day) and season.
-CurveFit fit_sfdc(const ModelState& state, int kind, int season, int32_t n, int32_t start, ShapeTable& shapes);
+CurveFit fit_sfdc(EcologyView state, int kind, int season, int32_t n, int32_t start, ShapeTable& shapes);
 
 // The whole phase: seasonal flows, stresses, flow duration curves, stress
 // frequency curves and fits of every kind of flow present.
-void do_stress_frequency(ModelState& state, EcologyWork& work);
+void do_stress_frequency(EcologyParts state, EcologyWork& work);
 
 }  // namespace oewr::ecology

@@ -5,6 +5,7 @@
 
 #include "common/errors.h"
 #include "hostdb/timeseries_codec.h"
+#include "hydraulics/rating_curve.h"
 
 namespace oewr::ewr {
 
@@ -42,7 +43,7 @@ int hydroMonthOfValue(const TimeSeries& series, int32_t i) {
   return hydroMonthIndex(calendar);
 }
 
-void checkAnalysisInputs(const ModelState& state) {
+void checkAnalysisInputs(EwrView state) {
   const TimeSeriesHeader& h = state.site.naturalFlows.header;
   if (h.startMonth < 1 || h.startMonth > 12)
     throw ModelError("Natural flows: the start month " + std::to_string(h.startMonth) +
@@ -60,10 +61,10 @@ void checkAnalysisInputs(const ModelState& state) {
       throw ModelError("The critical wet and dry months have not been chosen (wet " +
                        std::to_string(state.hydrology.criticalWetMonth) + ", dry " + std::to_string(state.hydrology.criticalDryMonth) +
                        "): run the hydrology plots first");
-  if (auto why = channelCapacityShortfall(state)) throw ModelError(*why);
+  if (auto why = hydraulics::channelCapacityShortfall(state)) throw ModelError(*why);
 }
 
-void calc_natfdc(ModelState& state) {
+void calc_natfdc(EwrParts state) {
   state.ewr.valuesPerMonth.fill(0);
   for (int set = 0; set < 2; ++set) {
     clearMonthRanks(state.ewr.sortedFlows[set]);
@@ -157,7 +158,7 @@ float ewrAtFlow(const RankRow& sorted, const RankRow& low, int32_t n, float q) {
 
 namespace {
 
-void buildConstraintLimits(ModelState& state, int constraintMode) {
+void buildConstraintLimits(EwrParts state, int constraintMode) {
   clearMonthRanks(state.ewr.totalLimit);
   for (int m = 0; m < 12; ++m)
     for (int32_t r = 0; r < state.ewr.valuesPerMonth[m]; ++r) {
@@ -169,7 +170,7 @@ void buildConstraintLimits(ModelState& state, int constraintMode) {
     }
 }
 
-void buildReductionFractions(ModelState& state, int wet, int dry) {
+void buildReductionFractions(EwrParts state, int wet, int dry) {
   const MonthRanks& nb = state.ewr.sortedBaseflows[0];
   for (auto& category : state.ewr.reductionFraction)
     for (auto& slot : category) slot.fill(0.0f);
@@ -189,7 +190,7 @@ void buildReductionFractions(ModelState& state, int wet, int dry) {
 
 // The requirement (m3/s) of a month between the critical months, smoothed
 // and made non-decreasing.
-void interpolateMonth(ModelState& state, int c, int m, int wet, int dry) {
+void interpolateMonth(EwrParts state, int c, int m, int wet, int dry) {
   const MonthRanks& nb = state.ewr.sortedBaseflows[0];
   const int32_t n = state.ewr.valuesPerMonth[m];
   RankRow& y = state.ecology.ecoLowReq[m][c];
@@ -208,7 +209,7 @@ void interpolateMonth(ModelState& state, int c, int m, int wet, int dry) {
 
 }  // namespace
 
-void calc_ewr_months(ModelState& state, int category, int constraintMode, bool includeHighFlows) {
+void calc_ewr_months(EwrParts state, int category, int constraintMode, bool includeHighFlows) {
   if (category < 0 || category >= kCategoryCount)
     throw RangeError("Final analysis: category " + std::to_string(category) + " outside 0..6");
   if (constraintMode < kNoConstraint || constraintMode > kToPresentDayFlows)

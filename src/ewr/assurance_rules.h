@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "common/bounded_array.h"
-#include "process/model_state.h"
+#include "ewr/ewr_state.h"
 
 namespace oewr::ewr {
 
@@ -36,12 +36,12 @@ int hydroMonthOfValue(const TimeSeries& series, int32_t i);
 // whole years than the 121 ranks of the monthly tables; or when the critical
 // months have not been chosen, or the channel cannot carry their maximum
 // baseflows.
-void checkAnalysisInputs(const ModelState& state);
+void checkAnalysisInputs(EwrView state);
 
 // Fills valuesPerMonth, sortedFlows and sortedBaseflows from the whole years
 // of the natural record (the present-day values are copied by position); the
 // present-day set is sorted only when that series holds values.
-void calc_natfdc(ModelState& state);
+void calc_natfdc(EwrParts state);
 
 // The whole final analysis for the selected category (0 .. 6): duration
 // curves, constraint limits, the requirements of the ten non-critical months
@@ -49,7 +49,7 @@ void calc_natfdc(ModelState& state);
 // repair, monthly volumes, the constraint caps, the high flows, the EWR
 // series of every category (ewrSeries keeps the selected one) and the
 // long-term means. The critical months of ecoLowReq are only read.
-void calc_ewr_months(ModelState& state, int category, int constraintMode, bool includeHighFlows);
+void calc_ewr_months(EwrParts state, int category, int constraintMode, bool includeHighFlows);
 
 // Nine-point running mean in place, ranks ascending, each rank using the
 // already smoothed values below it. Below rank 0 the curve is padded with

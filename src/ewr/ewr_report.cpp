@@ -7,7 +7,7 @@ namespace oewr::ewr {
 
 namespace {
 
-void addCurveRows(std::vector<std::string>& lines, const ModelState& state, const MonthRanks& curves) {
+void addCurveRows(std::vector<std::string>& lines, EwrView state, const MonthRanks& curves) {
   for (int m = 0; m < 12; ++m) {
     std::string row = hydroMonthName(m);
     for (float v : valuesAtDurationPoints(curves[m], state.ewr.valuesPerMonth[m], kReportPoints))
@@ -16,7 +16,7 @@ void addCurveRows(std::vector<std::string>& lines, const ModelState& state, cons
   }
 }
 
-void addCategoryCurveRows(std::vector<std::string>& lines, const ModelState& state,
+void addCategoryCurveRows(std::vector<std::string>& lines, EwrView state,
                           const ecology::MonthCategoryRanks& table, int c) {
   for (int m = 0; m < 12; ++m) {
     std::string row = hydroMonthName(m);
@@ -28,7 +28,7 @@ void addCategoryCurveRows(std::vector<std::string>& lines, const ModelState& sta
 
 }  // namespace
 
-std::vector<std::string> finalReportLines(const ModelState& state, int constraintMode) {
+std::vector<std::string> finalReportLines(EwrView state, int constraintMode) {
   std::vector<std::string> lines = {" ", "FINAL RESERVE SUMMARY DETAILS", " "};
   switch (constraintMode) {
     case kToNaturalFlows: lines.push_back("EWR (low and total Flows) are constrained to be below Natural Flows"); break;

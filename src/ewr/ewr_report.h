@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "process/model_state.h"
+#include "ewr/ewr_state.h"
 
 namespace oewr::ewr {
 
 // The final reserve summary with the duration and assurance tables, as
 // "Add to Report" appends it (the state of the last analysis).
-std::vector<std::string> finalReportLines(const ModelState& state, int constraintMode);
+std::vector<std::string> finalReportLines(EwrView state, int constraintMode);
 
 }  // namespace oewr::ewr

@@ -31,7 +31,7 @@ TimeSeriesHeader ewrSeriesHeader(const TimeSeriesHeader& natural, const std::str
   return hostdb::derivedSeriesHeader(natural, title.substr(0, kSeriesTitleLength));
 }
 
-std::vector<float> ewrSeriesValues(const ModelState& state) {
+std::vector<float> ewrSeriesValues(EwrView state) {
   const int32_t count = state.site.naturalFlows.header.count;
   if (count > kMaxEwrMonths)
     throw RangeError("EWR series: " + std::to_string(count) + " months exceed the " + std::to_string(kMaxEwrMonths) +

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "hostdb/table_save.h"
-#include "process/model_state.h"
+#include "ewr/ewr_state.h"
 
 namespace oewr::ewr {
 
@@ -37,7 +37,7 @@ std::string ewrSeriesTitle(bool total, int category);
 // dates and count.
 TimeSeriesHeader ewrSeriesHeader(const TimeSeriesHeader& natural, const std::string& title);
 // The first `count` values of ewrSeries (count of the natural series).
-std::vector<float> ewrSeriesValues(const ModelState& state);
+std::vector<float> ewrSeriesValues(EwrView state);
 // The report lines, each followed by a carriage return and line feed.
 std::string reportMemoText(const std::vector<std::string>& lines);
 

@@ -2,6 +2,9 @@
 // Result fields of the ewr sub-model, part of ModelState.
 #include <cstdint>
 
+#include "floods/flood_state.h"
+#include "model/site_inputs.h"
+#include "model/state_parts.h"
 #include "common/bounded_array.h"
 #include "ecology/ecology_state.h"
 
@@ -35,5 +38,22 @@ struct EwrState {
   // value per month of the natural series.
   BoundedArray<float, 0, kMaxEwrMonths - 1> ewrSeries;
 };
+
+// The parts of the model state the final analysis reads (all of it) and writes.
+template <bool Writable>
+struct EwrPartsOf {
+  PartRef<SiteInputs, Writable> site;
+  PartRef<hydrology::HydrologyState, Writable> hydrology;
+  PartRef<hydraulics::HydraulicsState, Writable> hydraulics;
+  PartRef<ecology::EcologyState, Writable> ecology;
+  PartRef<floods::FloodState, Writable> floods;
+  PartRef<EwrState, Writable> ewr;
+  PartRef<ReportLines, Writable> reportLines;
+
+  template <class State>
+  EwrPartsOf(State& s) : site(s.site), hydrology(s.hydrology), hydraulics(s.hydraulics), ecology(s.ecology), floods(s.floods), ewr(s.ewr), reportLines(s.reportLines) {}
+};
+using EwrParts = EwrPartsOf<true>;
+using EwrView = EwrPartsOf<false>;
 
 }  // namespace oewr::ewr

@@ -40,7 +40,7 @@ void checkEwrOptions(const EwrOptions& options) {
                      std::to_string(options.constraint));
 }
 
-void runEwrStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+void runEwrStep(EwrParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
                 const EwrOptions& options) {
   checkEwrOptions(options);
   TForm7 form(state, tx, ui, saveDialog);
@@ -70,7 +70,7 @@ std::string pointText(float p) {
 
 }  // namespace
 
-std::string assuranceTableCsv(const ModelState& state, bool total) {
+std::string assuranceTableCsv(EwrView state, bool total) {
   const ecology::MonthCategoryRanks& table = total ? state.ewr.totalFlowAssurance : state.ewr.lowFlowAssurance;
   std::string csv = "category,month";
   for (float p : ewr::filledPoints(ewr::kSavedPoints)) csv += "," + pointText(p);
@@ -85,7 +85,7 @@ std::string assuranceTableCsv(const ModelState& state, bool total) {
   return csv;
 }
 
-std::string ewrSeriesCsv(const ModelState& state, int category) {
+std::string ewrSeriesCsv(EwrView state, int category) {
   ewr::categoryName(category);  // checks the category
   const TimeSeries& natural = state.site.naturalFlows;
   const int32_t count = natural.header.count;
@@ -109,7 +109,7 @@ std::string ewrSeriesCsv(const ModelState& state, int category) {
   return csv;
 }
 
-std::string meanRequirementsCsv(const ModelState& state) {
+std::string meanRequirementsCsv(EwrView state) {
   std::string csv = "category,low_mcm,low_pct_mar,total_mcm,total_pct_mar\n";
   const float mar = state.site.naturalFlows.mar;
   for (int c = 0; c < kCategoryCount; ++c) {
@@ -121,7 +121,7 @@ std::string meanRequirementsCsv(const ModelState& state) {
   return csv;
 }
 
-std::vector<std::filesystem::path> writeEwrCsvFiles(const ModelState& state, int category,
+std::vector<std::filesystem::path> writeEwrCsvFiles(EwrView state, int category,
                                                     const std::filesystem::path& directory) {
   std::error_code ec;
   std::filesystem::create_directories(directory, ec);

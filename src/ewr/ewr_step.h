@@ -9,7 +9,7 @@
 
 #include "common/ui.h"
 #include "ewr/ewr_save.h"
-#include "process/model_state.h"
+#include "ewr/ewr_state.h"
 
 namespace oewr::hostdb {
 class Ttxtab;
@@ -43,22 +43,22 @@ void checkEwrOptions(const EwrOptions& options);
 // the high flows; afterwards the analysis is made again with the chosen
 // options, so that the state holds the results the options ask for. Throws
 // ActionStopped (after the window's message) when the analysis was refused.
-void runEwrStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+void runEwrStep(EwrParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
                 const EwrOptions& options);
 
 // CSV texts of the results of the last analysis.
 // Assurance tables: "category,month,<17 points>", one row a category and
 // month (October first), million m3 per month.
-std::string assuranceTableCsv(const ModelState& state, bool total);
+std::string assuranceTableCsv(EwrView state, bool total);
 // EWR series of a category: "year,month,natural,low_flow_ewr,total_flow_ewr",
 // one row a month of the natural record; total includes the high flows.
-std::string ewrSeriesCsv(const ModelState& state, int category);
+std::string ewrSeriesCsv(EwrView state, int category);
 // Long-term means: "category,low_mcm,low_pct_mar,total_mcm,total_pct_mar".
-std::string meanRequirementsCsv(const ModelState& state);
+std::string meanRequirementsCsv(EwrView state);
 
 // Writes total_flow_assurance.csv, low_flow_assurance.csv, ewr_series.csv and
 // ewr_means.csv into `directory` (created when missing). Returns the files.
-std::vector<std::filesystem::path> writeEwrCsvFiles(const ModelState& state, int category,
+std::vector<std::filesystem::path> writeEwrCsvFiles(EwrView state, int category,
                                                     const std::filesystem::path& directory);
 
 }  // namespace oewr::ewr

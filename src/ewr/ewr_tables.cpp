@@ -36,7 +36,7 @@ std::vector<float> valuesAtDurationPoints(const RankRow& f, int32_t n, const Poi
   return out;
 }
 
-std::vector<float> assuranceTableData(const ModelState& state, const ecology::MonthCategoryRanks& table, int category) {
+std::vector<float> assuranceTableData(EwrView state, const ecology::MonthCategoryRanks& table, int category) {
   std::vector<float> data;
   data.reserve(kAssuranceBlocks * kSavedPointCount);
   for (int block = 0; block < kAssuranceBlocks; ++block) {
@@ -58,7 +58,7 @@ std::string hydroMonthName(int month) {
   return kMonthNames[static_cast<std::size_t>(calendarMonthOf(month) - 1)];
 }
 
-std::vector<std::string> analysisListLines(const ModelState& state, int category) {
+std::vector<std::string> analysisListLines(EwrView state, int category) {
   const float total = state.ewr.meanTotalEwr[category];
   return {"MAR (MCM)",
           formatText("Natural      = %10.3f", state.site.naturalFlows.mar),

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ewr/assurance_rules.h"
-#include "process/model_state.h"
+#include "ewr/ewr_state.h"
 
 namespace oewr::ewr {
 
@@ -31,7 +31,7 @@ std::vector<float> valuesAtDurationPoints(const RankRow& values, int32_t n, cons
 // The stored assurance table of category c: 13 blocks of the 17 saved points,
 // January to December, then December again (221 values, 884 bytes).
 constexpr int kAssuranceBlocks = 13;
-std::vector<float> assuranceTableData(const ModelState& state, const ecology::MonthCategoryRanks& table, int category);
+std::vector<float> assuranceTableData(EwrView state, const ecology::MonthCategoryRanks& table, int category);
 
 // Name of a category 0 .. 6 ("A" .. "D").
 std::string categoryName(int category);
@@ -39,6 +39,6 @@ std::string categoryName(int category);
 std::string hydroMonthName(int month);
 
 // The list box of the window after an analysis of category c.
-std::vector<std::string> analysisListLines(const ModelState& state, int category);
+std::vector<std::string> analysisListLines(EwrView state, int category);
 
 }  // namespace oewr::ewr

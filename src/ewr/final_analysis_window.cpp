@@ -23,7 +23,7 @@ void setUpChart(charting::Chart& chart, const char* name, const char* title, con
 
 }  // namespace
 
-TForm7::TForm7(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog)
+TForm7::TForm7(EwrParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog)
     : state_(state), tx_(tx), ui_(ui), saveDialog_(saveDialog) {
   setUpChart(Chart1, "Chart1", "Flow duration curves for selected Month & Category", "% Time Equalled or Exceeded",
              "Flow (mill. m^3)", 2);
@@ -159,7 +159,7 @@ void TForm7::save_go() {
       if (state_.site.attributeCodes[ewr::saveSlot(item)] < 1) continue;
       if (auto write = saveItemWrite(item, category)) writes.push_back(std::move(*write));
     }
-    if (!writes.empty()) hostdb::saveSlotRecords(state_, tx_, saveDialog_, writes);
+    if (!writes.empty()) hostdb::saveSlotRecords(state_.site, tx_, saveDialog_, writes);
   } catch (const ActionStopped&) {
   } catch (const ModelError& e) {
     ui_.showMessage(kCaption, e.what());

@@ -12,7 +12,7 @@
 #include "common/form_controls.h"
 #include "common/ui.h"
 #include "ewr/ewr_save.h"
-#include "process/model_state.h"
+#include "ewr/ewr_state.h"
 
 namespace oewr::hostdb {
 class Ttxtab;
@@ -28,7 +28,7 @@ class TForm7 : public ModalForm {
   static constexpr const char* kNoReport = "No report has been generated";
   static constexpr const char* kNoHighFlows = "No high flows calculated, do you wish to continue?";
 
-  TForm7(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog);
+  TForm7(EwrParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog);
   std::string formCaption() const override { return kCaption; }
 
   RadioGroup RadioGroup1{"Months", {"Oct", "Nov", "Dec", "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep"}, 4};
@@ -87,7 +87,7 @@ class TForm7 : public ModalForm {
   void showAnalysis(int month, int category);
   // The record of a ticked item; nullopt (after its message) when there is none.
   std::optional<hostdb::SlotWrite> saveItemWrite(ewr::EwrSaveItem item, int category);
-  ModelState& state_;
+  EwrParts state_;
   hostdb::Ttxtab& tx_;
   Ui& ui_;
   hostdb::Ttable_save& saveDialog_;

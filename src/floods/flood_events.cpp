@@ -24,7 +24,7 @@ const std::array<int32_t, 5> kDefaultEvents = {4, 3, 1, 1, 1};
 const std::array<int32_t, 5> kDefaultFrequencyIndex = {0, 0, 0, 1, 2};
 const std::array<int32_t, 5> kDefaultFrequencyCode = {1, 1, 1, 2, 5};
 
-void build_flood_rating(ModelState& state) {
+void build_flood_rating(FloodParts state) {
   float depth = 0.0f;
   for (int32_t i = 0; i < state.hydraulics.stageCount; ++i) {
     depth = hydraulics::nextStage(depth);
@@ -34,7 +34,7 @@ void build_flood_rating(ModelState& state) {
   state.floods.bankfullDischarge = state.hydraulics.stageCount >= 1 ? state.floods.floodRatingFlow[state.hydraulics.stageCount - 1] : 0.0f;
 }
 
-float baseflow_level(ModelState& state) {
+float baseflow_level(FloodParts state) {
   state.floods.floodBaseflowDepth = 0.0f;
   const float q = state.hydrology.maxBaseflowWet;
   for (int32_t i = 0; i + 1 < state.hydraulics.stageCount; ++i)
@@ -45,7 +45,7 @@ float baseflow_level(ModelState& state) {
   return state.floods.floodBaseflowDepth;
 }
 
-float peak_scale_root(ModelState& state) {
+float peak_scale_root(FloodParts state) {
   state.floods.peakScaleRoot = std::sqrt(state.floods.bankfullDischarge) - std::sqrt(state.hydrology.maxBaseflowWet);
   return state.floods.peakScaleRoot;
 }
@@ -61,7 +61,7 @@ float defaultPeak(int k, float hydroVariability, float bankfullDischarge) {
   return kPeakFractionT1[i] * bankfullDischarge;
 }
 
-int32_t ratingStepAtDepth(const ModelState& state, float d) {
+int32_t ratingStepAtDepth(FloodView state, float d) {
   for (int32_t i = 0; i < state.hydraulics.stageCount; ++i)
     if (d - state.floods.floodDepthStep[i] < 0.001f) return i;
   return -1;

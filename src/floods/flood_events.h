@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "charting/chart.h"
-#include "process/model_state.h"
+#include "floods/flood_state.h"
 
 namespace oewr::floods {
 
@@ -37,15 +37,15 @@ extern const std::array<int32_t, 5> kDefaultFrequencyCode;
 // last hydraulics run (the mean of the lower and upper discharge estimates)
 // and sets bankfullDischarge to the last step's discharge, or 0 when there is
 // no step. A stage count beyond the stage grid throws RangeError.
-void build_flood_rating(ModelState& state);
+void build_flood_rating(FloodParts state);
 
 // Depth of the first step i with floodRatingFlow[i] <= maxBaseflowWet <=
 // floodRatingFlow[i + 1]; 0 when the baseflow lies outside the rating (or
 // the rating has fewer than two steps). Also sets floodBaseflowDepth.
-float baseflow_level(ModelState& state);
+float baseflow_level(FloodParts state);
 
 // sqrt(bankfullDischarge) - sqrt(maxBaseflowWet); also sets peakScaleRoot.
-float peak_scale_root(ModelState& state);
+float peak_scale_root(FloodParts state);
 
 // Default peak discharge of flood category k (1 .. 5): T1[k] x bankfull for a
 // hydrological variability below 2, else between T2[k] and T3[k] by the
@@ -55,7 +55,7 @@ float defaultPeak(int k, float hydroVariability, float bankfullDischarge);
 // Index of the rating step of depth d (m): the first step whose depth is
 // less than 1 mm below d. -1 when d lies above the last step (or there is no
 // step).
-int32_t ratingStepAtDepth(const ModelState& state, float d);
+int32_t ratingStepAtDepth(FloodView state, float d);
 
 // Time to peak (whole hours) and duration (hours) of a flood.
 struct FloodTiming {

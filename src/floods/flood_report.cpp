@@ -4,7 +4,7 @@
 
 namespace oewr::floods {
 
-std::vector<std::string> floodReportLines(const ModelState& state) {
+std::vector<std::string> floodReportLines(FloodView state) {
   std::vector<std::string> lines;
   lines.push_back(" ");
   lines.push_back("HIGH FLOW REQUIREMENT SUMMARY");

@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "process/model_state.h"
+#include "floods/flood_state.h"
 
 namespace oewr::floods {
 
 // The report section: heading, bankfull discharge and one line a flood
 // category from the category table's texts.
-std::vector<std::string> floodReportLines(const ModelState& state);
+std::vector<std::string> floodReportLines(FloodView state);
 
 }  // namespace oewr::floods

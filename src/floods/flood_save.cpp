@@ -10,7 +10,7 @@
 
 namespace oewr::floods {
 
-std::vector<float> floodParameterValues(const ModelState& state) {
+std::vector<float> floodParameterValues(FloodView state) {
   std::vector<float> values;
   values.reserve(kFloodCategoryCount * kFloodParameterCount);
   for (int k = 0; k < kFloodCategoryCount; ++k)
@@ -18,19 +18,19 @@ std::vector<float> floodParameterValues(const ModelState& state) {
   return values;
 }
 
-bool saveFloodParameters(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog) {
-  return hostdb::saveArrayAttribute(state, tx, dialog, kFloodParameterSlot, kFloodParameterTitle, kFloodCategoryCount,
+bool saveFloodParameters(FloodParts state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog) {
+  return hostdb::saveArrayAttribute(state.site, tx, dialog, kFloodParameterSlot, kFloodParameterTitle, kFloodCategoryCount,
                                     kFloodParameterCount, kFloodParameterFormat, floodParameterValues(state));
 }
 
-SavedFloodRead readSavedFloodParameters(ModelState& state, hostdb::Ttxtab& tx) {
+SavedFloodRead readSavedFloodParameters(FloodParts state, hostdb::Ttxtab& tx) {
   for (auto& category : state.floods.savedFloodParameters) category.fill(-9.0f);
   if (state.site.attributeCodes[kFloodParameterSlot] <= 0) return SavedFloodRead::NoneSaved;
   struct CloseData {
     hostdb::Ttxtab& tx;
     ~CloseData() { tx.DTable.close(); }
   } closer{tx};
-  const auto record = hostdb::findSlotRecord(state, tx, kFloodParameterSlot);
+  const auto record = hostdb::findSlotRecord(state.site, tx, kFloodParameterSlot);
   if (!record) return SavedFloodRead::NoneSaved;
   if (!record->recordFound) return SavedFloodRead::RecordMissing;
   const hostdb::Blob data = tx.DTable.readBlob("Data");
@@ -44,7 +44,7 @@ SavedFloodRead readSavedFloodParameters(ModelState& state, hostdb::Ttxtab& tx) {
   return SavedFloodRead::Read;
 }
 
-std::optional<std::string> restoredParameters(const ModelState& state, RestoredFloodParameters& out) {
+std::optional<std::string> restoredParameters(FloodView state, RestoredFloodParameters& out) {
   struct Entry {
     const char* name;
     int lo, hi;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "process/model_state.h"
+#include "floods/flood_state.h"
 
 namespace oewr::hostdb {
 class Ttxtab;
@@ -21,11 +21,11 @@ constexpr const char* kFloodParameterFormat = "OEWR_SavedFlood_parameters.txp";
 
 // The 25 stored values: category 1 to 5, each depth (cm), frequency index,
 // number of events, catchment-shape index, river-slope index.
-std::vector<float> floodParameterValues(const ModelState& state);
+std::vector<float> floodParameterValues(FloodView state);
 
 // Writes savedFloodParameters to the output attribute of slot 6 (Title,
 // Date, Rows 5, Columns 5, Format, Data). False when nothing was written.
-bool saveFloodParameters(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog);
+bool saveFloodParameters(FloodParts state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog);
 
 enum class SavedFloodRead {
   Read,           // the record was found; its values are in savedFloodParameters
@@ -35,7 +35,7 @@ enum class SavedFloodRead {
 
 // Sets all 25 entries to -9, then reads the site's record of slot 6 into
 // savedFloodParameters (at most 25 values; entries the record lacks stay -9).
-SavedFloodRead readSavedFloodParameters(ModelState& state, hostdb::Ttxtab& tx);
+SavedFloodRead readSavedFloodParameters(FloodParts state, hostdb::Ttxtab& tx);
 
 // The saved parameters rounded to whole numbers as the window takes them,
 // [category][entry]; or a message naming the first value that the window
@@ -48,6 +48,6 @@ struct RestoredFloodParameters {
   int shape[kFloodCategoryCount] = {};
   int slope[kFloodCategoryCount] = {};
 };
-std::optional<std::string> restoredParameters(const ModelState& state, RestoredFloodParameters& out);
+std::optional<std::string> restoredParameters(FloodView state, RestoredFloodParameters& out);
 
 }  // namespace oewr::floods

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "model/site_inputs.h"
+#include "model/state_parts.h"
 #include "common/bounded_array.h"
 #include "ecology/ecology_state.h"
 #include "hydraulics/hydraulics_state.h"
@@ -56,5 +58,21 @@ struct FloodState {
   // over the years in ascending order, million m3. Zero until "Generate T/S".
   ecology::MonthCategoryRanks highFlowAssurance;
 };
+
+// The parts of the model state the flood analysis reads and writes.
+template <bool Writable>
+struct FloodPartsOf {
+  PartRef<SiteInputs, Writable> site;
+  PartRef<hydrology::HydrologyState, Writable> hydrology;
+  PartRef<hydraulics::HydraulicsState, Writable> hydraulics;
+  PartRef<ecology::EcologyState, Writable> ecology;
+  PartRef<FloodState, Writable> floods;
+  PartRef<ReportLines, Writable> reportLines;
+
+  template <class State>
+  FloodPartsOf(State& s) : site(s.site), hydrology(s.hydrology), hydraulics(s.hydraulics), ecology(s.ecology), floods(s.floods), reportLines(s.reportLines) {}
+};
+using FloodParts = FloodPartsOf<true>;
+using FloodView = FloodPartsOf<false>;
 
 }  // namespace oewr::floods

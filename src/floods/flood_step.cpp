@@ -6,7 +6,7 @@
 
 namespace oewr::floods {
 
-FloodStepCharts runFloodStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+FloodStepCharts runFloodStep(FloodParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
                              const FloodOptions& options) {
   TForm6 form(state, tx, ui, saveDialog);
   if (!form.refusal.empty()) throw ActionStopped(form.refusal);
@@ -19,7 +19,7 @@ FloodStepCharts runFloodStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, host
   return {std::move(form.Chart1), std::move(form.Chart2), std::move(form.Chart3)};
 }
 
-std::string floodCategoriesCsv(const ModelState& state) {
+std::string floodCategoriesCsv(FloodView state) {
   std::string csv = "category,peak_m3s,duration_hours,volume_mcm,events,frequency_code\n";
   const FloodCategoryTable& table = state.floods.floodCategoryTable;
   for (int k = 1; k <= kFloodCategoryCount; ++k) {
@@ -30,7 +30,7 @@ std::string floodCategoriesCsv(const ModelState& state) {
   return csv;
 }
 
-std::string highFlowSeriesCsv(const ModelState& state) {
+std::string highFlowSeriesCsv(FloodView state) {
   const TimeSeries& natural = state.site.naturalFlows;
   const int32_t count = natural.header.count;
   if (count > kMaxFloodMonths)

@@ -8,7 +8,7 @@
 
 #include "charting/chart.h"
 #include "common/ui.h"
-#include "process/model_state.h"
+#include "floods/flood_state.h"
 
 namespace oewr::hostdb {
 class Ttxtab;
@@ -33,14 +33,14 @@ struct FloodStepCharts {
 // Runs the step. Throws ActionStopped (after the window's message) when
 // "Generate T/S" was refused, so that no later step takes flood volumes that
 // were not made.
-FloodStepCharts runFloodStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+FloodStepCharts runFloodStep(FloodParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
                              const FloodOptions& options);
 
 // The flood categories as the window left them: "category,peak_m3s,
 // duration_hours,volume_mcm,events,frequency_code", one row a category.
-std::string floodCategoriesCsv(const ModelState& state);
+std::string floodCategoriesCsv(FloodView state);
 // The high-flow series: "year,month,A,A/B,B,B/C,C,C/D,D" (million m3), one
 // row a month of the natural record.
-std::string highFlowSeriesCsv(const ModelState& state);
+std::string highFlowSeriesCsv(FloodView state);
 
 }  // namespace oewr::floods

@@ -9,6 +9,7 @@
 #include "floods/flood_report.h"
 #include "floods/flood_save.h"
 #include "floods/high_flows.h"
+#include "hydraulics/rating_curve.h"
 
 namespace oewr::floods {
 
@@ -28,8 +29,8 @@ void setUpChart(charting::Chart& chart, const char* name, const char* title, con
 
 // Clears floodInitialising however the window's creation ends.
 struct InitialisingScope {
-  ModelState& state;
-  explicit InitialisingScope(ModelState& s) : state(s) { state.floods.floodInitialising = true; }
+  FloodParts state;
+  explicit InitialisingScope(FloodParts s) : state(s) { state.floods.floodInitialising = true; }
   ~InitialisingScope() { state.floods.floodInitialising = false; }
   InitialisingScope(const InitialisingScope&) = delete;
   InitialisingScope& operator=(const InitialisingScope&) = delete;
@@ -42,7 +43,7 @@ bool holdsNumber(const std::string& text) {
 
 }  // namespace
 
-TForm6::TForm6(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog)
+TForm6::TForm6(FloodParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog)
     : StringGrid1(state.floods.floodCategoryTable), state_(state), tx_(tx), ui_(ui), saveDialog_(saveDialog) {
   StringGrid2.caption = "Total volume analysis relative to mean annual HIGH flows (total runoff - baseflow)";
   setUpCharts();
@@ -92,7 +93,7 @@ void TForm6::FormCreate() {
     floods::peak_scale_root(state_);
     if (state_.hydraulics.stageCount < 1) {
       ui_.showMessage(kCaption, kNoRating);
-    } else if (auto why = channelCapacityShortfall(state_)) {
+    } else if (auto why = hydraulics::channelCapacityShortfall(state_)) {
       // Flood events on a channel that cannot hold the baseflows mean nothing.
       refusal = *why;
       Button3.enabled = false;

@@ -9,7 +9,7 @@
 #include "charting/chart.h"
 #include "common/form_controls.h"
 #include "common/ui.h"
-#include "process/model_state.h"
+#include "floods/flood_state.h"
 
 namespace oewr::hostdb {
 class Ttxtab;
@@ -32,7 +32,7 @@ class TForm6 : public ModalForm {
       "Bankfull channel discharge is not above the maximum wet season baseflow - check hydraulics";
 
   // Opens the window: the rating, the charts and the five default categories.
-  TForm6(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog);
+  TForm6(FloodParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog);
   TForm6(const TForm6&) = delete;
   TForm6& operator=(const TForm6&) = delete;
   std::string formCaption() const override { return kCaption; }
@@ -107,7 +107,7 @@ class TForm6 : public ModalForm {
   void restoreSavedParameters();
   void clearTiming();
 
-  ModelState& state_;
+  FloodParts state_;
   hostdb::Ttxtab& tx_;
   Ui& ui_;
   hostdb::Ttable_save& saveDialog_;

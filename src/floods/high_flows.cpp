@@ -103,7 +103,7 @@ std::array<float, 12> placeEvents(std::array<float, 12> remaining, const EventLa
   return flood;
 }
 
-HighFlowRun prepareHighFlows(const ModelState& state, const std::vector<FloodCategoryRow>& rows) {
+HighFlowRun prepareHighFlows(FloodView state, const std::vector<FloodCategoryRow>& rows) {
   const TimeSeries& natural = state.site.naturalFlows;
   const int32_t count = natural.header.count;
   if (count < 1) throw ModelError("No natural flows have been read: the flood requirements need them");
@@ -177,19 +177,19 @@ float rankFactor(const HighFlowRun& run, int s, int32_t r) {
   return (R - f) * w + f;
 }
 
-int hydroMonthOfPosition(const ModelState& state, int m) {
+int hydroMonthOfPosition(FloodView state, int m) {
   const int start = state.site.naturalFlows.header.startMonth;
   if (start < 1 || start > 12) return m;
   return hydroMonthIndex((start - 1 + m) % 12 + 1);
 }
 
-void clearHighFlows(ModelState& state) {
+void clearHighFlows(FloodParts state) {
   for (auto& series : state.floods.highFlowSeries) series.fill(0.0f);
   for (auto& month : state.floods.highFlowAssurance)
     for (auto& category : month) category.fill(0.0f);
 }
 
-void placeHighFlows(ModelState& state, const HighFlowRun& run) {
+void placeHighFlows(FloodParts state, const HighFlowRun& run) {
   clearHighFlows(state);
   const int32_t N = run.years;
   for (int s = 0; s < kCategoryCount; ++s) {
@@ -219,7 +219,7 @@ void placeHighFlows(ModelState& state, const HighFlowRun& run) {
   }
 }
 
-HighFlowRun generate_ts(ModelState& state, const std::vector<FloodCategoryRow>& rows) {
+HighFlowRun generate_ts(FloodParts state, const std::vector<FloodCategoryRow>& rows) {
   HighFlowRun run = prepareHighFlows(state, rows);
   placeHighFlows(state, run);
   state.floods.floodVolumeRatio = run.ratio;

@@ -10,7 +10,7 @@
 
 #include "common/bounded_array.h"
 #include "floods/flood_events.h"
-#include "process/model_state.h"
+#include "floods/flood_state.h"
 
 namespace oewr::floods {
 
@@ -67,7 +67,7 @@ struct HighFlowRun {
 // whole years; at least 5 for the 20 % exceedance year) and throws ModelError
 // naming the record and the limit; then the high flows, the ladder, the
 // ranking and the ratio.
-HighFlowRun prepareHighFlows(const ModelState& state, const std::vector<FloodCategoryRow>& rows);
+HighFlowRun prepareHighFlows(FloodView state, const std::vector<FloodCategoryRow>& rows);
 
 // Factor of the high flows of rank r for ecological category s (0 = A .. 6 =
 // D): R for the wettest 20 % of years; below, from R - s R / 6 in the driest
@@ -77,18 +77,18 @@ float rankFactor(const HighFlowRun& run, int s, int32_t r);
 // Fills highFlowSeries and highFlowAssurance from a prepared run. The months
 // of a last partial year get no flood volume; highFlowAssurance holds one
 // value for each whole year, by the hydrological month of its position.
-void placeHighFlows(ModelState& state, const HighFlowRun& run);
+void placeHighFlows(FloodParts state, const HighFlowRun& run);
 
 // "Generate T/S" without the window: prepare, place, and keep the ratio used
 // in floodVolumeRatio.
-HighFlowRun generate_ts(ModelState& state, const std::vector<FloodCategoryRow>& rows);
+HighFlowRun generate_ts(FloodParts state, const std::vector<FloodCategoryRow>& rows);
 
 // Zero high flows, as before the first "Generate T/S".
-void clearHighFlows(ModelState& state);
+void clearHighFlows(FloodParts state);
 
 // Hydrological month (0 = October) of position m (0 .. 11) of a year of the
 // natural record, counted from its start month; position m when the start
 // month is not 1 to 12.
-int hydroMonthOfPosition(const ModelState& state, int m);
+int hydroMonthOfPosition(FloodView state, int m);
 
 }  // namespace oewr::floods

@@ -6,7 +6,7 @@
 #include "common/errors.h"
 #include "common/text_format.h"
 #include "common/text_input.h"
-#include "process/model_state.h"
+#include "model/site_inputs.h"
 
 namespace oewr::hostdb {
 

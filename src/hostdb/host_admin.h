@@ -22,7 +22,7 @@
 #include "hostdb/host_table.h"
 #include "hostdb/model_records.h"
 #include "hostdb/timeseries_codec.h"
-#include "process/model_state.h"
+#include "model/site_inputs.h"
 
 namespace oewr::hostdb {
 

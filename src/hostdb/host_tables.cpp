@@ -2,7 +2,7 @@
 
 #include "common/text_format.h"
 #include "hostdb/blob_codec.h"
-#include "process/model_state.h"
+#include "model/site_inputs.h"
 
 namespace oewr::hostdb {
 
@@ -129,8 +129,8 @@ std::optional<int32_t> Ttxtab::tableRecordOf(int attributeCode, int spatialRecor
   return static_cast<int32_t>(ddt4.field("Table Record").asInteger());
 }
 
-std::optional<int> resolveInputAttribute(ModelState& state, Ttxtab& tx, int slot) {
-  const int code = state.site.attributeCodes[slot];
+std::optional<int> resolveInputAttribute(SiteInputs& state, Ttxtab& tx, int slot) {
+  const int code = state.attributeCodes[slot];
   int dataType = -1;
   {
     tx.ddt2.close();
@@ -142,16 +142,16 @@ std::optional<int> resolveInputAttribute(ModelState& state, Ttxtab& tx, int slot
       }
   }
   int attribute = code;
-  state.site.spatialRecord = state.site.requestSpatialRecord;
+  state.spatialRecord = state.requestSpatialRecord;
   if (dataType == kLinked) {
     bool wasOpen = tx.ddt3.active();
     if (!wasOpen) tx.ddt3.open();
     bool stored = tx.ddt3.findKey({FieldValue(code)});
     if (stored) {
       tx.openDataTable(tx.ddt3.field("Database Alias").asText(), tx.ddt3.field("Table Name").asText());
-      if (auto rec = tx.tableRecordOf(code, state.site.requestSpatialRecord)) {
+      if (auto rec = tx.tableRecordOf(code, state.requestSpatialRecord)) {
         if (tx.DTable.findKey({FieldValue(*rec)})) {
-          state.site.spatialRecord = static_cast<int32_t>(tx.DTable.field("Sp. Record").asInteger());
+          state.spatialRecord = static_cast<int32_t>(tx.DTable.field("Sp. Record").asInteger());
           attribute = static_cast<int>(tx.DTable.field("Attribute").asInteger());
         }
       }
@@ -174,10 +174,10 @@ std::optional<int> resolveInputAttribute(ModelState& state, Ttxtab& tx, int slot
   return attribute;
 }
 
-std::optional<SlotRecord> findSlotRecord(ModelState& state, Ttxtab& tx, int slot) {
+std::optional<SlotRecord> findSlotRecord(SiteInputs& state, Ttxtab& tx, int slot) {
   auto attribute = resolveInputAttribute(state, tx, slot);
   if (!attribute) return std::nullopt;
-  auto rec = tx.tableRecordOf(*attribute, state.site.spatialRecord);
+  auto rec = tx.tableRecordOf(*attribute, state.spatialRecord);
   if (!rec) return std::nullopt;
   SlotRecord r;
   r.attributeCode = *attribute;

@@ -12,7 +12,7 @@
 #include "hostdb/host_table.h"
 
 namespace oewr {
-struct ModelState;
+struct SiteInputs;
 }
 
 namespace oewr::hostdb {
@@ -65,7 +65,7 @@ class Ttxtab {
 // the record it names) and leaves DTable open on the attribute's table. Sets
 // state.spatialRecord. Returns the attribute code to read, or nullopt when the
 // attribute has no storage entry (its value is then absent).
-std::optional<int> resolveInputAttribute(ModelState& state, Ttxtab& tx, int slot);
+std::optional<int> resolveInputAttribute(SiteInputs& state, Ttxtab& tx, int slot);
 
 // The data record of an input slot: resolves it and moves DTable onto the
 // site's record. nullopt when the value is absent (no data_dict4 row or no
@@ -75,6 +75,6 @@ struct SlotRecord {
   int32_t tableRecord = 0;
   bool recordFound = false;
 };
-std::optional<SlotRecord> findSlotRecord(ModelState& state, Ttxtab& tx, int slot);
+std::optional<SlotRecord> findSlotRecord(SiteInputs& state, Ttxtab& tx, int slot);
 
 }  // namespace oewr::hostdb

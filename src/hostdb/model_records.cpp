@@ -4,7 +4,7 @@
 #include "common/text_format.h"
 #include "common/text_input.h"
 #include "hostdb/host_schema.h"
-#include "process/model_state.h"
+#include "model/site_inputs.h"
 
 namespace oewr::hostdb {
 

@@ -19,7 +19,7 @@
 
 #include "hostdb/host_table.h"
 #include "hostdb/table_save_dialog.h"
-#include "process/model_state.h"
+#include "model/site_inputs.h"
 
 namespace oewr::hostdb {
 
@@ -63,7 +63,7 @@ bool createAttributeTable(Ttxtab& tx, int dataType, const std::string& alias, co
 // is to be written (the reason has been shown). `mode` is 1 when the attribute
 // already had its storage entry, else 0. `expectedType` (0..7), when given,
 // is the data type the caller writes; an attribute of another type is refused.
-int resolveOutputAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, OutputTarget& target,
+int resolveOutputAttribute(SiteInputs& state, Ttxtab& tx, Ttable_save& dialog, int slot, OutputTarget& target,
                            int& mode, int expectedType = -1);
 
 // Tables made by one save, by alias and name, with their table codes: a
@@ -83,7 +83,7 @@ bool openOutputTable(Ttxtab& tx, OutputTarget& target, int& mode, MadeTables* ma
 // RECID, writes the data_dict4 row, and sets Max. Rec in every data_dict3 row
 // of the table. Returns the record's RECID; the caller sets the data fields
 // and posts.
-int32_t prepareOutputRecord(ModelState& state, Ttxtab& tx, OutputTarget& target, int mode);
+int32_t prepareOutputRecord(SiteInputs& state, Ttxtab& tx, OutputTarget& target, int mode);
 
 // Sets the data fields of the prepared record (the save posts it).
 using RecordWriter = std::function<void(HostTable& record)>;
@@ -105,12 +105,12 @@ struct SlotWrite {
 // out, and nothing is written when the session is open for reading only (said
 // in a message). Returns the number of records written. Errors pass on as ModelError
 // (DatabaseError for the engine's own) whose text says nothing was saved.
-int saveSlotRecords(ModelState& state, Ttxtab& tx, Ttable_save& dialog, const std::vector<SlotWrite>& writes);
+int saveSlotRecords(SiteInputs& state, Ttxtab& tx, Ttable_save& dialog, const std::vector<SlotWrite>& writes);
 
 // The save of one slot's value (saveSlotRecords of one). True when written;
 // false when nothing was to be written, the user cancelled or the session is
 // open for reading only.
-bool saveSlotRecord(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, int dataType,
+bool saveSlotRecord(SiteInputs& state, Ttxtab& tx, Ttable_save& dialog, int slot, int dataType,
                     const RecordWriter& write);
 
 // Writers of the three kinds of result record, for saveSlotRecords.
@@ -125,26 +125,26 @@ SlotWrite timeSeriesRecordWrite(int slot, const TimeSeriesHeader& header, std::v
 SlotWrite memoRecordWrite(int slot, const std::string& title, std::string memo);
 
 // An array record of one slot (arrayRecordWrite).
-bool saveArrayAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, const std::string& title,
+bool saveArrayAttribute(SiteInputs& state, Ttxtab& tx, Ttable_save& dialog, int slot, const std::string& title,
                         int rows, int columns, const std::string& format, const std::vector<float>& data);
 
 // A time-series record of one slot (timeSeriesRecordWrite).
-bool saveTimeSeriesAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot,
+bool saveTimeSeriesAttribute(SiteInputs& state, Ttxtab& tx, Ttable_save& dialog, int slot,
                              const TimeSeriesHeader& header, const std::vector<float>& values);
 
 // An EWR series: the natural flows' header as derivedSeriesHeader makes it
 // (GeogID `title`, values in million m3), and the series' values.
-bool saveEwrSeries(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, const std::string& title,
+bool saveEwrSeries(SiteInputs& state, Ttxtab& tx, Ttable_save& dialog, int slot, const std::string& title,
                    const std::vector<float>& values);
 
 // A memo record of one slot (memoRecordWrite).
-bool saveMemoAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, const std::string& title,
+bool saveMemoAttribute(SiteInputs& state, Ttxtab& tx, Ttable_save& dialog, int slot, const std::string& title,
                        const std::string& memo);
 
 constexpr int kEcologicalSlot = 5;
 // The 27 stored ecological parameters, in the order input loading reads them.
-std::vector<float> ecologicalParameterValues(const ModelState& state);
+std::vector<float> ecologicalParameterValues(const SiteInputs& state);
 // Writes the ecological parameters to the output attribute of slot 5.
-bool saveEcologicalParameters(ModelState& state, Ttxtab& tx, Ttable_save& dialog);
+bool saveEcologicalParameters(SiteInputs& state, Ttxtab& tx, Ttable_save& dialog);
 
 }  // namespace oewr::hostdb

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "hostdb/host_table.h"
-#include "process/model_state.h"
+#include "model/site_inputs.h"
 
 namespace oewr::hostdb {
 
@@ -53,7 +53,7 @@ void writeTimeSeriesValues(const std::vector<float>& values, HostTable& table);
 // 0; otherwise header, name, time units and values. Returns false when absent.
 // A record that storedSeriesFault refuses throws ModelError naming the
 // attribute and the field; the series is then left empty (count 0).
-bool readSeriesFromSlot(ModelState& state, Ttxtab& tx, int slot, TimeSeries& series);
+bool readSeriesFromSlot(SiteInputs& state, Ttxtab& tx, int slot, TimeSeries& series);
 
 // The header of a series the model derives from the natural flows (an EWR
 // series): the natural header, so the dates and 'No. Records' are the natural

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "process/model_state.h"
+#include "hydraulics/hydraulics_state.h"
 
 namespace oewr::hydraulics {
 

@@ -268,11 +268,11 @@ StageHabitat habitatStep(const HydraulicSection& section, int32_t npt, float d, 
   return result;
 }
 
-std::filesystem::path habitatFilePath(const ModelState& state) {
+std::filesystem::path habitatFilePath(HydraulicsView state) {
   return std::filesystem::path(state.site.dataDirectory) / safeFileName(state.site.siteName + "_habitat.txt");
 }
 
-void writeHabitatFile(const ModelState& state, const std::vector<std::string>& lines) {
+void writeHabitatFile(HydraulicsView state, const std::vector<std::string>& lines) {
   const std::filesystem::path target = habitatFilePath(state);
   std::filesystem::path temporary = target;
   // Runs side by side may write the same site's file: each its own temporary.
@@ -299,9 +299,9 @@ void writeHabitatFile(const ModelState& state, const std::vector<std::string>& l
   }
 }
 
-void writeHabitatFile(const ModelState& state) { writeHabitatFile(state, habitatFileLines(state)); }
+void writeHabitatFile(HydraulicsView state) { writeHabitatFile(state, habitatFileLines(state)); }
 
-void keepHabitatFile(const ModelState& state, const std::vector<std::string>& lines, Ui& ui) {
+void keepHabitatFile(HydraulicsView state, const std::vector<std::string>& lines, Ui& ui) {
   try {
     writeHabitatFile(state, lines);
   } catch (const ModelError& e) {

@@ -12,7 +12,7 @@
 
 #include "hydraulics/rating_curve.h"
 #include "hydraulics/synthetic_section.h"
-#include "process/model_state.h"
+#include "hydraulics/hydraulics_state.h"
 
 namespace oewr::hydraulics {
 
@@ -72,17 +72,17 @@ StageHabitat habitatStep(const HydraulicSection& section, int32_t npt, float d, 
 
 // A site's habitat file: siteName (made safe for a file name) followed by
 // "_habitat.txt", in the data directory.
-std::filesystem::path habitatFilePath(const ModelState& state);
+std::filesystem::path habitatFilePath(HydraulicsView state);
 
 // Writes the lines (CRLF ends) to the habitat file completely or not at all:
 // a temporary file beside it is renamed over it. Throws ModelError naming the
 // file when it cannot be written.
-void writeHabitatFile(const ModelState& state, const std::vector<std::string>& lines);
+void writeHabitatFile(HydraulicsView state, const std::vector<std::string>& lines);
 // The habitat file of a synthetic run (habitatFileLines).
-void writeHabitatFile(const ModelState& state);
+void writeHabitatFile(HydraulicsView state);
 // The habitat file of a run that has its results: a file that cannot be
 // written is said through `ui` and the run's results stand (the file is a
 // copy of the habitat classes for other tools, not an input of any step).
-void keepHabitatFile(const ModelState& state, const std::vector<std::string>& lines, Ui& ui);
+void keepHabitatFile(HydraulicsView state, const std::vector<std::string>& lines, Ui& ui);
 
 }  // namespace oewr::hydraulics

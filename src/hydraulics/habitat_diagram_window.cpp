@@ -19,7 +19,7 @@ const std::array<charting::Color, kHabitatClassCount> kClassColors = {
 
 }  // namespace
 
-TForm5b::TForm5b(ModelState& state, Ui& ui) : state_(state), ui_(ui) {
+TForm5b::TForm5b(HydraulicsParts state, Ui& ui) : state_(state), ui_(ui) {
   Chart1.name = "Chart1";
   Chart1.title = kTitlePrefix;
   Chart1.bottomAxis.title = "Discharge (m^3 / s)";
@@ -31,7 +31,7 @@ TForm5b::TForm5b(ModelState& state, Ui& ui) : state_(state), ui_(ui) {
   Chart2.legend = charting::LegendPosition::Hidden;
 }
 
-float TForm5b::defaultLimit(const ModelState& state) {
+float TForm5b::defaultLimit(HydraulicsView state) {
   return std::ceil(state.hydraulics.stageDischarge[state.hydraulics.wetBaseflowStage] / 10.0f) * 10.0f;
 }
 
@@ -108,7 +108,7 @@ void TForm5b::Button2Click() {
   }
 }
 
-std::unique_ptr<ModalForm> makeHabitatDiagram(ModelState& state, Ui& ui) {
+std::unique_ptr<ModalForm> makeHabitatDiagram(HydraulicsParts state, Ui& ui) {
   auto diagram = std::make_unique<TForm5b>(state, ui);
   diagram->FormCreate();
   return diagram;

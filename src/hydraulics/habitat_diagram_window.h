@@ -11,7 +11,7 @@
 #include "charting/chart.h"
 #include "common/form_controls.h"
 #include "common/ui.h"
-#include "process/model_state.h"
+#include "hydraulics/hydraulics_state.h"
 
 namespace oewr::hydraulics {
 
@@ -21,7 +21,7 @@ class TForm5b : public ModalForm {
   static constexpr const char* kTitlePrefix = "Habitat Frequency Plot for: ";
   static constexpr int kHabitatStack = 0;  // stack group of the seven area series
 
-  TForm5b(ModelState& state, Ui& ui);
+  TForm5b(HydraulicsParts state, Ui& ui);
   std::string formCaption() const override { return kCaption; }
 
   Edit Edit1{"Maximum Discharge (m^3/s)", "", false};  // upper discharge limit of the plot
@@ -46,15 +46,15 @@ class TForm5b : public ModalForm {
   void Button3Click() { modalResult = mrCancel; }  // "Close"
 
   // ceil(stageDischarge[wetBaseflowStage] / 10) x 10.
-  static float defaultLimit(const ModelState& state);
+  static float defaultLimit(HydraulicsView state);
 
  private:
   void makeSeries();
-  ModelState& state_;
+  HydraulicsParts state_;
   Ui& ui_;
 };
 
 // The diagram opened and plotted, for a window that shows it modally.
-std::unique_ptr<ModalForm> makeHabitatDiagram(ModelState& state, Ui& ui);
+std::unique_ptr<ModalForm> makeHabitatDiagram(HydraulicsParts state, Ui& ui);
 
 }  // namespace oewr::hydraulics

@@ -22,7 +22,7 @@ constexpr const char* kNoDischarge = "Max. Channel Discharge (m3/s) not computed
 
 }  // namespace
 
-std::vector<std::string> hydraulicsReportLines(const ModelState& state, bool observedMode, bool savedMode,
+std::vector<std::string> hydraulicsReportLines(HydraulicsView state, bool observedMode, bool savedMode,
                                                const charting::Chart& stageDischarge) {
   const SiteParameters& p = state.site.siteParameters;
   std::vector<std::string> lines = {" ", "HYDRAULICS DATA SUMMARY", " "};

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "charting/chart.h"
-#include "process/model_state.h"
+#include "hydraulics/hydraulics_state.h"
 
 namespace oewr::hydraulics {
 
@@ -15,7 +15,7 @@ namespace oewr::hydraulics {
 // section, the discharge of the last point of the stage - discharge chart's
 // second curve), else the synthetic range between the last points of its
 // first two curves.
-std::vector<std::string> hydraulicsReportLines(const ModelState& state, bool observedMode, bool savedMode,
+std::vector<std::string> hydraulicsReportLines(HydraulicsView state, bool observedMode, bool savedMode,
                                                const charting::Chart& stageDischarge);
 
 }  // namespace oewr::hydraulics

@@ -31,19 +31,19 @@ std::vector<float> savedSectionValues(std::span<const float> distances, std::spa
   return data;
 }
 
-bool saveSiteParameters(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog) {
+bool saveSiteParameters(HydraulicsParts state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog) {
   if (state.site.attributeCodes[kParameterSlot] < 1) return false;
-  return hostdb::saveArrayAttribute(state, tx, dialog, kParameterSlot, kParameterTitle, SiteParameters::count, 1,
+  return hostdb::saveArrayAttribute(state.site, tx, dialog, kParameterSlot, kParameterTitle, SiteParameters::count, 1,
                                     kParameterFormat, siteParameterValues(state.site.siteParameters));
 }
 
-bool saveSectionInUse(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog) {
+bool saveSectionInUse(HydraulicsParts state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog) {
   if (state.site.attributeCodes[kSavedSectionSlot] < 1) return false;
   const int32_t count = state.hydraulics.modelXsCount;
   const std::span<const float> distances(state.hydraulics.modelXsDistance.data(), state.hydraulics.modelXsDistance.size());
   const std::span<const float> elevations(state.hydraulics.modelXsElevation.data(), state.hydraulics.modelXsElevation.size());
   const std::vector<float> data = savedSectionValues(distances, elevations, count);
-  if (!hostdb::saveArrayAttribute(state, tx, dialog, kSavedSectionSlot, kSavedSectionTitle, kSavedSectionRows, 2,
+  if (!hostdb::saveArrayAttribute(state.site, tx, dialog, kSavedSectionSlot, kSavedSectionTitle, kSavedSectionRows, 2,
                                   kSavedSectionFormat, data))
     return false;
   // The record holds the section now: it is the saved section from here on.

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "process/model_state.h"
+#include "hydraulics/hydraulics_state.h"
 
 namespace oewr::hostdb {
 class Ttxtab;
@@ -37,12 +37,12 @@ std::vector<float> savedSectionValues(std::span<const float> distances, std::spa
 // True when written; false when the request assigns no attribute to the slot
 // or nothing was to be written (the reason has been shown). Errors pass on
 // as ModelError; nothing is then written.
-bool saveSiteParameters(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog);
+bool saveSiteParameters(HydraulicsParts state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog);
 
 // Writes the section in use (modelXsDistance, modelXsElevation,
 // modelXsCount, fewer than 400 points) to the slot-7 attribute; once it is
 // written it becomes the saved section of the state (savedXsDistance,
 // savedXsElevation, savedXsCount). Returns as saveSiteParameters.
-bool saveSectionInUse(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog);
+bool saveSectionInUse(HydraulicsParts state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog);
 
 }  // namespace oewr::hydraulics

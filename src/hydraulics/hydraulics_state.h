@@ -5,6 +5,9 @@
 // that roughen the synthetic sections.
 #include <cstdint>
 
+#include "hydrology/hydrology_state.h"
+#include "model/site_inputs.h"
+#include "model/state_parts.h"
 #include "common/bounded_array.h"
 
 namespace oewr::hydraulics {
@@ -46,5 +49,19 @@ struct HydraulicsState {
   // carried from run to run and never reseeded.
   uint32_t randomSeed = 0;
 };
+
+// The parts of the model state the hydraulics reads and writes.
+template <bool Writable>
+struct HydraulicsPartsOf {
+  PartRef<SiteInputs, Writable> site;
+  PartRef<hydrology::HydrologyState, Writable> hydrology;
+  PartRef<HydraulicsState, Writable> hydraulics;
+  PartRef<ReportLines, Writable> reportLines;
+
+  template <class State>
+  HydraulicsPartsOf(State& s) : site(s.site), hydrology(s.hydrology), hydraulics(s.hydraulics), reportLines(s.reportLines) {}
+};
+using HydraulicsParts = HydraulicsPartsOf<true>;
+using HydraulicsView = HydraulicsPartsOf<false>;
 
 }  // namespace oewr::hydraulics

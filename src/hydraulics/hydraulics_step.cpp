@@ -9,7 +9,7 @@ namespace oewr::hydraulics {
 
 namespace {
 
-void noteUnassigned(const ModelState& state, Ui& ui, int slot, const char* what) {
+void noteUnassigned(HydraulicsView state, Ui& ui, int slot, const char* what) {
   if (state.site.attributeCodes[slot] < 1)
     ui.showMessage(kHydraulicsCaption, std::string("The request assigns no attribute to slot ") +
                                            std::to_string(slot) + ": the " + what + " were not saved");
@@ -17,7 +17,7 @@ void noteUnassigned(const ModelState& state, Ui& ui, int slot, const char* what)
 
 }  // namespace
 
-HydraulicsStepCharts runHydraulicsStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& dialog,
+HydraulicsStepCharts runHydraulicsStep(HydraulicsParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& dialog,
                                        const HydraulicsOptions& options) {
   TForm4 form(state, tx, ui, dialog);
   form.FormCreate();

@@ -7,7 +7,7 @@
 #include "charting/chart.h"
 #include "common/ui.h"
 #include "hostdb/host_tables.h"
-#include "process/model_state.h"
+#include "hydraulics/hydraulics_state.h"
 
 namespace oewr::hostdb {
 class Ttable_save;
@@ -36,7 +36,7 @@ struct HydraulicsStepCharts {
 // Runs the step on the state; messages and questions go through `ui`. Asking
 // for a section the site does not have is a ModelError (after the opening's
 // run, before any saving).
-HydraulicsStepCharts runHydraulicsStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& dialog,
+HydraulicsStepCharts runHydraulicsStep(HydraulicsParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& dialog,
                                        const HydraulicsOptions& options = {});
 
 }  // namespace oewr::hydraulics

@@ -48,7 +48,7 @@ long long round2(float x) { return static_cast<long long>(std::floor(static_cast
 
 }  // namespace
 
-TForm4::TForm4(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog)
+TForm4::TForm4(HydraulicsParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog)
     : charts(makeHydraulicsCharts()), state_(state), tx_(tx), ui_(ui), saveDialog_(saveDialog) {
   parameterGrid.cell(0, 0) = "Hydraulic Parameters";
   parameterGrid.cell(1, 0) = "Values";

@@ -17,7 +17,7 @@
 #include "hydraulics/hydraulics_charts.h"
 #include "hydraulics/parameter_rules.h"
 #include "hydraulics/synthetic_section.h"
-#include "process/model_state.h"
+#include "hydraulics/hydraulics_state.h"
 
 namespace oewr::hostdb {
 class Ttable_save;
@@ -35,7 +35,7 @@ class TForm4 : public ModalForm {
   static constexpr const char* kChainage = "Problem in X-Section Chainage";
   static constexpr int kMaxSavedPoints = 400;  // a saved section has fewer points
 
-  TForm4(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog);
+  TForm4(HydraulicsParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog);
   std::string formCaption() const override { return caption; }
 
   std::string caption = kHydraulicsCaption;
@@ -153,7 +153,7 @@ class TForm4 : public ModalForm {
   // (model and working section) and warns of each decreasing chainage.
   void takeSection(const float* distances, const float* elevations, int32_t count);
 
-  ModelState& state_;
+  HydraulicsParts state_;
   hostdb::Ttxtab& tx_;
   Ui& ui_;
   hostdb::Ttable_save& saveDialog_;

@@ -26,7 +26,7 @@ std::vector<int32_t> chainageProblems(std::span<const float> distances) {
   return points;
 }
 
-std::vector<std::string> singleSectionFileLines(const ModelState& state) {
+std::vector<std::string> singleSectionFileLines(HydraulicsView state) {
   std::vector<std::string> lines;
   lines.reserve(static_cast<std::size_t>(std::max(state.hydraulics.stageCount, 0)));
   for (int32_t j = 0; j < state.hydraulics.stageCount; ++j) {
@@ -41,7 +41,7 @@ namespace {
 
 // The shares and width of stage j on the one section, stored directly.
 // Returns false when the velocity distribution did not settle.
-bool storeStageHabitat(ModelState& state, const HydraulicSection& section, int32_t npt, int32_t j, float d, float Q,
+bool storeStageHabitat(HydraulicsParts state, const HydraulicSection& section, int32_t npt, int32_t j, float d, float Q,
                        const SectionHydraulics& hyd, float macroRoughness) {
   DepthClasses depths;
   if (!sampleVerticals(section, npt, d, hyd, depths)) {
@@ -71,7 +71,7 @@ bool storeStageHabitat(ModelState& state, const HydraulicSection& section, int32
 
 }  // namespace
 
-bool computeSingleSection(ModelState& state, Ui& ui, const HydraulicSection& section, int32_t npt,
+bool computeSingleSection(HydraulicsParts state, Ui& ui, const HydraulicSection& section, int32_t npt,
                           const FlowParameters& fp, float macroRoughness, HydraulicsCharts& charts) {
   const HydraulicsState before = state.hydraulics;
   SectionHydraulics hyd;

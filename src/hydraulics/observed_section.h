@@ -12,7 +12,7 @@
 #include "hydraulics/hydraulics_charts.h"
 #include "hydraulics/rating_curve.h"
 #include "hydraulics/synthetic_section.h"
-#include "process/model_state.h"
+#include "hydraulics/hydraulics_state.h"
 
 namespace oewr::hydraulics {
 
@@ -29,7 +29,7 @@ std::vector<int32_t> chainageProblems(std::span<const float> distances);
 
 // The habitat file's lines of a single computation: one line a stage, the
 // discharge and the seven shares, no header and no width.
-std::vector<std::string> singleSectionFileLines(const ModelState& state);
+std::vector<std::string> singleSectionFileLines(HydraulicsView state);
 
 // The single computation on the first npt points of `section` with the given
 // gradient and n curves (fp.maxDepth bounds the stages) and the main set's
@@ -39,7 +39,7 @@ std::vector<std::string> singleSectionFileLines(const ModelState& state);
 // habitat file. The first curve is left to the caller. Returns false when a
 // stage got no number (see runHydraulicModel); the results are then those of
 // the computation before.
-bool computeSingleSection(ModelState& state, Ui& ui, const HydraulicSection& section, int32_t npt,
+bool computeSingleSection(HydraulicsParts state, Ui& ui, const HydraulicSection& section, int32_t npt,
                           const FlowParameters& fp, float macroRoughness, HydraulicsCharts& charts);
 
 }  // namespace oewr::hydraulics

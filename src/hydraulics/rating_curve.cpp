@@ -1,5 +1,6 @@
 #include "hydraulics/rating_curve.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -89,7 +90,7 @@ float crossingDepth(int32_t j, float frac) {
 
 namespace {
 
-bool crossing(const ModelState& state, int32_t j, float baseflow, float& depth) {
+bool crossing(HydraulicsView state, int32_t j, float baseflow, float& depth) {
   const float below = state.hydraulics.stageDischarge[j - 1];
   const float above = state.hydraulics.stageDischarge[j];
   if (!(below <= baseflow && baseflow < above)) return false;
@@ -106,7 +107,7 @@ void drawBaseflowLine(charting::Series* line, float baseflow, float depth) {
 
 }  // namespace
 
-void markBaseflowCrossings(ModelState& state, int32_t j, charting::Series* wetLine, charting::Series* dryLine) {
+void markBaseflowCrossings(HydraulicsParts state, int32_t j, charting::Series* wetLine, charting::Series* dryLine) {
   if (j < 1) return;
   float depth = 0;
   if (crossing(state, j, state.hydrology.maxBaseflowWet, depth)) {
@@ -121,7 +122,7 @@ void markBaseflowCrossings(ModelState& state, int32_t j, charting::Series* wetLi
   }
 }
 
-std::vector<std::string> habitatFileLines(const ModelState& state) {
+std::vector<std::string> habitatFileLines(HydraulicsView state) {
   std::vector<std::string> lines;
   lines.reserve(static_cast<std::size_t>(state.hydraulics.stageCount) + 2);
   lines.emplace_back("Discharge    Width     SVS       SS        SD        FVS       FI        FS        FD");
@@ -148,7 +149,7 @@ std::optional<std::string> resultWithoutNumber(const HydraulicsState& s) {
   return std::nullopt;
 }
 
-bool refuseRunWithoutNumbers(ModelState& state, const HydraulicsState& before, const std::string& where, Ui& ui) {
+bool refuseRunWithoutNumbers(HydraulicsParts state, const HydraulicsState& before, const std::string& where, Ui& ui) {
   state.hydraulics = before;
   ui.showMessage(kHydraulicsCaption, "The hydraulic model gives no number for " + where +
                                          " with these parameters (extreme values?): the results of the run before "
@@ -156,7 +157,7 @@ bool refuseRunWithoutNumbers(ModelState& state, const HydraulicsState& before, c
   return false;
 }
 
-bool runHydraulicModel(ModelState& state, Ui& ui, HydraulicsCharts& charts) {
+bool runHydraulicModel(HydraulicsParts state, Ui& ui, HydraulicsCharts& charts) {
   SectionLayout layout;
   if (!buildLayout(state, ui, layout)) return false;
   const HydraulicsState before = state.hydraulics;
@@ -247,6 +248,20 @@ bool runHydraulicModel(ModelState& state, Ui& ui, HydraulicsCharts& charts) {
   chart.changed();
   keepHabitatFile(state, habitatFileLines(state), ui);
   return true;
+}
+
+std::optional<std::string> channelCapacityShortfall(HydraulicsView state) {
+  if (state.hydraulics.stageCount < 1) return std::nullopt;
+  float capacity = 0;
+  for (int32_t j = 0; j < state.hydraulics.stageCount && j <= kMaxStageIndex; ++j)
+    capacity = std::max(capacity, state.hydraulics.stageDischarge[j]);
+  const bool wet = !(state.hydrology.maxBaseflowWet < capacity);
+  if (!wet && state.hydrology.maxBaseflowDry < capacity) return std::nullopt;
+  return formatText("The maximum baseflow of the critical %s month, %.3f m3/s, is not below the %.3f m3/s the channel "
+                    "carries when full: no depth of the channel holds it, so the ecological, flood and final analyses "
+                    "cannot be made. Check the channel's maximum width and depth (site parameters, hydraulics window) "
+                    "and the unit of the flow record, then run again",
+                    wet ? "wet" : "dry", wet ? state.hydrology.maxBaseflowWet : state.hydrology.maxBaseflowDry, capacity);
 }
 
 }  // namespace oewr::hydraulics

@@ -11,7 +11,7 @@
 #include "common/ui.h"
 #include "hydraulics/hydraulics_charts.h"
 #include "hydraulics/synthetic_section.h"
-#include "process/model_state.h"
+#include "hydraulics/hydraulics_state.h"
 
 namespace oewr::hydraulics {
 
@@ -63,11 +63,11 @@ float crossingDepth(int32_t j, float frac);
 // Checks stage j (j >= 1) of stageDischarge for upward passes of the wet and
 // dry maximum baseflows; a pass sets the stage and depth and draws the
 // vertical line into the given series (when not null).
-void markBaseflowCrossings(ModelState& state, int32_t j, charting::Series* wetLine, charting::Series* dryLine);
+void markBaseflowCrossings(HydraulicsParts state, int32_t j, charting::Series* wetLine, charting::Series* dryLine);
 
 // The habitat file's lines of a synthetic run: two header lines and one line
 // per stage (discharge, width, the seven shares).
-std::vector<std::string> habitatFileLines(const ModelState& state);
+std::vector<std::string> habitatFileLines(HydraulicsView state);
 
 // Where a run's results hold a value that is no finite number: "the stage of
 // <depth> m" for the first such stage (discharges, width, class shares) of
@@ -76,7 +76,7 @@ std::vector<std::string> habitatFileLines(const ModelState& state);
 std::optional<std::string> resultWithoutNumber(const HydraulicsState& s);
 // Ends such a run: the results of the run before come back (`before`), and
 // the message says where. Returns false.
-bool refuseRunWithoutNumbers(ModelState& state, const HydraulicsState& before, const std::string& where, Ui& ui);
+bool refuseRunWithoutNumbers(HydraulicsParts state, const HydraulicsState& before, const std::string& where, Ui& ui);
 
 // The model run on 20 synthetic sections: the layout, the envelopes, means,
 // widths and class shares per stage, stageCount, the baseflow crossings, the
@@ -84,6 +84,13 @@ bool refuseRunWithoutNumbers(ModelState& state, const HydraulicsState& before, c
 // refused the parameters (nothing is then computed or cleared), or when the
 // parameters, extreme as they may be, gave a stage no number (the results,
 // the random numbers and the section chart are then those of the run before).
-bool runHydraulicModel(ModelState& state, Ui& ui, HydraulicsCharts& charts);
+bool runHydraulicModel(HydraulicsParts state, Ui& ui, HydraulicsCharts& charts);
+
+// Why the channel of the last hydraulics run cannot carry the critical
+// months' maximum baseflows: one of them is not below the largest discharge
+// of its stages (the channel full), so no stage holds it and the ecological,
+// flood and final analyses have nothing to stand on. Says what to check.
+// nullopt when the channel carries them, or before a hydraulics run.
+std::optional<std::string> channelCapacityShortfall(HydraulicsView state);
 
 }  // namespace oewr::hydraulics

@@ -37,7 +37,7 @@ double nextRandom(HydraulicsState& state) {
   return static_cast<double>(state.randomSeed) / 4294967296.0;
 }
 
-bool buildLayout(const ModelState& state, Ui& ui, SectionLayout& layout) {
+bool buildLayout(HydraulicsView state, Ui& ui, SectionLayout& layout) {
   const SiteParameters& p = state.site.siteParameters;
   const float k = p.macroRoughness;
   if (k == 0.0f) {
@@ -231,7 +231,7 @@ void rescaleSection(const SectionLayout& layout, HydraulicSection& s) {
   for (int32_t i = 1; i <= s.npt - 2; ++i) s.y[i] = (s.y[i] - minY) * D / (D - minY);
 }
 
-void buildSection(ModelState& state, const SectionLayout& layout, HydraulicSection& section,
+void buildSection(HydraulicsParts state, const SectionLayout& layout, HydraulicSection& section,
                   charting::Chart* sectionChart) {
   placeSectionPoints(layout, section);
   shapeSectionProfile(layout, section);

@@ -9,7 +9,7 @@
 #include "charting/chart.h"
 #include "common/bounded_array.h"
 #include "common/ui.h"
-#include "process/model_state.h"
+#include "hydraulics/hydraulics_state.h"
 
 namespace oewr::hydraulics {
 
@@ -50,12 +50,12 @@ double nextRandom(HydraulicsState& state);
 // for the trapezoid a bed width fraction that leaves no banks (1 or more) or
 // is negative. A channel too wide for its macro roughness to count its points is
 // a ModelError naming both.
-bool buildLayout(const ModelState& state, Ui& ui, SectionLayout& layout);
+bool buildLayout(HydraulicsView state, Ui& ui, SectionLayout& layout);
 
 // One random realisation: fills the section, publishes it as the section in
 // use (modelXsDistance, modelXsElevation, modelXsCount) and redraws the
 // section chart's line when a chart is given.
-void buildSection(ModelState& state, const SectionLayout& layout, HydraulicSection& section,
+void buildSection(HydraulicsParts state, const SectionLayout& layout, HydraulicSection& section,
                   charting::Chart* sectionChart);
 
 // Steps of buildSection, callable on their own.

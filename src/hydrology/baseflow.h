@@ -4,7 +4,7 @@
 // of a month's flows and the choice of the critical wet and dry months.
 #include <vector>
 
-#include "process/model_state.h"
+#include "hydrology/hydrology_state.h"
 
 namespace oewr::hydrology {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/bounded_array.h"
-#include "process/model_state.h"
+#include "hydrology/hydrology_state.h"
 
 namespace oewr::hydrology {
 
@@ -21,10 +21,6 @@ extern const std::array<float, kDurationPointCount> kDurationPoints;
 // values and its year-by-month tables 201 years.
 constexpr int kMaxAnalysedMonths = 2001;
 constexpr int kMaxAnalysedYears = 201;
-// What a whole run takes of a monthly flow series: the ecological, flood and
-// final tables hold each month's values of at most 121 years (fewer than the
-// hydrology's 2001 months), and monthly volumes below kMaxMonthlyVolume.
-constexpr int kMaxRunYears = ecology::kMaxRanks;
 
 using SeriesValues = BoundedArray<float, 0, kSeriesCapacity - 1>;
 using FdcRow = BoundedArray<float, 0, kDurationPointCount - 1>;

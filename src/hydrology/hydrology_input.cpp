@@ -17,7 +17,7 @@ constexpr int kBedWidthFractionPosition = 10;
 
 }  // namespace
 
-std::vector<std::string> storeSiteParameters(ModelState& state, const std::vector<float>& stored) {
+std::vector<std::string> storeSiteParameters(HydrologyParts state, const std::vector<float>& stored) {
   std::vector<std::string> messages;
   const int available = static_cast<int>(stored.size());
   if (available < SiteParameters::count)
@@ -56,7 +56,7 @@ std::vector<std::string> storeSiteParameters(ModelState& state, const std::vecto
         break;
       case kBedWidthFractionPosition:
         // The synthetic section goes back to its first shape with the site's parameters.
-        state.hydraulics.xsShape = 0;
+        state.sectionShape = 0;
         break;
       default:
         break;
@@ -65,8 +65,8 @@ std::vector<std::string> storeSiteParameters(ModelState& state, const std::vecto
   return messages;
 }
 
-bool readSiteParameters(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, const std::string& caption) {
-  auto record = hostdb::findSlotRecord(state, tx, kSiteParameterSlot);
+bool readSiteParameters(HydrologyParts state, hostdb::Ttxtab& tx, Ui& ui, const std::string& caption) {
+  auto record = hostdb::findSlotRecord(state.site, tx, kSiteParameterSlot);
   if (!record || !record->recordFound) {
     tx.DTable.close();
     return false;

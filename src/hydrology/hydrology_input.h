@@ -7,7 +7,7 @@
 
 #include "common/ui.h"
 #include "hostdb/host_tables.h"
-#include "process/model_state.h"
+#include "hydrology/hydrology_state.h"
 
 namespace oewr::hydrology {
 
@@ -21,10 +21,10 @@ constexpr int kScenarioFlowSlot = 12;
 // valley slope and catchment area. A stored value that is no finite number
 // is read as 0, with a message naming it. Positions the record does not reach
 // keep their previous values. Returns the messages to show, in order.
-std::vector<std::string> storeSiteParameters(ModelState& state, const std::vector<float>& stored);
+std::vector<std::string> storeSiteParameters(HydrologyParts state, const std::vector<float>& stored);
 
 // Reads slot 4 into state.siteParameters and shows the messages of the rules.
 // False when the site has no value for it (the parameters are then kept).
-bool readSiteParameters(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, const std::string& caption);
+bool readSiteParameters(HydrologyParts state, hostdb::Ttxtab& tx, Ui& ui, const std::string& caption);
 
 }  // namespace oewr::hydrology

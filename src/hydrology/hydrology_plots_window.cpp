@@ -25,7 +25,7 @@ void addDurationCurve(charting::Series& series, std::vector<float> values) {
 
 }  // namespace
 
-Tform3a::Tform3a(ModelState& state, Ui& ui) : state_(state), ui_(ui) { FormCreate(); }
+Tform3a::Tform3a(HydrologyParts state, Ui& ui) : state_(state), ui_(ui) { FormCreate(); }
 
 void Tform3a::FormCreate() {
   Chart1.name = "Chart1";

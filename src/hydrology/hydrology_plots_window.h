@@ -10,7 +10,7 @@
 #include "common/form_controls.h"
 #include "common/ui.h"
 #include "hydrology/baseflow.h"
-#include "process/model_state.h"
+#include "hydrology/hydrology_state.h"
 
 namespace oewr::hydrology {
 
@@ -22,7 +22,7 @@ class Tform3a : public ModalForm {
 
   // Builds the charts, puts the state's exceedence point into the combo box
   // and draws (FormCreate).
-  Tform3a(ModelState& state, Ui& ui);
+  Tform3a(HydrologyParts state, Ui& ui);
   std::string formCaption() const override { return kCaption; }
 
   std::string Panel1 = "Time series graph selection";
@@ -55,7 +55,7 @@ class Tform3a : public ModalForm {
  private:
   void draw();
   void drawSeries(const TimeSeries& s, std::size_t first, bool totals, bool baseflows, int point);
-  ModelState& state_;
+  HydrologyParts state_;
   Ui& ui_;
 };
 

@@ -12,7 +12,7 @@ std::string monthName(int calendarMonth) {
 }
 }  // namespace
 
-void addHydrologyReport(ModelState& state, const HydrologyReportInput& input) {
+void addHydrologyReport(HydrologyParts state, const HydrologyReportInput& input) {
   if (!state.reportLines) state.reportLines.emplace();
   auto& report = *state.reportLines;
   report.clear();

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "process/model_state.h"
+#include "hydrology/hydrology_state.h"
 
 namespace oewr::hydrology {
 
@@ -17,6 +17,6 @@ struct HydrologyReportInput {
 };
 
 // Creates the report, or empties it, and writes the hydrology section.
-void addHydrologyReport(ModelState& state, const HydrologyReportInput& input);
+void addHydrologyReport(HydrologyParts state, const HydrologyReportInput& input);
 
 }  // namespace oewr::hydrology

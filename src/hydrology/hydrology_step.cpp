@@ -10,7 +10,7 @@ namespace oewr::hydrology {
 
 bool isExceedenceChoice(int exceedence) { return exceedence >= 0 && exceedence <= 50 && exceedence % 5 == 0; }
 
-HydrologyStepCharts runHydrologyStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+HydrologyStepCharts runHydrologyStep(HydrologyParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
                                      const HydrologyOptions& options) {
   if (!isExceedenceChoice(options.exceedence))
     throw ModelError("The exceedence point must be one of 5, 10, 15, 20, 25, 30, 35, 40, 45 and 50, not " +

@@ -6,7 +6,7 @@
 #include "charting/chart.h"
 #include "common/ui.h"
 #include "hostdb/host_tables.h"
-#include "process/model_state.h"
+#include "hydrology/hydrology_state.h"
 
 namespace oewr::hostdb {
 class Ttable_save;
@@ -32,7 +32,7 @@ struct HydrologyStepCharts {
 // Runs the step. Throws ModelError for an exceedence that is not a choice,
 // and ActionStopped (after the window's message) when no critical months
 // could be chosen, so that the step is not finished.
-HydrologyStepCharts runHydrologyStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+HydrologyStepCharts runHydrologyStep(HydrologyParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
                                      const HydrologyOptions& options);
 
 }  // namespace oewr::hydrology

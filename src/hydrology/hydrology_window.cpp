@@ -27,7 +27,7 @@ std::string flowText(float volume, int calendarMonth) {
 
 }  // namespace
 
-TForm3::TForm3(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog)
+TForm3::TForm3(HydrologyParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog)
     : state_(state), tx_(tx), ui_(ui), saveDialog_(saveDialog) {
   FormCreate();
 }
@@ -77,7 +77,7 @@ void TForm3::readFlowSeries(int slot, TimeSeries& series, std::size_t item, cons
   // cannot go on. Another series is left out of the analysis.
   const bool natural = slot == hydrology::kNaturalFlowSlot;
   try {
-    if (!hostdb::readSeriesFromSlot(state_, tx_, slot, series)) return;
+    if (!hostdb::readSeriesFromSlot(state_.site, tx_, slot, series)) return;
   } catch (const hostdb::DatabaseError&) {
     throw;
   } catch (const ModelError& e) {
@@ -121,7 +121,7 @@ void TForm3::takePlotsResult(const Tform3a& plots, int result) {
     Label7 = "Using QBase " + std::to_string(plots.drawnPoint) + "%";
     state_.site.maxBaseflowExceedence = plots.drawnPoint;
     try {
-      hostdb::saveEcologicalParameters(state_, tx_, saveDialog_);
+      hostdb::saveEcologicalParameters(state_.site, tx_, saveDialog_);
     } catch (const ActionStopped&) {
     } catch (const ModelError& e) {
       ui_.showMessage(kCaption, e.what());

@@ -10,7 +10,7 @@
 #include "common/ui.h"
 #include "hostdb/host_tables.h"
 #include "hydrology/baseflow.h"
-#include "process/model_state.h"
+#include "hydrology/hydrology_state.h"
 
 namespace oewr::hostdb {
 class Ttable_save;
@@ -26,7 +26,7 @@ class TForm3 : public ModalForm {
   static constexpr const char* kNoCriticalMonths = "Use the Go to Graphics Plots to select critical months";
 
   // Reads and computes at once, as the window does when it opens (FormCreate).
-  TForm3(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog);
+  TForm3(HydrologyParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog);
   std::string formCaption() const override { return kCaption; }
 
   std::string Label1 = "Reading data";  // heading
@@ -80,7 +80,7 @@ class TForm3 : public ModalForm {
   // Reads one flow series of a slot and computes its statistics; ticks its
   // item when the series can be used.
   void readFlowSeries(int slot, TimeSeries& series, std::size_t item, const char* label, bool octoberCheck);
-  ModelState& state_;
+  HydrologyParts state_;
   hostdb::Ttxtab& tx_;
   Ui& ui_;
   hostdb::Ttable_save& saveDialog_;

@@ -13,6 +13,10 @@ constexpr int kSeriesCapacity = 50001;  // values 0 .. 50000
 // no river carries as much in a month). The driest month is searched from
 // here down and "No Constraint" caps the EWR here.
 constexpr float kMaxMonthlyVolume = 10000000.0f;
+// What a whole run takes of a monthly flow series: the ecological, flood and
+// final tables hold each month's values of at most 121 years (fewer than the
+// hydrology's 2001 months), and monthly volumes below kMaxMonthlyVolume.
+constexpr int kMaxRunYears = 121;
 
 // Descriptive fields of a host time-series record, as held in memory.
 struct TimeSeriesHeader {

@@ -197,7 +197,7 @@ void model_start(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, InputLoadingView
 
   // Site name
   {
-    auto rec = hostdb::findSlotRecord(state, tx, kSiteNameSlot);
+    auto rec = hostdb::findSlotRecord(state.site, tx, kSiteNameSlot);
     if (!rec || !rec->recordFound) {
       ui.showMessage(caption, "The site name attribute has not been populated");
       return;
@@ -209,7 +209,7 @@ void model_start(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, InputLoadingView
   }
 
   // Ecological parameters
-  if (auto rec = hostdb::findSlotRecord(state, tx, kEcologySlot)) {
+  if (auto rec = hostdb::findSlotRecord(state.site, tx, kEcologySlot)) {
     if (!rec->recordFound) {
       ui.showMessage(caption, "Could not find ecological parameter data");
       return;
@@ -222,19 +222,19 @@ void model_start(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, InputLoadingView
 
   // Saved channel cross-section
   state.site.savedXsCount = 0;
-  if (auto rec = hostdb::findSlotRecord(state, tx, kSavedXsSlot); rec && rec->recordFound)
+  if (auto rec = hostdb::findSlotRecord(state.site, tx, kSavedXsSlot); rec && rec->recordFound)
     readSavedCrossSection(state, rowsOf(tx.DTable), tx.DTable.readBlob("Data"));
   tx.DTable.close();
 
   // Observed channel cross-section
-  if (auto rec = hostdb::findSlotRecord(state, tx, kObservedXsSlot); rec && rec->recordFound)
+  if (auto rec = hostdb::findSlotRecord(state.site, tx, kObservedXsSlot); rec && rec->recordFound)
     readObservedCrossSection(state, rowsOf(tx.DTable), tx.DTable.readBlob("Data"));
   else
     state.site.xsPointCount = 0;
   tx.DTable.close();
 
   // Observed rating table
-  if (auto rec = hostdb::findSlotRecord(state, tx, kRatingSlot); rec && rec->recordFound)
+  if (auto rec = hostdb::findSlotRecord(state.site, tx, kRatingSlot); rec && rec->recordFound)
     readRatingTable(state, tx.DTable.readBlob("Data"));
   else
     state.site.ratingCount = 0;

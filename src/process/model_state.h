@@ -41,13 +41,6 @@ struct ModelState {
 // Creates a zero-filled state on the heap (it holds several large arrays).
 std::unique_ptr<ModelState> makeModelState();
 
-// Why the channel of the last hydraulics run cannot carry the critical
-// months' maximum baseflows: one of them is not below the largest discharge
-// of its stages (the channel full), so no stage holds it and the ecological,
-// flood and final analyses have nothing to stand on. Says what to check.
-// nullopt when the channel carries them, or before a hydraulics run.
-std::optional<std::string> channelCapacityShortfall(const ModelState& state);
-
 // Brings the state back to what a fresh program start holds before a request
 // is read, keeping the process identity (ini file, data directory, database
 // name, host tables) and the random stream of the synthetic sections. The

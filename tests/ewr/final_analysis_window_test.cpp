@@ -228,7 +228,7 @@ TEST(TForm7Save, SeriesOfANaturalRecordStoredInCubicMetresAreStoredInMillionCubi
   EXPECT_EQ(record->field("Var. Unit").asInteger(), 4);
   // Read back as the model reads a series: the same million m3.
   TimeSeries& back = f.state->site.scenarioFlows;
-  ASSERT_TRUE(hostdb::readSeriesFromSlot(*f.state, *f.host.tx, 16, back));
+  ASSERT_TRUE(hostdb::readSeriesFromSlot(f.state->site, *f.host.tx, 16, back));
   ASSERT_EQ(back.header.count, 365);
   for (int i = 0; i < 365; ++i) ASSERT_EQ(back.values[i], lowValues[static_cast<std::size_t>(i)]) << i;
   EXPECT_GT(back.values[0], 0.01f);

@@ -190,7 +190,7 @@ TEST(DesktopProgram, LockDialogNamesTheTableASaveWaitsFor) {
   // Another program writes to the host database while the parameters are saved.
   hostdb::Connection other((d.db.databaseDirectory / hostdb::kHostDatabaseFile).string());
   other.begin();
-  EXPECT_THROW(hostdb::saveEcologicalParameters(*d.state, *d.form.hostTables(), d.saveDialog), hostdb::DatabaseError);
+  EXPECT_THROW(hostdb::saveEcologicalParameters(d.state->site, *d.form.hostTables(), d.saveDialog), hostdb::DatabaseError);
   other.rollback();
   ASSERT_EQ(d.ui.lockWaits.size(), 1u);
   EXPECT_TRUE(mentions(d.ui.lockWaits[0], "A record of " + table + " is locked")) << d.ui.lockWaits[0];

@@ -225,7 +225,7 @@ TEST_F(HostAdminTest, TheModelReadsWhatWasWritten) {
   for (int i = 0; i < kRequestSlotCount; ++i) state->site.attributeCodes[i] = list[i];
   state->site.requestSpatialRecord = 2;
   TimeSeries& flows = state->site.naturalFlows;
-  ASSERT_TRUE(readSeriesFromSlot(*state, tx, 10, flows));
+  ASSERT_TRUE(readSeriesFromSlot(state->site, tx, 10, flows));
   EXPECT_EQ(state->site.spatialRecord, 1);  // followed the link to site 1
   EXPECT_EQ(flows.header.count, 3);
   EXPECT_EQ(flows.values[0], 9.36f);
@@ -241,7 +241,7 @@ TEST_F(HostAdminTest, TheModelReadsWhatWasWritten) {
   EXPECT_EQ(flows.header.area, 294.0f);
 
   state->site.requestSpatialRecord = 1;
-  auto rec = findSlotRecord(*state, tx, 3);
+  auto rec = findSlotRecord(state->site, tx, 3);
   ASSERT_TRUE(rec && rec->recordFound);
   EXPECT_EQ(tx.DTable.field("Text").asText(), "Berg River at G1H020");
   tx.DTable.close();

@@ -92,7 +92,7 @@ TEST(Txtab, LinkedSiteAttributeIsReadFromTheOtherSite) {
   f.insert("text", {{"RECID", 5}, {"Text", "Other Site"}});
   f.state->site.attributeCodes[3] = 30;
 
-  auto attribute = resolveInputAttribute(*f.state, *f.tx, 3);
+  auto attribute = resolveInputAttribute(f.state->site, *f.tx, 3);
   ASSERT_TRUE(attribute.has_value());
   EXPECT_EQ(*attribute, 31);
   EXPECT_EQ(f.state->site.spatialRecord, 200);
@@ -100,7 +100,7 @@ TEST(Txtab, LinkedSiteAttributeIsReadFromTheOtherSite) {
   EXPECT_EQ(f.tx->DTable.tableName(), "text");
   f.tx->DTable.close();
 
-  auto rec = findSlotRecord(*f.state, *f.tx, 3);
+  auto rec = findSlotRecord(f.state->site, *f.tx, 3);
   ASSERT_TRUE(rec.has_value());
   EXPECT_TRUE(rec->recordFound);
   EXPECT_EQ(rec->tableRecord, 5);
@@ -109,7 +109,7 @@ TEST(Txtab, LinkedSiteAttributeIsReadFromTheOtherSite) {
 
   // An attribute that is not linked is read for the request's own site.
   f.state->site.attributeCodes[3] = 31;
-  rec = findSlotRecord(*f.state, *f.tx, 3);
+  rec = findSlotRecord(f.state->site, *f.tx, 3);
   ASSERT_TRUE(rec.has_value());
   EXPECT_EQ(f.state->site.spatialRecord, 100);
   EXPECT_EQ(f.tx->DTable.field("Text").asText(), "This Site");
@@ -117,7 +117,7 @@ TEST(Txtab, LinkedSiteAttributeIsReadFromTheOtherSite) {
 
   // No data_dict4 row: the value is absent.
   f.state->site.requestSpatialRecord = 300;
-  EXPECT_FALSE(findSlotRecord(*f.state, *f.tx, 3).has_value());
+  EXPECT_FALSE(findSlotRecord(f.state->site, *f.tx, 3).has_value());
   f.tx->DTable.close();
 }
 

@@ -125,16 +125,16 @@ std::vector<SlotWrite> resultSet(int32_t seq, std::mt19937& rng) {
         slot = kEcologicalSlot;
         state->site.maxBaseflowExceedence = seq;
         state->site.fsWeight[0] = static_cast<float>(rng() % 100);
-        saved = saveEcologicalParameters(*state, tx, dialog);
+        saved = saveEcologicalParameters(state->site, tx, dialog);
       } else if (seq % 3 == 2) {
         slot = kResultSetSlot;
-        saved = saveSlotRecords(*state, tx, dialog, resultSet(seq, rng)) == kResultSlots;
+        saved = saveSlotRecords(state->site, tx, dialog, resultSet(seq, rng)) == kResultSlots;
       } else {
         slot = kSavedXsSlot;
         const int rows = 1 + static_cast<int>(rng() % 400);
         std::vector<float> data(static_cast<std::size_t>(2 * rows), 1.5f);
         data[0] = static_cast<float>(seq);
-        saved = saveArrayAttribute(*state, tx, dialog, kSavedXsSlot, "Channel X-Section", rows, 2, "XSection.txp", data);
+        saved = saveArrayAttribute(state->site, tx, dialog, kSavedXsSlot, "Channel X-Section", rows, 2, "XSection.txp", data);
       }
       if (!saved) _exit(3);
       const SaveReport report{seq, slot, site};
@@ -318,6 +318,6 @@ TEST(KillDuringSave, ADatabaseWhoseSavingProgramIsKilledStaysWholeAndKeepsEveryC
   state->site.attributeCodes[kEcologicalSlot] = host.ecologyCode;
   state->site.requestSpatialRecord = 1;
   state->site.maxBaseflowExceedence = 15;
-  EXPECT_TRUE(saveEcologicalParameters(*state, tx, dialog));
+  EXPECT_TRUE(saveEcologicalParameters(state->site, tx, dialog));
   EXPECT_TRUE(ui.messages.empty());
 }

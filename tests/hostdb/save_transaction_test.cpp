@@ -84,7 +84,7 @@ TEST_P(FailedSave, AFailureAfterTheDataRecordWasWrittenLeavesTheDatabaseAsItWas)
   const std::string before = f.dump();
 
   try {
-    saveSlotRecord(*f.state, *f.tx, f.saveDialog, kEcologicalSlot, kArray, failAfterWriting);
+    saveSlotRecord(f.state->site, *f.tx, f.saveDialog, kEcologicalSlot, kArray, failAfterWriting);
     FAIL() << "the failure was not passed on";
   } catch (const ModelError& e) {
     EXPECT_TRUE(contains(e.what(), "nothing was saved")) << e.what();
@@ -98,12 +98,12 @@ TEST_P(FailedSave, AFailureAfterTheDataRecordWasWrittenLeavesTheDatabaseAsItWas)
   EXPECT_EQ(f.tx->ddt4.recordCount(), GetParam() == 2 ? 1 : 0);
 
   // A field error on the way (a row count beyond a 16-bit field) is undone too.
-  EXPECT_THROW(saveArrayAttribute(*f.state, *f.tx, f.saveDialog, kEcologicalSlot, "t", 40000, 1, "f.txp", {1.0f}),
+  EXPECT_THROW(saveArrayAttribute(f.state->site, *f.tx, f.saveDialog, kEcologicalSlot, "t", 40000, 1, "f.txp", {1.0f}),
                ModelError);
   EXPECT_EQ(f.dump(), before);
 
   // The same save without the failure then goes through.
-  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_TRUE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   EXPECT_EQ(f.dataOf("array", static_cast<int>(f.tableRecordOf(50, 100))).at(0), 20.0f);
   EXPECT_EQ(f.tx->ddt4.recordCount(), 1);
 }
@@ -123,7 +123,7 @@ TEST(SaveTransaction, ARecordLockedByAnotherProgramIsWrittenOnceTheLockIsRelease
   LockHolder holder(f.databaseFile(), std::chrono::milliseconds(1000));
   ASSERT_EQ(holder.lockResult(), SQLITE_OK);
 
-  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_TRUE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(900));
   ASSERT_GE(waits.size(), 1u);
@@ -145,7 +145,7 @@ TEST(SaveTransaction, GivingUpOnALockIsAClearErrorAndWritesNothing) {
   LockHolder holder(f.databaseFile(), std::chrono::milliseconds(60000));
   ASSERT_EQ(holder.lockResult(), SQLITE_OK);
   try {
-    saveEcologicalParameters(*f.state, *f.tx, f.saveDialog);
+    saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog);
     FAIL() << "the save went on without the lock";
   } catch (const DatabaseError& e) {
     EXPECT_TRUE(contains(e.what(), "locked by another program")) << e.what();
@@ -158,7 +158,7 @@ TEST(SaveTransaction, GivingUpOnALockIsAClearErrorAndWritesNothing) {
 
   // Once the other program is done the save works.
   f.ui.onLock = nullptr;
-  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_TRUE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   EXPECT_EQ(f.dataOf("array", 1).at(0), 20.0f);
 }
 
@@ -188,7 +188,7 @@ TEST(SaveTransaction, ALockIsReportedWithTheTableTheWriteWasFor) {
   // A save takes the lock for the whole database at its start, for the
   // attribute table it writes.
   locked.clear();
-  EXPECT_THROW(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog), DatabaseError);
+  EXPECT_THROW(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog), DatabaseError);
   EXPECT_EQ(locked, std::vector<std::string>{"array"});
   holder.release();
   EXPECT_EQ(f.rowCount(kDict1), 0);

@@ -59,7 +59,7 @@ std::vector<std::string> listOf(std::initializer_list<const char*> items) {
 TEST(TableSave, EcologicalParametersAreStoredInTheOrderInputLoadingReadsThem) {
   auto s = makeModelState();
   setEcology(*s);
-  EXPECT_EQ(ecologicalParameterValues(*s), kEcoStored);
+  EXPECT_EQ(ecologicalParameterValues(s->site), kEcoStored);
 }
 
 TEST(TableSave, ExistingStorageEntryIsUpdatedInPlaceWithoutTheDialog) {
@@ -70,7 +70,7 @@ TEST(TableSave, ExistingStorageEntryIsUpdatedInPlaceWithoutTheDialog) {
   f.addLink(50, 100, 1);
   f.addArrayRecord("array", 1, "old", {1.0f, 2.0f});
 
-  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_TRUE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   EXPECT_EQ(f.dialogsShown, 0);
   EXPECT_TRUE(f.ui.messages.empty());
   EXPECT_EQ(f.rowCount("array"), 1);
@@ -99,7 +99,7 @@ TEST(TableSave, SecondSiteAppendsTheNextRecidAndRaisesMaxRecOfTheWholeTable) {
 
   // The caller has the dictionary open, as input loading leaves it.
   f.tx->ddt3.open();
-  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_TRUE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   EXPECT_EQ(f.dialogsShown, 0);
   EXPECT_EQ(f.rowCount("array"), 2);
   EXPECT_EQ(f.dataOf("array", 2), kEcoStored);
@@ -119,7 +119,7 @@ TEST(TableSave, NewRecidIsAboveEveryRecordInUseWhateverMaxRecSays) {
   f.addStorage(50, 1, "array", 1);  // the host wrote records 2 and 3 without raising Max. Rec
   f.addArrayRecord("array", 1, "a", {1.0f});
   f.addArrayRecord("array", 3, "c", {3.0f});
-  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_TRUE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   EXPECT_EQ(f.tableRecordOf(50, 100), 4);
   EXPECT_EQ(f.dataOf("array", 3), std::vector<float>{3.0f});
   EXPECT_EQ(f.maxRecOf(50), 4);
@@ -132,7 +132,7 @@ TEST(TableSave, ADictionaryRowNamingAMissingRecordGetsThatRecordMade) {
   f.addStorage(50, 1, "array", 2);
   f.addLink(50, 100, 2);
   f.addArrayRecord("array", 1, "another site", {9.0f});
-  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_TRUE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   EXPECT_EQ(f.dataOf("array", 1), std::vector<float>{9.0f});  // not overwritten
   EXPECT_EQ(f.dataOf("array", 2), kEcoStored);
   EXPECT_EQ(f.tableRecordOf(50, 100), 2);
@@ -155,7 +155,7 @@ TEST(TableSave, ExactlyOneEligibleTableIsUsedWithoutTheDialog) {
   for (int r = 1; r <= 3; ++r) f.addArrayRecord("array", r, "site", {static_cast<float>(r)});
   f.state->site.attributeCodes[6] = 52;
 
-  EXPECT_TRUE(saveArrayAttribute(*f.state, *f.tx, f.saveDialog, 6, "Flood", 2, 1, "OEWR_flood.txp", {4.0f, 5.0f}));
+  EXPECT_TRUE(saveArrayAttribute(f.state->site, *f.tx, f.saveDialog, 6, "Flood", 2, 1, "OEWR_flood.txp", {4.0f, 5.0f}));
   EXPECT_EQ(f.dialogsShown, 0);
   EXPECT_EQ(f.fieldOf(kDict3, {52}, "Table Code").asInteger(), 1);
   EXPECT_EQ(f.fieldOf(kDict3, {52}, "Table Name").asText(), "array");
@@ -192,8 +192,8 @@ TEST(TableSave, EnsembleAttributesAlwaysGetATableOfTheirOwn) {
 
   // A series holds as many values as the natural header's 12 records.
   const std::vector<float> twelve = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-  EXPECT_TRUE(saveEwrSeries(*f.state, *f.tx, f.saveDialog, 14, "Total Flow EWR for " + std::string(30, 'X'), twelve));
-  EXPECT_TRUE(saveEwrSeries(*f.state, *f.tx, f.saveDialog, 15, "Low Flow EWR for A", twelve));
+  EXPECT_TRUE(saveEwrSeries(f.state->site, *f.tx, f.saveDialog, 14, "Total Flow EWR for " + std::string(30, 'X'), twelve));
+  EXPECT_TRUE(saveEwrSeries(f.state->site, *f.tx, f.saveDialog, 15, "Low Flow EWR for A", twelve));
   EXPECT_EQ(f.dialogsShown, 0);
   EXPECT_EQ(f.fieldOf(kDict3, {60}, "Table Name").asText(), "timeseries-ensemble1");
   EXPECT_EQ(f.fieldOf(kDict3, {60}, "Table Code").asInteger(), 5);
@@ -204,7 +204,7 @@ TEST(TableSave, EnsembleAttributesAlwaysGetATableOfTheirOwn) {
   // The series reads back with the natural header, its own title and values.
   f.state->site.attributeCodes[16] = 60;
   TimeSeries& back = f.state->site.presentFlows;
-  ASSERT_TRUE(readSeriesFromSlot(*f.state, *f.tx, 16, back));
+  ASSERT_TRUE(readSeriesFromSlot(f.state->site, *f.tx, 16, back));
   EXPECT_EQ(back.header.geogId, ("Total Flow EWR for " + std::string(30, 'X')).substr(0, 41));
   EXPECT_EQ(back.header.dataId, "Natural");
   EXPECT_EQ(back.header.count, 12);
@@ -234,7 +234,7 @@ TEST(TableSave, RecordsAreDatedWithTheUsersLocalDate) {
       return std::string(text);
     };
     const std::string earliest = localDate();
-    ASSERT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+    ASSERT_TRUE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
     const std::string latest = localDate();
     const std::string stored = f.fieldOf("array", {1}, "Date").asText();
     EXPECT_TRUE(stored == earliest || stored == latest) << zone << ": " << stored << ", local " << earliest;
@@ -251,7 +251,7 @@ TEST(TableSave, WithoutAnEligibleTableANewOneIsNamedAfterTheDataType) {
   f.makeTable("array", kText);  // a table of that name exists already
   f.makeTable("text", kText);
   f.addStorage(70, 5, "text", 0);
-  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_TRUE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   EXPECT_EQ(f.dialogsShown, 0);
   EXPECT_EQ(f.fieldOf(kDict3, {50}, "Table Name").asText(), "array1");
   EXPECT_EQ(f.fieldOf(kDict3, {50}, "Table Code").asInteger(), 6);
@@ -292,7 +292,7 @@ class TableSaveDialog : public ::testing::Test {
 
 TEST_F(TableSaveDialog, CancelSavesNothing) {
   onDialog([](Ttable_save& d) { d.CancelBtnClick(); });
-  EXPECT_FALSE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_FALSE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   EXPECT_EQ(f.dialogsShown, 1);
   EXPECT_EQ(f.dump(), before);
 }
@@ -304,7 +304,7 @@ TEST_F(TableSaveDialog, ASelectedExistingTableReceivesTheRecord) {
     EXPECT_TRUE(d.OKBtnEnabled);
     d.OKBtnClick();
   });
-  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_TRUE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   EXPECT_EQ(f.fieldOf(kDict3, {50}, "Table Name").asText(), "array1");
   EXPECT_EQ(f.fieldOf(kDict3, {50}, "Table Code").asInteger(), 2);
   EXPECT_EQ(f.dataOf("array1", 1), kEcoStored);
@@ -323,7 +323,7 @@ TEST_F(TableSaveDialog, ATypedNameThatExistsCancelsTheSave) {
     d.OKBtnClick();
     EXPECT_EQ(d.modalResult, mrCancel);
   });
-  EXPECT_FALSE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_FALSE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_EQ(f.ui.messages[0].text, "Table already exists, cancelling data save");
   EXPECT_EQ(f.ui.messages[0].caption, "Saving Data to a Table");
@@ -340,7 +340,7 @@ TEST_F(TableSaveDialog, ATypedNewNameMakesANewTable) {
     d.Edit1Change();
     d.OKBtnClick();
   });
-  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_TRUE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   EXPECT_TRUE(f.ui.messages.empty());
   EXPECT_EQ(f.fieldOf(kDict3, {50}, "Table Name").asText(), "results_2");
   EXPECT_EQ(f.fieldOf(kDict3, {50}, "Table Code").asInteger(), 3);
@@ -359,7 +359,7 @@ TEST_F(TableSaveDialog, InvalidNewNamesAreRefusedBeforeTheyReachTheDatabase) {
     }
     d.CancelBtnClick();
   });
-  EXPECT_FALSE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_FALSE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   ASSERT_EQ(f.ui.messages.size(), 4u);
   EXPECT_EQ(f.ui.messages[0].text,
             "'bad name' is not a valid table name: use 1 to 30 letters, digits, '_' or '-', starting with a letter "
@@ -431,7 +431,7 @@ TEST(TableSave, AnEngineFailureToCreateTheTableSavesNothing) {
   // Something that is no table holds the name the new table would get.
   f.session.connection(kAlias).exec("CREATE VIEW \"array\" AS SELECT 1 AS x");
   const std::string before = f.dump();
-  EXPECT_FALSE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_FALSE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_EQ(f.ui.messages[0].text, "Could not create new database table");
   EXPECT_EQ(f.dump(), before);
@@ -442,19 +442,19 @@ TEST(TableSave, AttributesThatCannotTakeTheRecordAreReported) {
   f.addAttribute(50, "Natural flows", kTimeseries);
   f.state->site.attributeCodes[kEcologicalSlot] = 50;
   const std::string before = f.dump();
-  EXPECT_FALSE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_FALSE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_EQ(f.ui.messages[0].text,
             "The output attribute 50 of slot 5 holds timeseries data, not array data; nothing was saved");
 
   f.state->site.attributeCodes[kEcologicalSlot] = 99;
-  EXPECT_FALSE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_FALSE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   EXPECT_EQ(f.ui.messages.back().text,
             "The output attribute 99 of slot 5 is not in the data dictionary (data_dict2); nothing was saved");
   // A request that names no attribute for the slot saves nothing, quietly.
   const std::size_t shown = f.ui.messages.size();
   f.state->site.attributeCodes[kEcologicalSlot] = 0;
-  EXPECT_FALSE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_FALSE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   EXPECT_EQ(f.ui.messages.size(), shown);
   EXPECT_EQ(f.dump(), before);
 }
@@ -471,7 +471,7 @@ TEST(TableSave, ALinkedOutputAttributeIsWrittenForTheSiteItNames) {
   f.addLink(40, 100, 1);
   f.insert("linked", {{"RECID", 1}, {"Feature", 1}, {"Attribute", 50}, {"Type", kArray}, {"Sp. Record", 200}});
   f.state->site.attributeCodes[kEcologicalSlot] = 40;
-  EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.saveDialog));
+  EXPECT_TRUE(saveEcologicalParameters(f.state->site, *f.tx, f.saveDialog));
   EXPECT_EQ(f.state->site.spatialRecord, 200);
   EXPECT_EQ(f.tableRecordOf(50, 200), 1);
   EXPECT_EQ(f.dataOf("array", 1), kEcoStored);
@@ -483,7 +483,7 @@ TEST(TableSave, MemoRecordsHoldTitleDateAndText) {
   f.addAttribute(17, "EWR report", kMemo);
   f.state->site.attributeCodes[17] = 17;
   const std::string report = "EWR report\r\nline 2 with \"quotes\" and ';'\r\n";
-  EXPECT_TRUE(saveMemoAttribute(*f.state, *f.tx, f.saveDialog, 17, "Orvane EWR report", report));
+  EXPECT_TRUE(saveMemoAttribute(f.state->site, *f.tx, f.saveDialog, 17, "Orvane EWR report", report));
   EXPECT_EQ(f.fieldOf(kDict3, {17}, "Table Name").asText(), "memo");
   EXPECT_EQ(f.fieldOf("memo", {1}, "Memo").asText(), report);
   EXPECT_EQ(f.fieldOf("memo", {1}, "Title").asText(), "Orvane EWR report");

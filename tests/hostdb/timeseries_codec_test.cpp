@@ -218,7 +218,7 @@ TEST(TimeSeriesCodec, ASeriesWhoseDataDisagreesWithItsCountIsNeitherLoadedNorWri
   addSeriesRecord(f, 1, 3, 4, 5, floatsToBlob({1.0f, 2.0f, 3.0f}));
   TimeSeries& s = f.state->site.naturalFlows;
   try {
-    readSeriesFromSlot(*f.state, *f.tx, 10, s);
+    readSeriesFromSlot(f.state->site, *f.tx, 10, s);
     ADD_FAILURE() << "a record of 3 values read as 5";
   } catch (const ModelError& e) {
     EXPECT_EQ(std::string(e.what()),
@@ -237,7 +237,7 @@ TEST(TimeSeriesCodec, ASeriesWhoseDataDisagreesWithItsCountIsNeitherLoadedNorWri
   EXPECT_THROW(writeTimeSeriesRecord(h, {1.0f, 2.0f}, t), ModelError);
   writeTimeSeriesRecord(h, {1.0f, 2.0f, 3.0f, 4.0f, 5.0f}, t);
   t.post();
-  ASSERT_TRUE(readSeriesFromSlot(*f.state, *f.tx, 10, s));
+  ASSERT_TRUE(readSeriesFromSlot(f.state->site, *f.tx, 10, s));
   EXPECT_EQ(s.header.count, 5);
   EXPECT_FLOAT_EQ(s.values[4], 5.0f * 0.000001f);  // sampleHeader's unit is m3
 }

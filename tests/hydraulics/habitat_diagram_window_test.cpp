@@ -6,6 +6,7 @@
 #include "common/errors.h"
 #include "hydraulics/habitat_diagram_window.h"
 #include "support/scripted_ui.h"
+#include "process/model_state.h"
 
 using namespace oewr;
 using namespace oewr::hydraulics;

@@ -8,6 +8,7 @@
 #include "hydrology/baseflow.h"
 #include "hydrology/flow_statistics.h"
 #include "hydrology/hydrology_report.h"
+#include "process/model_state.h"
 
 using namespace oewr;
 using namespace oewr::hydrology;

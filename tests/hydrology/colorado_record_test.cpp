@@ -7,6 +7,7 @@
 
 #include "hydrology/baseflow.h"
 #include "hydrology/flow_statistics.h"
+#include "process/model_state.h"
 
 using namespace oewr;
 using namespace oewr::hydrology;

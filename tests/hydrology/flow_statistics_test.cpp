@@ -5,6 +5,7 @@
 #include "common/errors.h"
 #include "hydrology/baseflow.h"
 #include "hydrology/flow_statistics.h"
+#include "process/model_state.h"
 
 using namespace oewr;
 using namespace oewr::hydrology;
