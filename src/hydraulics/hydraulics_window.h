@@ -15,7 +15,7 @@
 #include "hostdb/host_tables.h"
 #include "hydraulics/channel_parameters.h"
 #include "hydraulics/hydraulics_charts.h"
-#include "hydraulics/parameter_rules.h"
+#include "model/parameter_rules.h"
 #include "hydraulics/synthetic_section.h"
 #include "hydraulics/hydraulics_state.h"
 

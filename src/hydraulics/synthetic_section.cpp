@@ -7,7 +7,7 @@
 #include "common/errors.h"
 #include "common/text_format.h"
 #include "hydraulics/channel_parameters.h"
-#include "hydraulics/parameter_rules.h"
+#include "model/parameter_rules.h"
 
 namespace oewr::hydraulics {
 namespace {

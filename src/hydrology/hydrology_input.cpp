@@ -4,7 +4,7 @@
 
 #include "common/text_format.h"
 #include "hostdb/blob_codec.h"
-#include "hydraulics/parameter_rules.h"
+#include "model/parameter_rules.h"
 
 namespace oewr::hydrology {
 
@@ -34,7 +34,7 @@ std::vector<std::string> storeSiteParameters(HydrologyParts state, const std::ve
         // No number has no place in the model: read as not set. (Values that
         // are numbers but cannot be a channel are refused by name where the
         // hydraulics uses them, so that they can be seen and typed over.)
-        messages.push_back(hydraulics::kStoredParameters + *hydraulics::parameterProblem(position, value) + ": it is read as 0");
+        messages.push_back(kStoredParameters + *parameterProblem(position, value) + ": it is read as 0");
         p.at(position) = 0.0f;
       }
     }

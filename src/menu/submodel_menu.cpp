@@ -42,4 +42,10 @@ void TForm2::Button5Click() {
   ctx_.ui.showModal(review);
 }
 
+void SubModelWindows::showMenu(process::RunContext& ctx, const std::string& description) {
+  TForm2 menu(ctx, *this);
+  menu.Label1 = description;
+  ctx.ui.showModal(menu);
+}
+
 }  // namespace oewr::menu

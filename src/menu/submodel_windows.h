@@ -10,10 +10,11 @@ namespace oewr::menu {
 
 enum class SubModel { Hydrology, Hydraulics, Ecology, Floods, Ewr };
 
-class SubModelWindows {
+class SubModelWindows : public process::RunMenu {
  public:
-  virtual ~SubModelWindows() = default;
   virtual std::unique_ptr<ModalForm> create(SubModel which, process::RunContext& ctx) = 0;
+  // Shows the menu (TForm2) whose buttons open these windows.
+  void showMenu(process::RunContext& ctx, const std::string& description) final;
 };
 
 // A window for a sub-model that has no window of its own yet: it only returns

@@ -4,13 +4,11 @@
 
 #include "common/ini_file.h"
 #include "common/text_format.h"
-#include "menu/submodel_menu.h"
-#include "menu/submodel_windows.h"
 
 namespace oewr::process {
 
-TForm1::TForm1(ModelState& state, Ui& ui, hostdb::Ttable_save& saveDialog, menu::SubModelWindows& windows)
-    : state_(state), ui_(ui), saveDialog_(saveDialog), windows_(windows) {}
+TForm1::TForm1(ModelState& state, Ui& ui, hostdb::Ttable_save& saveDialog, RunMenu& runMenu)
+    : state_(state), ui_(ui), saveDialog_(saveDialog), runMenu_(runMenu) {}
 
 TForm1::~TForm1() = default;
 
@@ -110,9 +108,7 @@ void TForm1::Button1Click() {
 void TForm1::model_run() {
   {
     RunContext ctx{state_, *hostTables_, ui_, saveDialog_};
-    menu::TForm2 menu(ctx, windows_);
-    menu.Label1 = Label2;
-    ui_.showModal(menu);
+    runMenu_.showMenu(ctx, Label2);
   }
   Button1 = kReadData;
 }

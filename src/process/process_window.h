@@ -12,10 +12,7 @@
 #include "hostdb/host_tables.h"
 #include "process/input_loading.h"
 #include "process/model_state.h"
-
-namespace oewr::menu {
-class SubModelWindows;
-}  // namespace oewr::menu
+#include "process/run_context.h"
 
 namespace oewr::process {
 
@@ -29,7 +26,7 @@ class TForm1 : public InputLoadingView {
   static constexpr const char* kReadData = "Read Data";
   static constexpr const char* kRunModel = "Run Model";
 
-  TForm1(ModelState& state, Ui& ui, hostdb::Ttable_save& saveDialog, menu::SubModelWindows& windows);
+  TForm1(ModelState& state, Ui& ui, hostdb::Ttable_save& saveDialog, RunMenu& runMenu);
   ~TForm1() override;
 
   // Window state
@@ -78,7 +75,7 @@ class TForm1 : public InputLoadingView {
   ModelState& state_;
   Ui& ui_;
   hostdb::Ttable_save& saveDialog_;
-  menu::SubModelWindows& windows_;
+  RunMenu& runMenu_;
   std::unique_ptr<hostdb::HostSession> session_;
   std::unique_ptr<hostdb::Ttxtab> hostTables_;
 };

@@ -1,6 +1,8 @@
 #pragma once
 // What every window of one run shares: the model state, the host table
 // module, the person (Ui) and the table-save dialog that lives for the run.
+#include <string>
+
 #include "common/ui.h"
 #include "process/model_state.h"
 
@@ -16,6 +18,14 @@ struct RunContext {
   hostdb::Ttxtab& tx;
   Ui& ui;
   hostdb::Ttable_save& saveDialog;
+};
+
+// Shows the sub-model menu of a run ("Run Model"). The menu layer gives it
+// to the process window, which does not reach up to the menu itself.
+class RunMenu {
+ public:
+  virtual ~RunMenu() = default;
+  virtual void showMenu(RunContext& ctx, const std::string& description) = 0;
 };
 
 }  // namespace oewr::process

@@ -16,7 +16,7 @@
 #include "common/errors.h"
 #include "common/text_format.h"
 
-namespace oewr::hydraulics {
+namespace oewr {
 
 // One row of a parameter table: the stored position of the value in
 // siteParameters, the row label and the display format.
@@ -118,4 +118,4 @@ inline std::optional<std::string> parameterProblem(int position, float value) {
   return parameterLabel(position) + " is " + formatText("%g", value) + "; it must be " + rule;
 }
 
-}  // namespace oewr::hydraulics
+}  // namespace oewr
