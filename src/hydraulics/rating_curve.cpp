@@ -282,4 +282,25 @@ bool runHydraulicModel(ModelState& state, Ui& ui, HydraulicsCharts& charts) {
   return true;
 }
 
+int32_t stageGridCount(float maxDepth) {
+  float d = 0.0f;
+  int32_t j = 0;
+  for (;;) {
+    d = nextStage(d);
+    if (!(d < maxDepth) || j > kMaxStageIndex) return j;
+    ++j;
+  }
+}
+
+bool runSectionsOnly(ModelState& state, Ui& ui, HydraulicsCharts& charts) {
+  SectionLayout layout;
+  if (!buildLayout(state, ui, layout)) return false;
+  HydraulicSection section;
+  for (int r = 1; r <= kRealisationCount; ++r) buildSection(state, layout, section, &charts.section);
+  if (stageGridCount(state.siteParameters.maxDepth) > kMaxStageIndex)
+    ui.showMessage(kHydraulicsCaption, "array bounds exceeded");
+  charts.stageDischarge.changed();
+  return true;
+}
+
 }  // namespace oewr::hydraulics
