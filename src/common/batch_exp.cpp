@@ -41,11 +41,10 @@ OEWR_AVX2_FMA inline __m128 exp4(__m256d xd) {
   const __m256d c1 = _mm256_set1_pd(0x1.ebfce50fac4f3p-13);
   const __m256d c2 = _mm256_set1_pd(0x1.62e42ff0c52d6p-6);
   const __m256d one = _mm256_set1_pd(1.0);
-  const __m256d z = _mm256_mul_pd(invLn2N, xd);
-  __m256d kd = _mm256_add_pd(z, shift);
+  __m256d kd = _mm256_fmadd_pd(invLn2N, xd, shift);
   const __m256i ki = _mm256_castpd_si256(kd);
   kd = _mm256_sub_pd(kd, shift);
-  const __m256d r = _mm256_sub_pd(z, kd);
+  const __m256d r = _mm256_fmsub_pd(invLn2N, xd, kd);
   const __m256i index = _mm256_and_si256(ki, _mm256_set1_epi64x(31));
   __m256i t = _mm256_i64gather_epi64(reinterpret_cast<const long long*>(kExp2Table.data()), index, 8);
   t = _mm256_add_epi64(t, _mm256_slli_epi64(ki, 47));
