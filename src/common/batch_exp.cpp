@@ -11,6 +11,7 @@
 // The fused multiply-adds are the explicit ones only: no other product and
 // sum may be fused, or a result could differ from the library's.
 #define OEWR_AVX2_FMA __attribute__((target("avx2,fma"), optimize("fp-contract=off")))
+#define OEWR_AVX512 __attribute__((target("avx512f,avx512vl,avx2,fma"), optimize("fp-contract=off")))
 #endif
 
 namespace oewr {
@@ -89,10 +90,63 @@ OEWR_AVX2_FMA void vectorExp(const float* in, float* out, std::size_t n) {
   }
 }
 
+// The same method eight arguments at a time with AVX-512: the table is
+// looked up by permutes, the end of the batch by masks. (The compiler's own
+// intrinsics start from undefined registers, which it would warn of.)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+OEWR_AVX512 void vectorExp512(const float* in, float* out, std::size_t n) {
+  const __m512d invLn2N = _mm512_set1_pd(0x1.71547652b82fep+5);
+  const __m512d shift = _mm512_set1_pd(0x1.8p+52);
+  const __m512d c0 = _mm512_set1_pd(0x1.c6af84b912394p-20);
+  const __m512d c1 = _mm512_set1_pd(0x1.ebfce50fac4f3p-13);
+  const __m512d c2 = _mm512_set1_pd(0x1.62e42ff0c52d6p-6);
+  const __m512d one = _mm512_set1_pd(1.0);
+  const __m512i t0 = _mm512_loadu_si512(kExp2Table.data());
+  const __m512i t1 = _mm512_loadu_si512(kExp2Table.data() + 8);
+  const __m512i t2 = _mm512_loadu_si512(kExp2Table.data() + 16);
+  const __m512i t3 = _mm512_loadu_si512(kExp2Table.data() + 24);
+  const __m512i bit4 = _mm512_set1_epi64(16);
+  const __m256 low = _mm256_set1_ps(-0x1.9fe368p6f);
+  const __m256 high = _mm256_set1_ps(88.0f);
+  for (std::size_t i = 0; i < n; i += 8) {
+    const std::size_t left = n - i;
+    const __mmask8 lanes = left >= 8 ? static_cast<__mmask8>(0xff) : static_cast<__mmask8>((1u << left) - 1u);
+    const __m256 x = _mm256_maskz_loadu_ps(lanes, in + i);
+    const __m512d xd = _mm512_cvtps_pd(x);
+    __m512d kd = _mm512_fmadd_pd(invLn2N, xd, shift);
+    const __m512i ki = _mm512_castpd_si512(kd);
+    kd = _mm512_sub_pd(kd, shift);
+    const __m512d r = _mm512_fmsub_pd(invLn2N, xd, kd);
+    const __m512i below16 = _mm512_permutex2var_epi64(t0, ki, t1);
+    const __m512i from16 = _mm512_permutex2var_epi64(t2, ki, t3);
+    __m512i t = _mm512_mask_blend_epi64(_mm512_test_epi64_mask(ki, bit4), below16, from16);
+    t = _mm512_add_epi64(t, _mm512_slli_epi64(ki, 47));
+    const __m512d s = _mm512_castsi512_pd(t);
+    const __m512d p = _mm512_fmadd_pd(c0, r, c1);
+    const __m512d r2 = _mm512_mul_pd(r, r);
+    __m512d y = _mm512_fmadd_pd(c2, r, one);
+    y = _mm512_fmadd_pd(p, r2, y);
+    y = _mm512_mul_pd(y, s);
+    __m256 yf = _mm512_cvtpd_ps(y);
+    yf = _mm256_maskz_mov_ps(static_cast<__mmask8>(~_mm256_cmp_ps_mask(x, low, _CMP_LT_OQ)), yf);
+    const unsigned special = _mm256_cmp_ps_mask(x, high, _CMP_NLT_UQ) & lanes;
+    float args[8];
+    if (special != 0) _mm256_storeu_ps(args, x);
+    _mm256_mask_storeu_ps(out + i, lanes, yf);
+    if (special != 0)
+      for (unsigned k = 0; k < 8; ++k)
+        if ((special >> k) & 1u) out[i + k] = std::exp(args[k]);
+  }
+}
+#pragma GCC diagnostic pop
+
 // Arguments on which the C library's variants and a correctly rounded exp
 // part ways, and ordinary ones: the batch path is used only where it agrees
 // with std::exp on every one of them.
-bool agreesWithLibrary() {
+using ExpPath = void (*)(const float*, float*, std::size_t);
+
+bool agreesWithLibrary(ExpPath path) {
   static const float kProbe[] = {0.0f,           -0.0f,          -1.0f,          -0.5f,         -3.75f,
                                  -17.3f,         -87.9f,         -88.5f,         -100.25f,      -103.5f,
                                  -103.98f,       -104.5f,        -1000.0f,       1.0f,          10.5f,
@@ -102,14 +156,22 @@ bool agreesWithLibrary() {
   constexpr std::size_t n = sizeof kProbe / sizeof kProbe[0];
   float batch[n];
   float single[n];
-  vectorExp(kProbe, batch, n);
+  path(kProbe, batch, n);
   scalarExp(kProbe, single, n);
   return std::memcmp(batch, single, sizeof batch) == 0;
 }
 
-bool chooseVectorPath() {
+ExpPath choosePath() {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && agreesWithLibrary();
+  if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma")) return scalarExp;
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") && agreesWithLibrary(vectorExp512))
+    return vectorExp512;
+  return agreesWithLibrary(vectorExp) ? vectorExp : scalarExp;
+}
+
+ExpPath chosenPath() {
+  static const ExpPath path = choosePath();
+  return path;
 }
 
 #endif
@@ -118,8 +180,7 @@ bool chooseVectorPath() {
 
 bool expBatchVectorised() {
 #ifdef OEWR_BATCH_EXP_X86
-  static const bool vectorised = chooseVectorPath();
-  return vectorised;
+  return chosenPath() != scalarExp;
 #else
   return false;
 #endif
@@ -127,12 +188,10 @@ bool expBatchVectorised() {
 
 void expBatch(const float* in, float* out, std::size_t n) {
 #ifdef OEWR_BATCH_EXP_X86
-  if (expBatchVectorised()) {
-    vectorExp(in, out, n);
-    return;
-  }
-#endif
+  chosenPath()(in, out, n);
+#else
   scalarExp(in, out, n);
+#endif
 }
 
 }  // namespace oewr
