@@ -27,6 +27,17 @@ constexpr std::array<uint64_t, 32> kExp2Table = {
     0x3feeff76f2fb5e47, 0x3fef199bdd85529c, 0x3fef3720dcef9069, 0x3fef5818dcfba487, 0x3fef7c97337b9b5f,
     0x3fefa4afa2a490da, 0x3fefd0765b6e4540};
 
+// The method's constants: 32 / ln 2, the shift that rounds to an integer,
+// the cubic's coefficients, and the bounds outside which the result is +0
+// or std::exp's own.
+constexpr double kInvLn2N = 0x1.71547652b82fep+5;
+constexpr double kShift = 0x1.8p+52;
+constexpr double kC0 = 0x1.c6af84b912394p-20;
+constexpr double kC1 = 0x1.ebfce50fac4f3p-13;
+constexpr double kC2 = 0x1.62e42ff0c52d6p-6;
+constexpr float kZeroBelow = -0x1.9fe368p6f;
+constexpr float kLibraryFrom = 88.0f;
+
 void scalarExp(const float* in, float* out, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) out[i] = std::exp(in[i]);
 }
@@ -36,11 +47,11 @@ void scalarExp(const float* in, float* out, std::size_t n) {
 // Four arguments in double precision: x 32 / ln 2 = k + r, exp(x) =
 // 2^(k/32) (1 + C2 r + C1 r^2 + C0 r^3), rounded once to float at the end.
 OEWR_AVX2_FMA inline __m128 exp4(__m256d xd) {
-  const __m256d invLn2N = _mm256_set1_pd(0x1.71547652b82fep+5);
-  const __m256d shift = _mm256_set1_pd(0x1.8p+52);
-  const __m256d c0 = _mm256_set1_pd(0x1.c6af84b912394p-20);
-  const __m256d c1 = _mm256_set1_pd(0x1.ebfce50fac4f3p-13);
-  const __m256d c2 = _mm256_set1_pd(0x1.62e42ff0c52d6p-6);
+  const __m256d invLn2N = _mm256_set1_pd(kInvLn2N);
+  const __m256d shift = _mm256_set1_pd(kShift);
+  const __m256d c0 = _mm256_set1_pd(kC0);
+  const __m256d c1 = _mm256_set1_pd(kC1);
+  const __m256d c2 = _mm256_set1_pd(kC2);
   const __m256d one = _mm256_set1_pd(1.0);
   __m256d kd = _mm256_fmadd_pd(invLn2N, xd, shift);
   const __m256i ki = _mm256_castpd_si256(kd);
@@ -64,8 +75,8 @@ OEWR_AVX2_FMA void exp8(const float* in, float* out) {
   float args[8];
   std::memcpy(args, in, sizeof args);
   const __m256 x = _mm256_loadu_ps(args);
-  const __m256 low = _mm256_set1_ps(-0x1.9fe368p6f);
-  const __m256 high = _mm256_set1_ps(88.0f);
+  const __m256 low = _mm256_set1_ps(kZeroBelow);
+  const __m256 high = _mm256_set1_ps(kLibraryFrom);
   const __m128 lo = exp4(_mm256_cvtps_pd(_mm256_castps256_ps128(x)));
   const __m128 hi = exp4(_mm256_cvtps_pd(_mm256_extractf128_ps(x, 1)));
   __m256 y = _mm256_insertf128_ps(_mm256_castps128_ps256(lo), hi, 1);
@@ -96,19 +107,19 @@ OEWR_AVX2_FMA void vectorExp(const float* in, float* out, std::size_t n) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 OEWR_AVX512 void vectorExp512(const float* in, float* out, std::size_t n) {
-  const __m512d invLn2N = _mm512_set1_pd(0x1.71547652b82fep+5);
-  const __m512d shift = _mm512_set1_pd(0x1.8p+52);
-  const __m512d c0 = _mm512_set1_pd(0x1.c6af84b912394p-20);
-  const __m512d c1 = _mm512_set1_pd(0x1.ebfce50fac4f3p-13);
-  const __m512d c2 = _mm512_set1_pd(0x1.62e42ff0c52d6p-6);
+  const __m512d invLn2N = _mm512_set1_pd(kInvLn2N);
+  const __m512d shift = _mm512_set1_pd(kShift);
+  const __m512d c0 = _mm512_set1_pd(kC0);
+  const __m512d c1 = _mm512_set1_pd(kC1);
+  const __m512d c2 = _mm512_set1_pd(kC2);
   const __m512d one = _mm512_set1_pd(1.0);
   const __m512i t0 = _mm512_loadu_si512(kExp2Table.data());
   const __m512i t1 = _mm512_loadu_si512(kExp2Table.data() + 8);
   const __m512i t2 = _mm512_loadu_si512(kExp2Table.data() + 16);
   const __m512i t3 = _mm512_loadu_si512(kExp2Table.data() + 24);
   const __m512i bit4 = _mm512_set1_epi64(16);
-  const __m256 low = _mm256_set1_ps(-0x1.9fe368p6f);
-  const __m256 high = _mm256_set1_ps(88.0f);
+  const __m256 low = _mm256_set1_ps(kZeroBelow);
+  const __m256 high = _mm256_set1_ps(kLibraryFrom);
   for (std::size_t i = 0; i < n; i += 8) {
     const std::size_t left = n - i;
     const __mmask8 lanes = left >= 8 ? static_cast<__mmask8>(0xff) : static_cast<__mmask8>((1u << left) - 1u);
