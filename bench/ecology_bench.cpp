@@ -53,36 +53,36 @@ void fillFlows(TimeSeries& t, int32_t count, uint32_t seed, float scale) {
 // critical months February and September.
 std::unique_ptr<ModelState> benchState() {
   auto s = makeModelState();
-  s->stageCount = 600;
-  for (int j = 0; j < s->stageCount; ++j) {
+  s->hydraulics.stageCount = 600;
+  for (int j = 0; j < s->hydraulics.stageCount; ++j) {
     const float d = stageDepth(j);
-    s->stageDischarge[j] = 5.0f * std::pow(d, 1.6f);
-    s->stageWidth[j] = 10.0f + 20.0f * d;
+    s->hydraulics.stageDischarge[j] = 5.0f * std::pow(d, 1.6f);
+    s->hydraulics.stageWidth[j] = 10.0f + 20.0f * d;
     const float fvs = 40.0f * std::exp(-d / 0.1f);
     const float fs = 35.0f * (d / 0.2f) * std::exp(1.0f - d / 0.2f);
     const float fi = 30.0f * (d / 0.5f) * std::exp(1.0f - d / 0.5f);
     const float fd = d > 0.4f ? 40.0f * (1.0f - std::exp(-(d - 0.4f) / 0.5f)) : 0.0f;
     const float slow = std::max(0.0f, 100.0f - fvs - fs - fi - fd) / 3.0f;
-    for (int c = 0; c < 3; ++c) s->stageClassShare[c][j] = slow;
-    s->stageClassShare[3][j] = fvs;
-    s->stageClassShare[4][j] = fs;
-    s->stageClassShare[5][j] = fi;
-    s->stageClassShare[6][j] = fd;
+    for (int c = 0; c < 3; ++c) s->hydraulics.stageClassShare[c][j] = slow;
+    s->hydraulics.stageClassShare[3][j] = fvs;
+    s->hydraulics.stageClassShare[4][j] = fs;
+    s->hydraulics.stageClassShare[5][j] = fi;
+    s->hydraulics.stageClassShare[6][j] = fd;
   }
   auto stageOf = [&s](float q) {
     int j = 0;
-    while (j < s->stageCount - 1 && s->stageDischarge[j] < q) ++j;
+    while (j < s->hydraulics.stageCount - 1 && s->hydraulics.stageDischarge[j] < q) ++j;
     return j;
   };
-  s->wetBaseflowStage = stageOf(3.0f);
-  s->dryBaseflowStage = stageOf(0.5f);
+  s->hydraulics.wetBaseflowStage = stageOf(3.0f);
+  s->hydraulics.dryBaseflowStage = stageOf(0.5f);
   const int32_t months = 115 * 12 + 3;
-  fillFlows(s->naturalFlows, months, 17u, 1.0f);
-  fillFlows(s->presentFlows, months, 29u, 0.6f);
-  fillFlows(s->scenarioFlows, months, 41u, 0.8f);
-  s->criticalWetMonth = 2;
-  s->criticalDryMonth = 9;
-  s->maxBaseflowExceedence = 15;
+  fillFlows(s->site.naturalFlows, months, 17u, 1.0f);
+  fillFlows(s->site.presentFlows, months, 29u, 0.6f);
+  fillFlows(s->site.scenarioFlows, months, 41u, 0.8f);
+  s->hydrology.criticalWetMonth = 2;
+  s->hydrology.criticalDryMonth = 9;
+  s->site.maxBaseflowExceedence = 15;
   return s;
 }
 
@@ -92,7 +92,7 @@ void BM_EcologyProcessData(benchmark::State& bs) {
   ecology::EcologyWork work;
   for (auto _ : bs) {
     ecology::computeEcology(*state, work, 0, 0, ui, TForm5::kCaption);
-    benchmark::DoNotOptimize(state->ecoLowReq[4][2][0]);
+    benchmark::DoNotOptimize(state->ecology.ecoLowReq[4][2][0]);
   }
   bs.counters["years"] = work.yearCount[ecology::kNatural][0];
 }
@@ -110,10 +110,10 @@ void BM_EcologyWindowRun(benchmark::State& bs) {
   admin.addSite("Sites", 1, "Bench River");
   QuietUi ui;
   auto state = benchState();
-  state->databaseName = "TERAVOX";
-  state->requestSpatialRecord = 1;
-  state->spatialRecord = 1;
-  state->attributeCodes[5] = admin.addAttribute("Sites", "Ecological parameters", hostdb::kArray);
+  state->site.databaseName = "TERAVOX";
+  state->site.requestSpatialRecord = 1;
+  state->site.spatialRecord = 1;
+  state->site.attributeCodes[5] = admin.addAttribute("Sites", "Ecological parameters", hostdb::kArray);
   hostdb::Ttxtab tx(admin.session(), "TERAVOX", ui);
   hostdb::Ttable_save dialog;
   dialog.ui = &ui;
@@ -121,7 +121,7 @@ void BM_EcologyWindowRun(benchmark::State& bs) {
   form.FormCreate();
   for (auto _ : bs) {
     form.processData();
-    benchmark::DoNotOptimize(state->ecoLowReq[4][2][0]);
+    benchmark::DoNotOptimize(state->ecology.ecoLowReq[4][2][0]);
   }
   std::filesystem::remove_all(dir);
 }

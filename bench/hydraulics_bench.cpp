@@ -34,17 +34,17 @@ class QuietUi : public Ui {
 // The worked example's parameters as "Re-Calc Parameters" leaves them.
 std::unique_ptr<ModelState> workedExample(QuietUi& ui) {
   auto state = makeModelState();
-  state->dataDirectory = (std::filesystem::temp_directory_path() / "oewr_hydraulics_bench").string();
-  std::filesystem::create_directories(state->dataDirectory);
-  state->siteName = "bench";
-  SiteParameters& p = state->siteParameters;
+  state->site.dataDirectory = (std::filesystem::temp_directory_path() / "oewr_hydraulics_bench").string();
+  std::filesystem::create_directories(state->site.dataDirectory);
+  state->site.siteName = "bench";
+  SiteParameters& p = state->site.siteParameters;
   p.geoZone = 4;
   p.widthDepthScaling = 0.5f;
   p.valleySlope = 0.01f;
   p.maxWidth = 40;
   p.microRoughness = 0.01f;
-  state->maxBaseflowWet = 5;
-  state->maxBaseflowDry = 1;
+  state->hydrology.maxBaseflowWet = 5;
+  state->hydrology.maxBaseflowDry = 1;
   hostdb::HostSession session;  // the estimation saves nothing
   hostdb::Ttxtab tx(session, "TERAVOX", ui);
   hostdb::Ttable_save dialog;
@@ -60,10 +60,10 @@ void BM_RunHydraulicModel(benchmark::State& bs) {
   HydraulicsCharts charts = makeHydraulicsCharts();
   for (auto _ : bs) {
     runHydraulicModel(*state, ui, charts);
-    benchmark::DoNotOptimize(state->stageDischarge[0]);
+    benchmark::DoNotOptimize(state->hydraulics.stageDischarge[0]);
   }
-  bs.counters["stages"] = state->stageCount;
-  bs.counters["points"] = state->modelXsCount;
+  bs.counters["stages"] = state->hydraulics.stageCount;
+  bs.counters["points"] = state->hydraulics.modelXsCount;
 }
 BENCHMARK(BM_RunHydraulicModel)->Unit(benchmark::kMillisecond);
 
@@ -74,7 +74,7 @@ void BM_StageDischargeAndHabitat(benchmark::State& bs) {
   buildLayout(*state, ui, layout);
   HydraulicSection section;
   buildSection(*state, layout, section, nullptr);
-  const SiteParameters& p = state->siteParameters;
+  const SiteParameters& p = state->site.siteParameters;
   const FlowParameters fp{p.maxDepth, p.maxGradient, p.minGradient, p.gradientShapeFactor,
                           p.maxManningN, p.minManningN, p.nShapeFactor};
   const float d = 1.5f;

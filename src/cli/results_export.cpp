@@ -66,31 +66,31 @@ void writeStages(JsonWriter& j, const Arr& a, int count) {
 }
 
 void writeHydraulics(JsonWriter& j, const ModelState& s) {
-  const int n = s.stageCount;
+  const int n = s.hydraulics.stageCount;
   j.key("siteParameters").beginObject();
-  for (int p = 1; p <= SiteParameters::count; ++p) j.key(SiteParameters::nameAt(p)).value(s.siteParameters.at(p));
+  for (int p = 1; p <= SiteParameters::count; ++p) j.key(SiteParameters::nameAt(p)).value(s.site.siteParameters.at(p));
   j.endObject();
   j.key("stageCount").value(n);
   j.key("stageDischarge");
-  writeStages(j, s.stageDischarge, n);
+  writeStages(j, s.hydraulics.stageDischarge, n);
   j.key("stageDischargeLow");
-  writeStages(j, s.stageDischargeLow, n);
+  writeStages(j, s.hydraulics.stageDischargeLow, n);
   j.key("stageDischargeHigh");
-  writeStages(j, s.stageDischargeHigh, n);
+  writeStages(j, s.hydraulics.stageDischargeHigh, n);
   j.key("stageWidth");
-  writeStages(j, s.stageWidth, n);
+  writeStages(j, s.hydraulics.stageWidth, n);
   j.key("stageClassShare").beginArray();
-  for (int c = 0; c < hydraulics::kHabitatClassCount; ++c) writeStages(j, s.stageClassShare[c], n);
+  for (int c = 0; c < hydraulics::kHabitatClassCount; ++c) writeStages(j, s.hydraulics.stageClassShare[c], n);
   j.endArray();
-  j.key("wetBaseflowStage").value(s.wetBaseflowStage);
-  j.key("dryBaseflowStage").value(s.dryBaseflowStage);
-  j.key("wetBaseflowDepth").value(s.wetBaseflowDepth);
-  j.key("dryBaseflowDepth").value(s.dryBaseflowDepth);
-  j.key("modelXsCount").value(s.modelXsCount);
+  j.key("wetBaseflowStage").value(s.hydraulics.wetBaseflowStage);
+  j.key("dryBaseflowStage").value(s.hydraulics.dryBaseflowStage);
+  j.key("wetBaseflowDepth").value(s.hydraulics.wetBaseflowDepth);
+  j.key("dryBaseflowDepth").value(s.hydraulics.dryBaseflowDepth);
+  j.key("modelXsCount").value(s.hydraulics.modelXsCount);
   j.key("modelXsDistance");
-  writeStages(j, s.modelXsDistance, s.modelXsCount);
+  writeStages(j, s.hydraulics.modelXsDistance, s.hydraulics.modelXsCount);
   j.key("modelXsElevation");
-  writeStages(j, s.modelXsElevation, s.modelXsCount);
+  writeStages(j, s.hydraulics.modelXsElevation, s.hydraulics.modelXsCount);
 }
 
 template <typename SeasonTable>
@@ -101,66 +101,66 @@ void writeSeasons(JsonWriter& j, const char* name, const SeasonTable& t) {
 }
 
 void writeEcology(JsonWriter& j, const ModelState& s) {
-  writeSeasons(j, "stressFlow", s.stressFlow);
-  writeSeasons(j, "stressLevel", s.stressLevel);
-  j.key("stressAtZeroFs").floats(s.stressAtZeroFs.begin(), s.stressAtZeroFs.end());
-  j.key("fsWeight").floats(s.fsWeight.begin(), s.fsWeight.end());
-  j.key("fiWeight").floats(s.fiWeight.begin(), s.fiWeight.end());
-  j.key("fdWeight").floats(s.fdWeight.begin(), s.fdWeight.end());
+  writeSeasons(j, "stressFlow", s.ecology.stressFlow);
+  writeSeasons(j, "stressLevel", s.ecology.stressLevel);
+  j.key("stressAtZeroFs").floats(s.site.stressAtZeroFs.begin(), s.site.stressAtZeroFs.end());
+  j.key("fsWeight").floats(s.site.fsWeight.begin(), s.site.fsWeight.end());
+  j.key("fiWeight").floats(s.site.fiWeight.begin(), s.site.fiWeight.end());
+  j.key("fdWeight").floats(s.site.fdWeight.begin(), s.site.fdWeight.end());
   j.key("stressSeries").beginArray();
   for (int season = 0; season < 2; ++season) {
     j.beginArray();
     for (int k = 0; k < ecology::kFlowKindCount; ++k) {
-      const int n = std::max(0, std::min(s.stressSeriesCount[season][k], ecology::kMaxRanks));
-      j.floats(s.stressSeries[season][k].begin(), s.stressSeries[season][k].begin() + n);
+      const int n = std::max(0, std::min(s.ecology.stressSeriesCount[season][k], ecology::kMaxRanks));
+      j.floats(s.ecology.stressSeries[season][k].begin(), s.ecology.stressSeries[season][k].begin() + n);
     }
     j.endArray();
   }
   j.endArray();
   j.key("fitShape").beginArray();
-  for (int k = 0; k < ecology::kFittedKindCount; ++k) j.floats(s.fitShape[k].begin(), s.fitShape[k].end());
+  for (int k = 0; k < ecology::kFittedKindCount; ++k) j.floats(s.ecology.fitShape[k].begin(), s.ecology.fitShape[k].end());
   j.endArray();
   j.key("fitOffset").beginArray();
   for (int k = 0; k < ecology::kFittedKindCount; ++k) {
     j.beginArray();
-    for (int season = 0; season < 2; ++season) j.value(s.fitOffset[k][season]);
+    for (int season = 0; season < 2; ++season) j.value(s.ecology.fitOffset[k][season]);
     j.endArray();
   }
   j.endArray();
-  writeSeasons(j, "defaultHighShift", s.defaultHighShift);
-  writeSeasons(j, "defaultLowShift", s.defaultLowShift);
-  writeSeasons(j, "highShift", s.highShift);
-  writeSeasons(j, "lowShift", s.lowShift);
+  writeSeasons(j, "defaultHighShift", s.ecology.defaultHighShift);
+  writeSeasons(j, "defaultLowShift", s.ecology.defaultLowShift);
+  writeSeasons(j, "highShift", s.site.highShift);
+  writeSeasons(j, "lowShift", s.site.lowShift);
   j.key("ecoLowReq").beginArray();
   for (int m = 0; m < 12; ++m) {
     j.beginArray();
     // The ecological step fills the two critical months; their ranks are the whole years.
-    const int n = std::max(0, std::min(std::max(s.ecoRankCount[0], s.ecoRankCount[1]), ecology::kMaxRanks));
-    for (int c = 0; c < kCategoryCount; ++c) j.floats(s.ecoLowReq[m][c].begin(), s.ecoLowReq[m][c].begin() + n);
+    const int n = std::max(0, std::min(std::max(s.ecology.ecoRankCount[0], s.ecology.ecoRankCount[1]), ecology::kMaxRanks));
+    for (int c = 0; c < kCategoryCount; ++c) j.floats(s.ecology.ecoLowReq[m][c].begin(), s.ecology.ecoLowReq[m][c].begin() + n);
     j.endArray();
   }
   j.endArray();
 }
 
 void writeFloods(JsonWriter& j, const ModelState& s) {
-  j.key("bankfullDischarge").value(s.bankfullDischarge);
+  j.key("bankfullDischarge").value(s.floods.bankfullDischarge);
   j.key("floodCategoryTable").beginArray();
   for (int r = 0; r < floods::FloodCategoryTable::rowCount; ++r) {
     j.beginArray();
-    for (int c = 0; c < floods::FloodCategoryTable::colCount; ++c) j.value(s.floodCategoryTable.cell(c, r));
+    for (int c = 0; c < floods::FloodCategoryTable::colCount; ++c) j.value(s.floods.floodCategoryTable.cell(c, r));
     j.endArray();
   }
   j.endArray();
-  const int months = std::max(0, std::min(s.naturalFlows.header.count, floods::kMaxFloodMonths));
+  const int months = std::max(0, std::min(s.site.naturalFlows.header.count, floods::kMaxFloodMonths));
   j.key("highFlowSeries").beginArray();
-  for (int c = 0; c < kCategoryCount; ++c) j.floats(s.highFlowSeries[c].begin(), s.highFlowSeries[c].begin() + months);
+  for (int c = 0; c < kCategoryCount; ++c) j.floats(s.floods.highFlowSeries[c].begin(), s.floods.highFlowSeries[c].begin() + months);
   j.endArray();
-  const int years = std::max(0, std::min(s.naturalFlows.header.count / 12, ecology::kMaxRanks));
+  const int years = std::max(0, std::min(s.site.naturalFlows.header.count / 12, ecology::kMaxRanks));
   j.key("highFlowAssurance").beginArray();
   for (int m = 0; m < 12; ++m) {
     j.beginArray();
     for (int c = 0; c < kCategoryCount; ++c)
-      j.floats(s.highFlowAssurance[m][c].begin(), s.highFlowAssurance[m][c].begin() + years);
+      j.floats(s.floods.highFlowAssurance[m][c].begin(), s.floods.highFlowAssurance[m][c].begin() + years);
     j.endArray();
   }
   j.endArray();
@@ -187,8 +187,8 @@ std::string monthFdcCsv(const BoundedArray<BoundedArray<float, 0, 20>, 0, 11>& t
 }
 
 std::string flowsCsv(const ModelState& s) {
-  const TimeSeries& n = s.naturalFlows;
-  const TimeSeries& p = s.presentFlows;
+  const TimeSeries& n = s.site.naturalFlows;
+  const TimeSeries& p = s.site.presentFlows;
   const int count = std::max(0, std::min(n.header.count, kSeriesCapacity));
   const int pc = std::max(0, std::min(p.header.count, kSeriesCapacity));
   std::string out = "year,month,natural_mcm,natural_baseflow_mcm,present_mcm,present_baseflow_mcm\n";
@@ -209,50 +209,50 @@ std::string flowsCsv(const ModelState& s) {
 std::string resultsJson(const ModelState& s, const CompletedSteps& steps) {
   JsonWriter j;
   j.beginObject();
-  j.key("siteName").value(s.siteName);
-  j.key("requestSpatialRecord").value(s.requestSpatialRecord);
+  j.key("siteName").value(s.site.siteName);
+  j.key("requestSpatialRecord").value(s.site.requestSpatialRecord);
   if (steps.hydrology) {
     j.key("naturalFlows");
-    writeSeries(j, s.naturalFlows);
+    writeSeries(j, s.site.naturalFlows);
     j.key("presentFlows");
-    writeSeries(j, s.presentFlows);
+    writeSeries(j, s.site.presentFlows);
     j.key("scenarioFlows");
-    writeSeries(j, s.scenarioFlows);
-    j.key("criticalWetMonth").value(s.criticalWetMonth);
-    j.key("criticalDryMonth").value(s.criticalDryMonth);
-    j.key("maxBaseflowWet").value(s.maxBaseflowWet);
-    j.key("maxBaseflowDry").value(s.maxBaseflowDry);
-    j.key("maxBaseflowExceedence").value(s.maxBaseflowExceedence);
+    writeSeries(j, s.site.scenarioFlows);
+    j.key("criticalWetMonth").value(s.hydrology.criticalWetMonth);
+    j.key("criticalDryMonth").value(s.hydrology.criticalDryMonth);
+    j.key("maxBaseflowWet").value(s.hydrology.maxBaseflowWet);
+    j.key("maxBaseflowDry").value(s.hydrology.maxBaseflowDry);
+    j.key("maxBaseflowExceedence").value(s.site.maxBaseflowExceedence);
   }
   if (steps.hydraulics) writeHydraulics(j, s);
   if (steps.ecology) writeEcology(j, s);
   if (steps.floods) writeFloods(j, s);
   if (steps.ewr) {
     j.key("valuesPerMonth").beginArray();
-    for (int m = 0; m < 12; ++m) j.value(s.valuesPerMonth[m]);
+    for (int m = 0; m < 12; ++m) j.value(s.ewr.valuesPerMonth[m]);
     j.endArray();
     for (int set = 0; set < 2; ++set) {
       j.key(set == 0 ? "sortedFlows" : "sortedPresentFlows").beginArray();
       for (int m = 0; m < 12; ++m) {
-        const int n = std::max(0, std::min(s.valuesPerMonth[m], ecology::kMaxRanks));
-        j.floats(s.sortedFlows[set][m].begin(), s.sortedFlows[set][m].begin() + n);
+        const int n = std::max(0, std::min(s.ewr.valuesPerMonth[m], ecology::kMaxRanks));
+        j.floats(s.ewr.sortedFlows[set][m].begin(), s.ewr.sortedFlows[set][m].begin() + n);
       }
       j.endArray();
     }
     j.key("sortedBaseflows").beginArray();
     for (int m = 0; m < 12; ++m) {
-      const int n = std::max(0, std::min(s.valuesPerMonth[m], ecology::kMaxRanks));
-      j.floats(s.sortedBaseflows[0][m].begin(), s.sortedBaseflows[0][m].begin() + n);
+      const int n = std::max(0, std::min(s.ewr.valuesPerMonth[m], ecology::kMaxRanks));
+      j.floats(s.ewr.sortedBaseflows[0][m].begin(), s.ewr.sortedBaseflows[0][m].begin() + n);
     }
     j.endArray();
     j.key("lowFlowAssurance");
-    writeMonthCategoryRanks(j, s.lowFlowAssurance, s.valuesPerMonth);
+    writeMonthCategoryRanks(j, s.ewr.lowFlowAssurance, s.ewr.valuesPerMonth);
     j.key("totalFlowAssurance");
-    writeMonthCategoryRanks(j, s.totalFlowAssurance, s.valuesPerMonth);
-    j.key("meanLowEwr").floats(s.meanLowEwr.begin(), s.meanLowEwr.end());
-    j.key("meanTotalEwr").floats(s.meanTotalEwr.begin(), s.meanTotalEwr.end());
-    const int n = std::max(0, std::min(s.naturalFlows.header.count, ewr::kMaxEwrMonths));
-    j.key("ewrSeries").floats(s.ewrSeries.begin(), s.ewrSeries.begin() + n);
+    writeMonthCategoryRanks(j, s.ewr.totalFlowAssurance, s.ewr.valuesPerMonth);
+    j.key("meanLowEwr").floats(s.ewr.meanLowEwr.begin(), s.ewr.meanLowEwr.end());
+    j.key("meanTotalEwr").floats(s.ewr.meanTotalEwr.begin(), s.ewr.meanTotalEwr.end());
+    const int n = std::max(0, std::min(s.site.naturalFlows.header.count, ewr::kMaxEwrMonths));
+    j.key("ewrSeries").floats(s.ewr.ewrSeries.begin(), s.ewr.ewrSeries.begin() + n);
   }
   j.endObject();
   return j.text() + "\n";
@@ -272,11 +272,11 @@ std::vector<std::filesystem::path> writeResults(const ModelState& s, const Compl
   put("results.json", resultsJson(s, steps));
   if (steps.hydrology) {
     put("flows.csv", flowsCsv(s));
-    put("natural_month_stats.csv", monthStatsCsv(s.naturalFlows));
-    put("present_month_stats.csv", monthStatsCsv(s.presentFlows));
-    put("natural_month_fdc.csv", monthFdcCsv(s.naturalFlows.monthFdc));
-    put("natural_month_baseflow_fdc.csv", monthFdcCsv(s.naturalFlows.monthBaseFdc));
-    put("present_month_fdc.csv", monthFdcCsv(s.presentFlows.monthFdc));
+    put("natural_month_stats.csv", monthStatsCsv(s.site.naturalFlows));
+    put("present_month_stats.csv", monthStatsCsv(s.site.presentFlows));
+    put("natural_month_fdc.csv", monthFdcCsv(s.site.naturalFlows.monthFdc));
+    put("natural_month_baseflow_fdc.csv", monthFdcCsv(s.site.naturalFlows.monthBaseFdc));
+    put("present_month_fdc.csv", monthFdcCsv(s.site.presentFlows.monthFdc));
   }
   if (steps.ecology)
     for (const auto& f : ecology::writeEcologyCsvFiles(s, dir)) files.push_back(f);

@@ -35,20 +35,20 @@ namespace oewr::cli {
 namespace {
 
 void printLoaded(const ModelState& s, std::ostream& out) {
-  out << "Site: " << s.siteName << " (spatial record " << s.requestSpatialRecord << ")\n";
-  out << formatText("Maximum baseflow exceedence: %d %%\n", s.maxBaseflowExceedence);
-  out << formatText("Perennial option: %d, alignment option: %d\n", s.perennialOption, s.alignStressOption);
+  out << "Site: " << s.site.siteName << " (spatial record " << s.site.requestSpatialRecord << ")\n";
+  out << formatText("Maximum baseflow exceedence: %d %%\n", s.site.maxBaseflowExceedence);
+  out << formatText("Perennial option: %d, alignment option: %d\n", s.site.perennialOption, s.site.alignStressOption);
   for (int season = 0; season < 2; ++season) {
     out << (season == 0 ? "Wet" : "Dry") << " season shifts HIGH:";
-    for (int c = 0; c < kCategoryCount; ++c) out << formatText(" %s=%.2f", kCategoryNames[static_cast<std::size_t>(c)], s.highShift[season][c]);
+    for (int c = 0; c < kCategoryCount; ++c) out << formatText(" %s=%.2f", kCategoryNames[static_cast<std::size_t>(c)], s.site.highShift[season][c]);
     out << "  LOW:";
-    for (int c = 0; c < kCategoryCount; ++c) out << formatText(" %s=%.2f", kCategoryNames[static_cast<std::size_t>(c)], s.lowShift[season][c]);
-    out << formatText("\n  weights: stress at zero FS %.2f, FS %.2f, FI %.2f, FD %.2f\n", s.stressAtZeroFs[season],
-                      s.fsWeight[season], s.fiWeight[season], s.fdWeight[season]);
+    for (int c = 0; c < kCategoryCount; ++c) out << formatText(" %s=%.2f", kCategoryNames[static_cast<std::size_t>(c)], s.site.lowShift[season][c]);
+    out << formatText("\n  weights: stress at zero FS %.2f, FS %.2f, FI %.2f, FD %.2f\n", s.site.stressAtZeroFs[season],
+                      s.site.fsWeight[season], s.site.fiWeight[season], s.site.fdWeight[season]);
   }
-  out << "Saved cross-section points: " << s.savedXsCount << "\n";
-  out << "Observed cross-section points: " << s.xsPointCount << "\n";
-  out << "Observed rating table rows: " << s.ratingCount << "\n";
+  out << "Saved cross-section points: " << s.site.savedXsCount << "\n";
+  out << "Observed cross-section points: " << s.site.xsPointCount << "\n";
+  out << "Observed rating table rows: " << s.site.ratingCount << "\n";
 }
 
 }  // namespace
@@ -120,24 +120,24 @@ void writeChart(const ChartPictureWriter& writer, const charting::Chart& chart, 
 // What the steps that finished leave for the batch summary.
 void takeSummary(const ModelState& s, const CompletedSteps& done, RunSummary& sum) {
   if (done.hydrology) {
-    sum.mar = s.naturalFlows.mar;
-    sum.criticalWetMonth = s.criticalWetMonth;
-    sum.criticalDryMonth = s.criticalDryMonth;
-    sum.maxBaseflowWet = s.maxBaseflowWet;
-    sum.maxBaseflowDry = s.maxBaseflowDry;
+    sum.mar = s.site.naturalFlows.mar;
+    sum.criticalWetMonth = s.hydrology.criticalWetMonth;
+    sum.criticalDryMonth = s.hydrology.criticalDryMonth;
+    sum.maxBaseflowWet = s.hydrology.maxBaseflowWet;
+    sum.maxBaseflowDry = s.hydrology.maxBaseflowDry;
   }
   sum.ecologyDone = done.ecology;
   if (done.ecology)
     for (int season = 0; season < 2; ++season)
       for (int c = 0; c < kCategoryCount; ++c) {
-        sum.highShift[season][c] = s.highShift[season][c];
-        sum.lowShift[season][c] = s.lowShift[season][c];
+        sum.highShift[season][c] = s.site.highShift[season][c];
+        sum.lowShift[season][c] = s.site.lowShift[season][c];
       }
   sum.ewrDone = done.ewr;
   if (done.ewr)
     for (int c = 0; c < kCategoryCount; ++c) {
-      sum.meanLowEwr[c] = s.meanLowEwr[c];
-      sum.meanTotalEwr[c] = s.meanTotalEwr[c];
+      sum.meanLowEwr[c] = s.ewr.meanLowEwr[c];
+      sum.meanTotalEwr[c] = s.ewr.meanTotalEwr[c];
     }
 }
 
@@ -152,24 +152,24 @@ bool writesNothing(const RunOptions& o) {
 // geomorphological zone picks its tables. Says so, and how to add them.
 std::optional<std::string> missingSiteParameters(ModelState& s, hostdb::Ttxtab& tx, const RunOptions& o) {
   const int slot = hydrology::kSiteParameterSlot;
-  const bool named = s.attributeCodes[slot] > 0;
+  const bool named = s.site.attributeCodes[slot] > 0;
   if (named) {
     const auto record = hostdb::findSlotRecord(s, tx, slot);
     tx.DTable.close();
     if (record && record->recordFound) return std::nullopt;
   }
-  const std::string site = std::to_string(s.requestSpatialRecord);
+  const std::string site = std::to_string(s.site.requestSpatialRecord);
   const std::string ini = o.ini.find_first_of(" '\"") == std::string::npos ? o.ini : "\"" + o.ini + "\"";
   std::string text = "request " + std::to_string(o.record) + " (site " + site + ") has no site parameters (slot " +
                      std::to_string(slot) + ", hydrology/hydraulic parameters): " +
-                     (named ? "its attribute " + std::to_string(s.attributeCodes[slot]) + " holds no value for the site"
+                     (named ? "its attribute " + std::to_string(s.site.attributeCodes[slot]) + " holds no value for the site"
                             : "the request names no attribute for them") +
                      ". The hydraulics step needs them (geomorphological zone, valley slope, channel width). "
                      "To add them:\n"
                      "  oewr host set-array --kind site-parameters --template > site-parameters.txt\n"
                      "  (edit the values for the site: every line is named and explained)\n";
   if (named) {
-    text += "  oewr host set-array --ini " + ini + " --attribute " + std::to_string(s.attributeCodes[slot]) +
+    text += "  oewr host set-array --ini " + ini + " --attribute " + std::to_string(s.site.attributeCodes[slot]) +
             " --site " + site + " --kind site-parameters --file site-parameters.txt";
   } else {
     text += "  oewr host add-attribute --ini " + ini + " --name \"Site parameters\" --type array\n"
@@ -259,10 +259,10 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     sum.reason = ui.messages().empty() ? "the request could not be loaded" : ui.messages().back();
     return 1;
   }
-  sum.siteName = state->siteName;
-  if (!writesNothing(o) && form.hostTables()->session().connection(state->databaseName).readOnly()) {
+  sum.siteName = state->site.siteName;
+  if (!writesNothing(o) && form.hostTables()->session().connection(state->site.databaseName).readOnly()) {
     const std::string why = "this user may not write the host database " +
-                            form.hostTables()->session().databaseFile(state->databaseName).string() +
+                            form.hostTables()->session().databaseFile(state->site.databaseName).string() +
                             " (or its directory), and the run saves to it; --save none runs it without saving";
     err << "oewr run: " << why << std::endl;
     sum.reason = why;
@@ -297,9 +297,9 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     done.hydrology = true;
     out << formatText("Hydrology: MAR %.3f million m3, critical months WET %s, DRY %s, "
                       "maximum baseflows WET %.3f, DRY %.3f m3/s (%d%% point)\n",
-                      s.naturalFlows.mar, s.criticalWetMonth > 0 ? kMonthNames[static_cast<std::size_t>(s.criticalWetMonth - 1)] : "---",
-                      s.criticalDryMonth > 0 ? kMonthNames[static_cast<std::size_t>(s.criticalDryMonth - 1)] : "---",
-                      s.maxBaseflowWet, s.maxBaseflowDry, s.maxBaseflowExceedence);
+                      s.site.naturalFlows.mar, s.hydrology.criticalWetMonth > 0 ? kMonthNames[static_cast<std::size_t>(s.hydrology.criticalWetMonth - 1)] : "---",
+                      s.hydrology.criticalDryMonth > 0 ? kMonthNames[static_cast<std::size_t>(s.hydrology.criticalDryMonth - 1)] : "---",
+                      s.hydrology.maxBaseflowWet, s.hydrology.maxBaseflowDry, s.site.maxBaseflowExceedence);
     if (!o.chartsDir.empty()) {
       writeChart(writer, plots.timeSeries, o.chartsDir, "hydrology_time_series", out, err);
       writeChart(writer, plots.durationCurves, o.chartsDir, "hydrology_duration_curves", out, err);
@@ -317,7 +317,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     hydraulics::HydraulicsStepCharts hc = hydraulics::runHydraulicsStep(s, tx, ui, saveDialog, hy);
     done.hydraulics = true;
     out << formatText("Hydraulics: %d stages, wet baseflow at stage %d (%.3f m), dry baseflow at stage %d (%.3f m)\n",
-                      s.stageCount, s.wetBaseflowStage, s.wetBaseflowDepth, s.dryBaseflowStage, s.dryBaseflowDepth);
+                      s.hydraulics.stageCount, s.hydraulics.wetBaseflowStage, s.hydraulics.wetBaseflowDepth, s.hydraulics.dryBaseflowStage, s.hydraulics.dryBaseflowDepth);
     if (!o.chartsDir.empty()) {
       writeChart(writer, hc.section, o.chartsDir, "hydraulics_section", out, err);
       writeChart(writer, hc.stageDischarge, o.chartsDir, "hydraulics_stage_discharge", out, err);
@@ -347,7 +347,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     fo.save = o.saveFloods;
     floods::FloodStepCharts fc = floods::runFloodStep(s, tx, ui, saveDialog, fo);
     done.floods = true;
-    out << formatText("Floods: bankfull discharge %.3f m3/s\n", s.bankfullDischarge);
+    out << formatText("Floods: bankfull discharge %.3f m3/s\n", s.floods.bankfullDischarge);
     if (!o.chartsDir.empty()) {
       writeChart(writer, fc.section, o.chartsDir, "floods_section", out, err);
       writeChart(writer, fc.rating, o.chartsDir, "floods_rating", out, err);
@@ -362,10 +362,10 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     out << "Final analysis, category " << kCategoryNames[static_cast<std::size_t>(o.ewr.category)]
         << formatText(": mean low-flow EWR %.3f million m3 (%.1f %% of MAR), mean total EWR %.3f million m3 "
                       "(%.1f %% of MAR)\n",
-                      s.meanLowEwr[o.ewr.category],
-                      s.naturalFlows.mar > 0 ? 100.0f * s.meanLowEwr[o.ewr.category] / s.naturalFlows.mar : 0.0f,
-                      s.meanTotalEwr[o.ewr.category],
-                      s.naturalFlows.mar > 0 ? 100.0f * s.meanTotalEwr[o.ewr.category] / s.naturalFlows.mar : 0.0f);
+                      s.ewr.meanLowEwr[o.ewr.category],
+                      s.site.naturalFlows.mar > 0 ? 100.0f * s.ewr.meanLowEwr[o.ewr.category] / s.site.naturalFlows.mar : 0.0f,
+                      s.ewr.meanTotalEwr[o.ewr.category],
+                      s.site.naturalFlows.mar > 0 ? 100.0f * s.ewr.meanTotalEwr[o.ewr.category] / s.site.naturalFlows.mar : 0.0f);
   } catch (const std::exception& e) {
     // An action stopped after its message carries the message as its reason.
     const std::string why = *e.what() || ui.messages().empty() ? std::string(e.what()) : ui.messages().back();

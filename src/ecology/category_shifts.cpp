@@ -23,10 +23,10 @@ float factor(int c) { return kCategoryFactor[static_cast<std::size_t>(c)]; }
 // Discharge of the lowest stage (0 upwards to b) whose share of a class
 // reaches `threshold`.
 float lowestStageReaching(const ModelState& state, int habitatClass, int32_t b, float threshold) {
-  const auto& share = state.stageClassShare[habitatClass];
+  const auto& share = state.hydraulics.stageClassShare[habitatClass];
   for (int32_t i = 0; i <= b; ++i)
-    if (share[i] >= threshold) return state.stageDischarge[i];
-  return state.stageDischarge[b];
+    if (share[i] >= threshold) return state.hydraulics.stageDischarge[i];
+  return state.hydraulics.stageDischarge[b];
 }
 
 }  // namespace
@@ -49,8 +49,8 @@ float zeroFlowFraction(const YearValues& curve, int32_t n) {
 }
 
 float stressOfHabitatFlow(const ModelState& state, int season, float q) {
-  const auto& flow = state.stressFlow[season];
-  const auto& level = state.stressLevel[season];
+  const auto& flow = state.ecology.stressFlow[season];
+  const auto& level = state.ecology.stressLevel[season];
   // Level 20 (zero flow) completes the search for a flow below level 19.
   for (int j = 1; j <= 20; ++j) {
     if (q >= flow[j]) {
@@ -63,32 +63,32 @@ float stressOfHabitatFlow(const ModelState& state, int season, float q) {
 }
 
 float caseB2High(const ModelState& state, int season, const SeasonHabitat& h, Ui& ui, const std::string& caption) {
-  if (h.noFastHabitat) return state.stressAtZeroFs[season];
+  if (h.noFastHabitat) return state.site.stressAtZeroFs[season];
   const int32_t b = h.baseflowStage;
   float q;
-  if (h.fdAtBaseflow > 1.0f && state.fdWeight[season] > 0.0f) {
+  if (h.fdAtBaseflow > 1.0f && state.site.fdWeight[season] > 0.0f) {
     q = lowestStageReaching(state, kClassFD, b, 0.1f * h.fdAtBaseflow);
-  } else if (h.maxima.maxFI > 1.0f && state.fiWeight[season] > 0.0f) {
+  } else if (h.maxima.maxFI > 1.0f && state.site.fiWeight[season] > 0.0f) {
     q = lowestStageReaching(state, kClassFI, b, 0.1f * h.maxima.maxFI);
-  } else if (h.maxima.maxFS > 1.0f && state.fsWeight[season] > 0.0f) {
+  } else if (h.maxima.maxFS > 1.0f && state.site.fsWeight[season] > 0.0f) {
     q = lowestStageReaching(state, kClassFS, b, 0.1f * h.maxima.maxFS);
   } else {
     ui.showMessage(caption, kNoFastHabitats);
-    q = state.defaultHighShift[season][kCategoryD];
+    q = state.ecology.defaultHighShift[season][kCategoryD];
   }
   return stressOfHabitatFlow(state, season, q);
 }
 
 void defaultShifts(ModelState& state, const EcologyWork& work, Ui& ui, const std::string& caption) {
   for (int s = 0; s < 2; ++s) {
-    const YearValues& curve = state.stressSeries[s][kNatural];
+    const YearValues& curve = state.ecology.stressSeries[s][kNatural];
     const int32_t n = work.yearCount[kNatural][s];
     const CurveRange range = curveRange(curve, n);
     const float M = range.largest;
     const float m = range.smallest;
-    const float s0 = state.stressAtZeroFs[s];
-    auto& high = state.defaultHighShift[s];
-    auto& low = state.defaultLowShift[s];
+    const float s0 = state.site.stressAtZeroFs[s];
+    auto& high = state.ecology.defaultHighShift[s];
+    auto& low = state.ecology.defaultLowShift[s];
     if (work.zeroFlowCount[s] != 0.0f && M >= 10.0f) {
       // Case A: zero flows occur.
       const float z = zeroFlowFraction(curve, n);
@@ -121,8 +121,8 @@ void defaultShifts(ModelState& state, const EcologyWork& work, Ui& ui, const std
 bool shiftsDifferFromDefaults(const ModelState& state) {
   for (int s = 0; s < 2; ++s)
     for (int c = 0; c < kCategoryCount; ++c)
-      if (std::fabs(state.highShift[s][c] - state.defaultHighShift[s][c]) > 0.001f ||
-          std::fabs(state.lowShift[s][c] - state.defaultLowShift[s][c]) > 0.001f)
+      if (std::fabs(state.site.highShift[s][c] - state.ecology.defaultHighShift[s][c]) > 0.001f ||
+          std::fabs(state.site.lowShift[s][c] - state.ecology.defaultLowShift[s][c]) > 0.001f)
         return true;
   return false;
 }
@@ -130,10 +130,10 @@ bool shiftsDifferFromDefaults(const ModelState& state) {
 void alignShifts(ModelState& state, int season, int alignOption, float P, float N) {
   const int k = alignOption - 1;
   if (k < 0 || k >= kCategoryCount) throw RangeError("Range check error: alignment option " + std::to_string(alignOption));
-  auto& high = state.highShift[season];
-  auto& low = state.lowShift[season];
-  const auto& defHigh = state.defaultHighShift[season];
-  const auto& defLow = state.defaultLowShift[season];
+  auto& high = state.site.highShift[season];
+  auto& low = state.site.lowShift[season];
+  const auto& defHigh = state.ecology.defaultHighShift[season];
+  const auto& defLow = state.ecology.defaultLowShift[season];
   high[k] = P;
   low[kCategoryD] = 0.5f * P;
   const float d = low[kCategoryD] - defLow[kCategoryD];
@@ -187,7 +187,7 @@ void categoryCurve(int32_t n, float high, float low, const CurveFit& fit, YearVa
 }
 
 float QSInterp(const ModelState& state, int season, float v) {
-  const auto& f = state.stressFlow[season];
+  const auto& f = state.ecology.stressFlow[season];
   const float stress = std::clamp(v, 0.0f, 10.0f);
   float flow = f[20];
   for (int j = 1; j <= 20; ++j) {
@@ -203,34 +203,34 @@ void do_category_shifts(ModelState& state, EcologyWork& work, int perennialOptio
                         const std::string& caption) {
   defaultShifts(state, work, ui, caption);
 
-  if (shiftsDifferFromDefaults(state)) state.shiftsAltered = true;
-  if (!state.shiftsAltered) {
-    state.highShift = state.defaultHighShift;
-    state.lowShift = state.defaultLowShift;
+  if (shiftsDifferFromDefaults(state)) state.ecology.shiftsAltered = true;
+  if (!state.ecology.shiftsAltered) {
+    state.site.highShift = state.ecology.defaultHighShift;
+    state.site.lowShift = state.ecology.defaultLowShift;
   }
 
-  work.aligned = state.shiftsAltered && alignOption >= 1;
+  work.aligned = state.ecology.shiftsAltered && alignOption >= 1;
   if (work.aligned) {
     if (work.yearCount[kPresentDay][kWet] < 1 || work.yearCount[kPresentDay][kDry] < 1)
       throw ModelError("No Present Day flows of a whole year: the maximum stress cannot be aligned to Present Day");
-    state.alignStressOption = alignOption;
+    state.site.alignStressOption = alignOption;
   }
   for (int s = 0; s < 2; ++s) {
-    if (!state.shiftsAltered) {
-      work.categoryHigh[s] = state.defaultHighShift[s];
-      work.categoryLow[s] = state.defaultLowShift[s];
+    if (!state.ecology.shiftsAltered) {
+      work.categoryHigh[s] = state.ecology.defaultHighShift[s];
+      work.categoryLow[s] = state.ecology.defaultLowShift[s];
     } else {
       if (work.aligned) {
         // Each kind's maximum stress sits at the last position of its own curve.
-        const float P = state.stressSeries[s][kPresentDay][work.yearCount[kPresentDay][s] - 1];
-        const float N = state.stressSeries[s][kNatural][work.yearCount[kNatural][s] - 1];
+        const float P = state.ecology.stressSeries[s][kPresentDay][work.yearCount[kPresentDay][s] - 1];
+        const float N = state.ecology.stressSeries[s][kNatural][work.yearCount[kNatural][s] - 1];
         alignShifts(state, s, alignOption, P, N);
       }
-      work.categoryHigh[s] = state.highShift[s];
-      work.categoryLow[s] = state.lowShift[s];
+      work.categoryHigh[s] = state.site.highShift[s];
+      work.categoryLow[s] = state.site.lowShift[s];
     }
     const int fitKind = work.aligned ? kPresentDay : kNatural;
-    work.fitInForce[s] = CurveFit{state.fitShape[fitKind][s], state.fitOffset[fitKind][s]};
+    work.fitInForce[s] = CurveFit{state.ecology.fitShape[fitKind][s], state.ecology.fitOffset[fitKind][s]};
   }
 
   applyPerenniality(work.categoryHigh, perennialOption);
@@ -240,7 +240,7 @@ void do_category_shifts(ModelState& state, EcologyWork& work, int perennialOptio
     const int32_t n = work.yearCount[kNatural][s];
     work.curveCount[s] = n;
     const YearValues& natural = work.naturalSeasonFlows(s);
-    const int month = hydroMonthIndex(s == kWet ? state.criticalWetMonth : state.criticalDryMonth);
+    const int month = hydroMonthIndex(s == kWet ? state.hydrology.criticalWetMonth : state.hydrology.criticalDryMonth);
     for (int c = 0; c < kCategoryCount; ++c) {
       YearValues& curve = work.categoryCurve[s][c];
       YearValues& flows = work.categoryFlows[s][c];
@@ -251,9 +251,9 @@ void do_category_shifts(ModelState& state, EcologyWork& work, int perennialOptio
         const float q = QSInterp(state, s, curve[n - 1 - r]);
         flows[n - 1 - r] = std::min(q, natural[r]);
       }
-      for (int32_t r = 0; r < n; ++r) state.ecoLowReq[month][c][r] = flows[n - 1 - r];
+      for (int32_t r = 0; r < n; ++r) state.ecology.ecoLowReq[month][c][r] = flows[n - 1 - r];
     }
-    state.ecoRankCount[s] = n;
+    state.ecology.ecoRankCount[s] = n;
   }
 }
 

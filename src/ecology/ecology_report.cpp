@@ -33,17 +33,17 @@ const char* alignmentReportText(int alignSelection) {
 std::vector<std::string> ecologyReportLines(const ModelState& state, int perennialSelection, int alignSelection) {
   std::vector<std::string> lines = {" ", "FLOW - STRESSOR RESPONSE DATA SUMMARY", " ", "Table of Stress weightings",
                                     "Season          Wet   Dry"};
-  lines.push_back(formatText("Stress at 0 FS: %2.0f    %2.0f", state.stressAtZeroFs[0], state.stressAtZeroFs[1]));
-  lines.push_back(formatText("FS Weight:      %2.0f    %2.0f", state.fsWeight[0], state.fsWeight[1]));
-  lines.push_back(formatText("FI Weight:      %2.0f    %2.0f", state.fiWeight[0], state.fiWeight[1]));
-  lines.push_back(formatText("FD Weight:      %2.0f    %2.0f", state.fdWeight[0], state.fdWeight[1]));
+  lines.push_back(formatText("Stress at 0 FS: %2.0f    %2.0f", state.site.stressAtZeroFs[0], state.site.stressAtZeroFs[1]));
+  lines.push_back(formatText("FS Weight:      %2.0f    %2.0f", state.site.fsWeight[0], state.site.fsWeight[1]));
+  lines.push_back(formatText("FI Weight:      %2.0f    %2.0f", state.site.fiWeight[0], state.site.fiWeight[1]));
+  lines.push_back(formatText("FD Weight:      %2.0f    %2.0f", state.site.fdWeight[0], state.site.fdWeight[1]));
 
   for (const char* line : {" ", "Table of flows (m3/2) v stress index", "         Wet Season  Dry Season",
                            "Stress      Flow        Flow"})
     lines.emplace_back(line);
   for (int j = 0; j <= 10; ++j)
-    lines.push_back(formatText("%4.0f    %8.3f    %8.3f", state.stressLevel[0][j], state.stressFlow[0][j],
-                               state.stressFlow[1][j]));
+    lines.push_back(formatText("%4.0f    %8.3f    %8.3f", state.ecology.stressLevel[0][j], state.ecology.stressFlow[0][j],
+                               state.ecology.stressFlow[1][j]));
 
   for (const char* line : {" ", "Table of default/altered SHIFT factors for the Stress Frequency Curves", " ",
                            "Category      High SHIFT            Low SHIFT",
@@ -53,8 +53,8 @@ std::vector<std::string> ecologyReportLines(const ModelState& state, int perenni
     lines.emplace_back(s == 0 ? "Wet season" : "Dry season");
     for (int c = 0; c < kCategoryCount; ++c)
       lines.push_back(formatText("%3s        ", kCategoryNames[static_cast<std::size_t>(c)]) +
-                      formatText("%6.3f     %6.3f     %6.3f     %6.3f", state.defaultHighShift[s][c],
-                                 state.highShift[s][c], state.defaultLowShift[s][c], state.lowShift[s][c]));
+                      formatText("%6.3f     %6.3f     %6.3f     %6.3f", state.ecology.defaultHighShift[s][c],
+                                 state.site.highShift[s][c], state.ecology.defaultLowShift[s][c], state.site.lowShift[s][c]));
   }
 
   lines.emplace_back(" ");

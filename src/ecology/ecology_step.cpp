@@ -49,7 +49,7 @@ double durationPercent(int32_t position, int32_t n) {
 std::string stressTableCsv(const ModelState& state) {
   std::string csv = "level,stress,wet_flow_m3s,dry_flow_m3s\n";
   for (int j = 0; j < kStressLevelCount; ++j)
-    csv += formatText("%d,%.1f,%.6f,%.6f\n", j, state.stressLevel[0][j], state.stressFlow[0][j], state.stressFlow[1][j]);
+    csv += formatText("%d,%.1f,%.6f,%.6f\n", j, state.ecology.stressLevel[0][j], state.ecology.stressFlow[0][j], state.ecology.stressFlow[1][j]);
   return csv;
 }
 
@@ -58,8 +58,8 @@ std::string shiftFactorsCsv(const ModelState& state) {
   for (int s = 0; s < 2; ++s)
     for (int c = 0; c < kCategoryCount; ++c)
       csv += formatText("%s,%s,%.4f,%.4f,%.4f,%.4f\n", seasonText(s), kCategoryNames[static_cast<std::size_t>(c)],
-                        state.defaultHighShift[s][c], state.highShift[s][c], state.defaultLowShift[s][c],
-                        state.lowShift[s][c]);
+                        state.ecology.defaultHighShift[s][c], state.site.highShift[s][c], state.ecology.defaultLowShift[s][c],
+                        state.site.lowShift[s][c]);
   return csv;
 }
 
@@ -68,10 +68,10 @@ std::string stressFrequencyCsv(const ModelState& state) {
   std::string csv = "season,kind,position,duration_pct,stress\n";
   for (int s = 0; s < 2; ++s)
     for (int kind = 0; kind < kFlowKindCount; ++kind) {
-      const int32_t n = state.stressSeriesCount[s][kind];
+      const int32_t n = state.ecology.stressSeriesCount[s][kind];
       for (int32_t j = 0; j < n; ++j)
         csv += formatText("%s,%s,%d,%.3f,%.4f\n", seasonText(s), kinds[kind], j, durationPercent(j, n),
-                          state.stressSeries[s][kind][j]);
+                          state.ecology.stressSeries[s][kind][j]);
     }
   return csv;
 }
@@ -79,15 +79,15 @@ std::string stressFrequencyCsv(const ModelState& state) {
 std::string ecologicalLowFlowsCsv(const ModelState& state) {
   std::string csv = "season,month,category,rank,duration_pct,flow_m3s\n";
   for (int s = 0; s < 2; ++s) {
-    const int calendar = s == 0 ? state.criticalWetMonth : state.criticalDryMonth;
-    const int32_t n = state.ecoRankCount[s];
+    const int calendar = s == 0 ? state.hydrology.criticalWetMonth : state.hydrology.criticalDryMonth;
+    const int32_t n = state.ecology.ecoRankCount[s];
     if (n < 1 || calendar < 1 || calendar > 12) continue;
     const int m = hydroMonthIndex(calendar);
     for (int c = 0; c < kCategoryCount; ++c)
       for (int32_t r = 0; r < n; ++r)
         csv += formatText("%s,%s,%s,%d,%.3f,%.6f\n", seasonText(s), kMonthNames[static_cast<std::size_t>(calendar - 1)],
                           kCategoryNames[static_cast<std::size_t>(c)], r, durationPercent(r, n),
-                          state.ecoLowReq[m][c][r]);
+                          state.ecology.ecoLowReq[m][c][r]);
   }
   return csv;
 }

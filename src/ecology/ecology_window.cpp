@@ -72,7 +72,7 @@ double duration(int32_t position, int32_t n) {
 
 int optionWithin(int option, int last) { return option >= 0 && option <= last ? option : 0; }
 
-bool presentDayWholeYear(const ModelState& state) { return state.presentFlows.header.count >= 12; }
+bool presentDayWholeYear(const ModelState& state) { return state.site.presentFlows.header.count >= 12; }
 
 // The number in a grid cell; text that is no number is refused with a
 // message naming the table, the row and the column.
@@ -116,11 +116,11 @@ void TForm5::fillShiftGrid(bool withDefaults) {
       const int row = shiftRow(s, c);
       StringGrid1.cell(0, row) = kShiftRowNames[static_cast<std::size_t>(row - 1)];
       if (withDefaults) {
-        StringGrid1.cell(1, row) = formatText("%5.3f", state_.defaultHighShift[s][c]);
-        StringGrid1.cell(3, row) = formatText("%5.3f", state_.defaultLowShift[s][c]);
+        StringGrid1.cell(1, row) = formatText("%5.3f", state_.ecology.defaultHighShift[s][c]);
+        StringGrid1.cell(3, row) = formatText("%5.3f", state_.ecology.defaultLowShift[s][c]);
       }
-      StringGrid1.cell(2, row) = formatText("%5.3f", state_.highShift[s][c]);
-      StringGrid1.cell(4, row) = formatText("%5.3f", state_.lowShift[s][c]);
+      StringGrid1.cell(2, row) = formatText("%5.3f", state_.site.highShift[s][c]);
+      StringGrid1.cell(4, row) = formatText("%5.3f", state_.site.lowShift[s][c]);
     }
   }
 }
@@ -131,19 +131,19 @@ void TForm5::fillWeightGrid() {
   StringGrid2.cell(2, 0) = "Dry Season";
   for (int row = 1; row <= 4; ++row) StringGrid2.cell(0, row) = kWeightRowNames[static_cast<std::size_t>(row - 1)];
   for (int s = 0; s < 2; ++s) {
-    StringGrid2.cell(s + 1, 1) = formatText("%5.1f", state_.stressAtZeroFs[s]);
-    StringGrid2.cell(s + 1, 2) = formatText("%5.1f", state_.fsWeight[s]);
-    StringGrid2.cell(s + 1, 3) = formatText("%5.1f", state_.fiWeight[s]);
-    StringGrid2.cell(s + 1, 4) = formatText("%5.1f", state_.fdWeight[s]);
+    StringGrid2.cell(s + 1, 1) = formatText("%5.1f", state_.site.stressAtZeroFs[s]);
+    StringGrid2.cell(s + 1, 2) = formatText("%5.1f", state_.site.fsWeight[s]);
+    StringGrid2.cell(s + 1, 3) = formatText("%5.1f", state_.site.fiWeight[s]);
+    StringGrid2.cell(s + 1, 4) = formatText("%5.1f", state_.site.fdWeight[s]);
   }
 }
 
 void TForm5::fillHabitatGrids() {
   for (int s = 0; s < 2; ++s) {
     StringGrid& grid = s == kWet ? wetg : dryg;
-    const int32_t b = s == kWet ? state_.wetBaseflowStage : state_.dryBaseflowStage;
-    const int month = s == kWet ? state_.criticalWetMonth : state_.criticalDryMonth;
-    const float depth = s == kWet ? state_.wetBaseflowDepth : state_.dryBaseflowDepth;
+    const int32_t b = s == kWet ? state_.hydraulics.wetBaseflowStage : state_.hydraulics.dryBaseflowStage;
+    const int month = s == kWet ? state_.hydrology.criticalWetMonth : state_.hydrology.criticalDryMonth;
+    const float depth = s == kWet ? state_.hydraulics.wetBaseflowDepth : state_.hydraulics.dryBaseflowDepth;
     grid.cell(0, 0) = "VD Class";
     grid.cell(1, 0) = "Mean %";
     for (int c = 0; c < hydraulics::kHabitatClassCount; ++c)
@@ -152,8 +152,8 @@ void TForm5::fillHabitatGrids() {
     const bool stageKnown = hydraulics::StageArray::inBounds(b);
     if (stageKnown) {
       for (int c = 0; c < hydraulics::kHabitatClassCount; ++c)
-        grid.cell(1, c + 1) = formatText("%4.1f", state_.stageClassShare[c][b]);
-      grid.cell(1, 9) = formatText("%8.3f", state_.stageWidth[b]);
+        grid.cell(1, c + 1) = formatText("%4.1f", state_.hydraulics.stageClassShare[c][b]);
+      grid.cell(1, 9) = formatText("%8.3f", state_.hydraulics.stageWidth[b]);
     }
     const std::string monthName =
         month >= 1 && month <= 12 ? kMonthNames[static_cast<std::size_t>(month - 1)] : std::string();
@@ -161,33 +161,33 @@ void TForm5::fillHabitatGrids() {
     std::string& depthLabel = s == kWet ? wetDepthLabel : dryDepthLabel;
     monthLabel = "% Habitats for Max. Baseflow : " + monthName;
     depthLabel = "Depth = " + formatText("%8.3f", depth) + " : Discharge = " +
-                 formatText("%10.3f", stageKnown ? state_.stageDischarge[b] : 0.0f);
+                 formatText("%10.3f", stageKnown ? state_.hydraulics.stageDischarge[b] : 0.0f);
   }
 }
 
 void TForm5::prepareWindow() {
-  state_.shiftsAltered = false;
+  state_.ecology.shiftsAltered = false;
   fillShiftGrid(false);
   fillWeightGrid();
   fillHabitatGrids();
-  RadioGroup1.itemIndex = optionWithin(state_.perennialOption, 2);
+  RadioGroup1.itemIndex = optionWithin(state_.site.perennialOption, 2);
   ready_ = true;
 }
 
 void TForm5::clearRequirements() {
   for (int m = 0; m < 12; ++m)
-    for (int c = 0; c < kCategoryCount; ++c) state_.ecoLowReq[m][c].fill(0.0f);
-  state_.ecoRankCount.fill(0);
+    for (int c = 0; c < kCategoryCount; ++c) state_.ecology.ecoLowReq[m][c].fill(0.0f);
+  state_.ecology.ecoRankCount.fill(0);
 }
 
 void TForm5::FormCreate() {
   prepareWindow();
-  setAlignSelection(optionWithin(state_.alignStressOption, 7));
-  RadioGroup2.enabled = state_.presentFlows.header.count >= 1;
+  setAlignSelection(optionWithin(state_.site.alignStressOption, 7));
+  RadioGroup2.enabled = state_.site.presentFlows.header.count >= 1;
   clearRequirements();
   Button1Click();
   // A run that stopped leaves no defaults to restore.
-  if (runComplete_ && state_.shiftsAltered && ui_.askYesNo(kCaption, kRestoreQuestion)) {
+  if (runComplete_ && state_.ecology.shiftsAltered && ui_.askYesNo(kCaption, kRestoreQuestion)) {
     Button14Click();
     Button12Click();
   }
@@ -223,18 +223,18 @@ void TForm5::processData() {
     RadioGroup2.itemIndex = 0;
   }
   if (RadioGroup2.itemIndex >= 1) {
-    state_.shiftsAltered = true;
-  } else if (state_.alignStressOption >= 1) {
+    state_.ecology.shiftsAltered = true;
+  } else if (state_.site.alignStressOption >= 1) {
     // Alignment was switched off: the shifts go back to their defaults,
     // which a run of this window must have computed first.
-    state_.shiftsAltered = false;
+    state_.ecology.shiftsAltered = false;
     if (!defaultsFresh_) {
       ecology::computeEcology(state_, *work_, RadioGroup1.itemIndex, 0, ui_, kCaption);
       defaultsFresh_ = true;
     }
     Button14Click();
     saveShiftTable();
-    state_.alignStressOption = 0;
+    state_.site.alignStressOption = 0;
   }
   Button4.enabled = true;
 
@@ -257,7 +257,7 @@ void TForm5::plotCharts() {
   Chart1.clearAll();
   for (int s = 0; s < 2; ++s)
     for (int j = 0; j < kStressLevelCount; ++j)
-      Chart1.series[static_cast<std::size_t>(s)].add(state_.stressFlow[s][j], state_.stressLevel[s][j]);
+      Chart1.series[static_cast<std::size_t>(s)].add(state_.ecology.stressFlow[s][j], state_.ecology.stressLevel[s][j]);
   Chart1.changed();
 
   for (int s = 0; s < 2; ++s) {
@@ -267,7 +267,7 @@ void TForm5::plotCharts() {
     for (int kind = kNatural; kind <= kScenario; ++kind) {
       const int32_t n = w.yearCount[kind][s];
       auto& series = chart.series[static_cast<std::size_t>(kindSeries[static_cast<std::size_t>(kind)])];
-      for (int32_t j = 0; j < n; ++j) series.add(duration(j, n), state_.stressSeries[s][kind][j]);
+      for (int32_t j = 0; j < n; ++j) series.add(duration(j, n), state_.ecology.stressSeries[s][kind][j]);
     }
     const int32_t n = w.curveCount[s];
     for (std::size_t i = 0; i < kShownCategories.size(); ++i) {
@@ -299,15 +299,15 @@ void TForm5::Button14Click() {
   for (int s = 0; s < 2; ++s)
     for (int c : kShownCategories) {
       const int row = shiftRow(s, c);
-      StringGrid1.cell(2, row) = formatText("%5.3f", state_.defaultHighShift[s][c]);
-      StringGrid1.cell(4, row) = formatText("%5.3f", state_.defaultLowShift[s][c]);
+      StringGrid1.cell(2, row) = formatText("%5.3f", state_.ecology.defaultHighShift[s][c]);
+      StringGrid1.cell(4, row) = formatText("%5.3f", state_.ecology.defaultLowShift[s][c]);
     }
 }
 
 void TForm5::saveShiftTable() {
   // Every cell is read before anything changes, so a refused cell loses nothing.
-  SeasonCategoryValues high = state_.highShift;
-  SeasonCategoryValues low = state_.lowShift;
+  SeasonCategoryValues high = state_.site.highShift;
+  SeasonCategoryValues low = state_.site.lowShift;
   for (int s = 0; s < 2; ++s)
     for (int c : kShownCategories) {
       const int row = shiftRow(s, c);
@@ -316,20 +316,20 @@ void TForm5::saveShiftTable() {
       low[s][c] = cellNumber(StringGrid1, 4, row, "Shift table", rowName, "Current LOW");
     }
 
-  state_.shiftsAltered = false;
+  state_.ecology.shiftsAltered = false;
   for (int s = 0; s < 2; ++s)
     for (int c : kShownCategories) {
-      state_.highShift[s][c] = high[s][c];
-      state_.lowShift[s][c] = low[s][c];
-      if (std::fabs(high[s][c] - state_.defaultHighShift[s][c]) > 0.001f ||
-          std::fabs(low[s][c] - state_.defaultLowShift[s][c]) > 0.001f)
-        state_.shiftsAltered = true;
+      state_.site.highShift[s][c] = high[s][c];
+      state_.site.lowShift[s][c] = low[s][c];
+      if (std::fabs(high[s][c] - state_.ecology.defaultHighShift[s][c]) > 0.001f ||
+          std::fabs(low[s][c] - state_.ecology.defaultLowShift[s][c]) > 0.001f)
+        state_.ecology.shiftsAltered = true;
     }
-  for (auto* table : {&state_.highShift, &state_.lowShift})
+  for (auto* table : {&state_.site.highShift, &state_.site.lowShift})
     for (int s = 0; s < 2; ++s)
       for (int c = 1; c < kCategoryCount; c += 2) (*table)[s][c] = ((*table)[s][c - 1] + (*table)[s][c + 1]) / 2;
-  state_.perennialOption = RadioGroup1.itemIndex;
-  state_.alignStressOption = RadioGroup2.itemIndex;
+  state_.site.perennialOption = RadioGroup1.itemIndex;
+  state_.site.alignStressOption = RadioGroup2.itemIndex;
   storeParameters();
   processData();
 }
@@ -360,13 +360,13 @@ void TForm5::saveWeightTable() {
   }
   for (int s = 0; s < 2; ++s) {
     const auto& w = weights[static_cast<std::size_t>(s)];
-    state_.stressAtZeroFs[s] = w[0];
-    state_.fsWeight[s] = w[1];
-    state_.fiWeight[s] = w[2];
-    state_.fdWeight[s] = w[3];
+    state_.site.stressAtZeroFs[s] = w[0];
+    state_.site.fsWeight[s] = w[1];
+    state_.site.fiWeight[s] = w[2];
+    state_.site.fdWeight[s] = w[3];
   }
-  state_.perennialOption = RadioGroup1.itemIndex;
-  state_.alignStressOption = RadioGroup2.itemIndex;
+  state_.site.perennialOption = RadioGroup1.itemIndex;
+  state_.site.alignStressOption = RadioGroup2.itemIndex;
   storeParameters();
   processData();
   // New weights bring the shifts back to their new defaults.
@@ -398,7 +398,7 @@ void TForm5::Button10Click() {
     FileDialogOptions dialog;
     dialog.filter = "Windows Bitmap|*.bmp";
     dialog.defaultExtension = "bmp";
-    dialog.initialDirectory = state_.dataDirectory;
+    dialog.initialDirectory = state_.site.dataDirectory;
     dialog.title = kChartDialogTitles[i];
     const auto chosen = ui_.pickSaveFile(dialog);
     if (!chosen) continue;  // a cancelled dialog skips this chart only
@@ -418,7 +418,7 @@ void TForm5::Button11Click() {
   FileDialogOptions dialog;
   dialog.filter = "Text File|*.txt";
   dialog.defaultExtension = "txt";
-  dialog.initialDirectory = state_.dataDirectory;
+  dialog.initialDirectory = state_.site.dataDirectory;
   const auto chosen = ui_.pickOpenFile(dialog);
   if (!chosen) return;
   try {

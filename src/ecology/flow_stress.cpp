@@ -41,10 +41,10 @@ void checkStartMonth(const TimeSeries& series, const char* seriesName) {
 }
 
 BoundedArray<float, 0, 1> countZeroFlows(const ModelState& state) {
-  const TimeSeries& nat = state.naturalFlows;
+  const TimeSeries& nat = state.site.naturalFlows;
   checkStartMonth(nat, "natural flows");
-  const int wet = checkedCalendarMonth(state.criticalWetMonth, "critical wet month");
-  const int dry = checkedCalendarMonth(state.criticalDryMonth, "critical dry month");
+  const int wet = checkedCalendarMonth(state.hydrology.criticalWetMonth, "critical wet month");
+  const int dry = checkedCalendarMonth(state.hydrology.criticalDryMonth, "critical dry month");
   BoundedArray<float, 0, 1> count;
   int month = nat.header.startMonth;
   for (int32_t i = 0; i < nat.header.count; ++i) {
@@ -61,29 +61,29 @@ BoundedArray<float, 0, 1> countZeroFlows(const ModelState& state) {
 }
 
 void applyDefaultWeights(ModelState& state, const BoundedArray<float, 0, 1>& zeroFlowCount) {
-  const float n = static_cast<float>(state.naturalFlows.header.count);
+  const float n = static_cast<float>(state.site.naturalFlows.header.count);
   for (int s = 0; s < 2; ++s) {
-    const float w = state.fsWeight[s] + state.fiWeight[s] + state.fdWeight[s];
+    const float w = state.site.fsWeight[s] + state.site.fiWeight[s] + state.site.fdWeight[s];
     if (w >= 0.1f) continue;
-    state.fiWeight[s] = 1.0f;
+    state.site.fiWeight[s] = 1.0f;
     // The zero-flow count is divided by the number of months of the record.
     if (s == kWet) {
-      state.fsWeight[s] = 2.0f;
-      state.stressAtZeroFs[s] = 9.0f - 4.0f * zeroFlowCount[s] / n;
+      state.site.fsWeight[s] = 2.0f;
+      state.site.stressAtZeroFs[s] = 9.0f - 4.0f * zeroFlowCount[s] / n;
     } else {
-      state.fsWeight[s] = 3.0f;
-      state.stressAtZeroFs[s] = 5.0f - 4.0f * zeroFlowCount[s] / n;
+      state.site.fsWeight[s] = 3.0f;
+      state.site.stressAtZeroFs[s] = 5.0f - 4.0f * zeroFlowCount[s] / n;
     }
   }
 }
 
 int32_t baseflowStageOf(const ModelState& state, int season) {
-  const int32_t b = season == kWet ? state.wetBaseflowStage : state.dryBaseflowStage;
-  if (state.stageCount < 1)
+  const int32_t b = season == kWet ? state.hydraulics.wetBaseflowStage : state.hydraulics.dryBaseflowStage;
+  if (state.hydraulics.stageCount < 1)
     throw ModelError("No rating curve has been computed: complete the hydraulic analysis first");
-  if (b < 0 || b >= state.stageCount)
+  if (b < 0 || b >= state.hydraulics.stageCount)
     throw ModelError("The " + std::string(seasonName(season)) + " season's maximum baseflow stage " +
-                     std::to_string(b) + " lies outside the " + std::to_string(state.stageCount) +
+                     std::to_string(b) + " lies outside the " + std::to_string(state.hydraulics.stageCount) +
                      " stages of the rating curve");
   if (b > kMaxCurveStage)
     throw ModelError("The " + std::string(seasonName(season)) + " season's maximum baseflow lies at stage " +
@@ -95,7 +95,7 @@ int32_t baseflowStageOf(const ModelState& state, int season) {
 HabitatMaxima scanHabitatMaxima(const ModelState& state, int32_t b) {
   HabitatMaxima m;
   m.iFI = m.iFS = m.iFVS = b;
-  const auto& share = state.stageClassShare;
+  const auto& share = state.hydraulics.stageClassShare;
   for (int32_t i = b; i >= 0; --i) {
     if (share[kClassFI][i] > m.maxFI) {
       m.maxFI = share[kClassFI][i];
@@ -135,14 +135,14 @@ void classLoss(const hydraulics::StageArray& share, int32_t b, int32_t top, floa
 }  // namespace
 
 void relativeLosses(const ModelState& state, int32_t b, const HabitatMaxima& maxima, RelativeLosses& out) {
-  const auto& share = state.stageClassShare;
+  const auto& share = state.hydraulics.stageClassShare;
   const float fdb = share[kClassFD][b];
   out.fdRatio = -9.0f;
   for (int32_t i = b; i >= 0; --i) {
     out.relFD[i] = fdb > 0.0f ? 1.0f - share[kClassFD][i] / fdb : 0.0f;
     if (i < b && out.relFD[i] < out.relFD[i + 1]) out.relFD[i] = out.relFD[i + 1];
     if (out.fdRatio < 0.0f && fdb > 0.0f && share[kClassFD][i] == 0.0f)
-      out.fdRatio = state.stageDischarge[i] / state.stageDischarge[b];
+      out.fdRatio = state.hydraulics.stageDischarge[i] / state.hydraulics.stageDischarge[b];
   }
   classLoss(share[kClassFI], b, maxima.iFI, maxima.maxFI, out.relFI);
   classLoss(share[kClassFS], b, maxima.iFS, maxima.maxFS, out.relFS);
@@ -158,31 +158,31 @@ float fdBaseStress(float fdAtBaseflow, float fdWeight, float fdRatio) {
 }
 
 float correctWeights(ModelState& state, int season, float fdAtBaseflow, const HabitatMaxima& maxima) {
-  if (fdAtBaseflow <= 0.0f) state.fdWeight[season] = 0.0f;
-  if (maxima.maxFI <= 0.0f) state.fiWeight[season] = 0.0f;
-  if (maxima.maxFS <= 0.0f) state.fsWeight[season] = 0.0f;
-  return state.fdWeight[season] + state.fiWeight[season] + state.fsWeight[season];
+  if (fdAtBaseflow <= 0.0f) state.site.fdWeight[season] = 0.0f;
+  if (maxima.maxFI <= 0.0f) state.site.fiWeight[season] = 0.0f;
+  if (maxima.maxFS <= 0.0f) state.site.fsWeight[season] = 0.0f;
+  return state.site.fdWeight[season] + state.site.fiWeight[season] + state.site.fsWeight[season];
 }
 
 float weightedStressCurve(const ModelState& state, int season, int32_t b, const RelativeLosses& losses, float F,
                           float W, StageCurve& curve) {
-  const float s0 = state.stressAtZeroFs[season];
-  const float fd = state.fdWeight[season];
-  const float fi = state.fiWeight[season];
-  const float fs = state.fsWeight[season];
-  float qLow = state.stageDischarge[b];
+  const float s0 = state.site.stressAtZeroFs[season];
+  const float fd = state.site.fdWeight[season];
+  const float fi = state.site.fiWeight[season];
+  const float fs = state.site.fsWeight[season];
+  float qLow = state.hydraulics.stageDischarge[b];
   for (int32_t i = b; i >= 0; --i) {
     curve[i] = ((s0 - F) * fd / W + F) * losses.relFD[i] + (s0 - F) * losses.relFI[i] * fi / W +
                (s0 - F) * losses.relFS[i] * fs / W;
-    if (losses.relFS[i] < 1.0f) qLow = state.stageDischarge[i];
+    if (losses.relFS[i] < 1.0f) qLow = state.hydraulics.stageDischarge[i];
   }
   return qLow;
 }
 
 float noFastHabitatCurve(ModelState& state, int season, int32_t b, const HabitatMaxima& maxima, StageCurve& curve) {
-  state.stressAtZeroFs[season] = 9.0f;
-  const auto& fvs = state.stageClassShare[kClassFVS];
-  float qLow = state.stageDischarge[b];
+  state.site.stressAtZeroFs[season] = 9.0f;
+  const auto& fvs = state.hydraulics.stageClassShare[kClassFVS];
+  float qLow = state.hydraulics.stageDischarge[b];
   for (int32_t i = b; i >= 0; --i) {
     if (i > maxima.iFVS) {
       curve[i] = 0.0f;
@@ -190,7 +190,7 @@ float noFastHabitatCurve(ModelState& state, int season, int32_t b, const Habitat
       curve[i] = maxima.maxFVS > 0.0f ? (1.0f - fvs[i] / maxima.maxFVS) * 10.0f : 0.0f;
       if (i < maxima.iFVS && curve[i] < curve[i + 1]) curve[i] = curve[i + 1];
     }
-    if (curve[i] < 10.0f) qLow = state.stageDischarge[i];
+    if (curve[i] < 10.0f) qLow = state.hydraulics.stageDischarge[i];
   }
   return qLow;
 }
@@ -203,14 +203,14 @@ int32_t zeroFsLevel(float stressAtZeroFs) {
 }
 
 void buildStressTable(ModelState& state, int season, int32_t b, const StageCurve& curve, float qLow) {
-  auto& flow = state.stressFlow[season];
-  auto& level = state.stressLevel[season];
-  flow[0] = state.stageDischarge[b];
+  auto& flow = state.ecology.stressFlow[season];
+  auto& level = state.ecology.stressLevel[season];
+  flow[0] = state.hydraulics.stageDischarge[b];
   level[0] = 0.0f;
   flow[20] = 0.0f;
   level[20] = 10.0f;
 
-  const int32_t k = zeroFsLevel(state.stressAtZeroFs[season]);
+  const int32_t k = zeroFsLevel(state.site.stressAtZeroFs[season]);
   flow[k] = qLow;
   level[k] = static_cast<float>(k) / 2.0f;
   // A straight line from Qlow at level k to zero flow at stress 10.
@@ -227,8 +227,8 @@ void buildStressTable(ModelState& state, int season, int32_t b, const StageCurve
     flow[j] = qLow;
     for (int32_t i = 0; i < b; ++i) {
       if (curve[i] >= stress && stress > curve[i + 1]) {
-        const float q0 = state.stageDischarge[i];
-        const float q1 = state.stageDischarge[i + 1];
+        const float q0 = state.hydraulics.stageDischarge[i];
+        const float q1 = state.hydraulics.stageDischarge[i + 1];
         flow[j] = curve[i] != curve[i + 1] ? q0 + (q1 - q0) * (curve[i] - stress) / (curve[i] - curve[i + 1]) : q0;
         break;
       }
@@ -241,7 +241,7 @@ void buildStressTable(ModelState& state, int season, int32_t b, const StageCurve
 }
 
 void do_flow_stress(ModelState& state, EcologyWork& work) {
-  if (state.naturalFlows.header.count < 1)
+  if (state.site.naturalFlows.header.count < 1)
     throw ModelError("There are no natural flows: the ecological sub-model needs the natural monthly flows");
   if (auto why = channelCapacityShortfall(state)) throw ModelError(*why);
   work.zeroFlowCount = countZeroFlows(state);
@@ -252,14 +252,14 @@ void do_flow_stress(ModelState& state, EcologyWork& work) {
     h = SeasonHabitat{};
     const int32_t b = baseflowStageOf(state, s);
     h.baseflowStage = b;
-    h.fdAtBaseflow = state.stageClassShare[kClassFD][b];
+    h.fdAtBaseflow = state.hydraulics.stageClassShare[kClassFD][b];
     h.maxima = scanHabitatMaxima(state, b);
     work.stressCurve.fill(0.0f);
     if (hasFastHabitat(h.fdAtBaseflow, h.maxima)) {
       RelativeLosses losses;
       relativeLosses(state, b, h.maxima, losses);
       h.fdRatio = losses.fdRatio;
-      h.fdBaseStress = fdBaseStress(h.fdAtBaseflow, state.fdWeight[s], losses.fdRatio);
+      h.fdBaseStress = fdBaseStress(h.fdAtBaseflow, state.site.fdWeight[s], losses.fdRatio);
       const float W = correctWeights(state, s, h.fdAtBaseflow, h.maxima);
       if (!(W > 0.0f))
         throw ModelError(capitalSeasonName(s) +

@@ -26,7 +26,7 @@ SeasonValues seasonalFlows(const TimeSeries& series, int wetMonth, int dryMonth,
 }
 
 float stressOfFlow(const ModelState& state, int season, float q) {
-  const auto& f = state.stressFlow[season];
+  const auto& f = state.ecology.stressFlow[season];
   if (q > f[0]) return 0.0f;
   if (q <= 0.0f) return 10.0f;
   for (int j = 0; j <= 19; ++j)
@@ -128,7 +128,7 @@ CurveFit fitStressCurve(const YearValues& y, int32_t n, int32_t start, ShapeTabl
 }
 
 CurveFit fit_sfdc(const ModelState& state, int kind, int season, int32_t n, int32_t start, ShapeTable& shapes) {
-  return fitStressCurve(state.stressSeries[season][kind], n, start, shapes);
+  return fitStressCurve(state.ecology.stressSeries[season][kind], n, start, shapes);
 }
 
 namespace {
@@ -138,7 +138,7 @@ const char* kindSeriesName(int kind) {
 }
 
 const TimeSeries& seriesOfKind(const ModelState& state, int kind) {
-  return kind == kNatural ? state.naturalFlows : kind == kPresentDay ? state.presentFlows : state.scenarioFlows;
+  return kind == kNatural ? state.site.naturalFlows : kind == kPresentDay ? state.site.presentFlows : state.site.scenarioFlows;
 }
 
 }  // namespace
@@ -151,24 +151,24 @@ void do_stress_frequency(ModelState& state, EcologyWork& work) {
     for (int s = 0; s < 2; ++s) {
       work.yearCount[kind][s] = 0;
       work.zeroIndex[kind][s] = 0;
-      state.stressSeriesCount[s][kind] = 0;
-      state.stressSeries[s][kind].fill(0.0f);
+      state.ecology.stressSeriesCount[s][kind] = 0;
+      state.ecology.stressSeries[s][kind].fill(0.0f);
       if (kind < kFittedKindCount) {
-        state.fitShape[kind][s] = 2.0f;
-        state.fitOffset[kind][s] = 0;
+        state.ecology.fitShape[kind][s] = 2.0f;
+        state.ecology.fitOffset[kind][s] = 0;
       }
     }
     if (!work.kindPresent[kind]) continue;
 
-    const SeasonValues flows = seasonalFlows(series, state.criticalWetMonth, state.criticalDryMonth,
+    const SeasonValues flows = seasonalFlows(series, state.hydrology.criticalWetMonth, state.hydrology.criticalDryMonth,
                                              kindSeriesName(kind));
     if (kind == kNatural && (flows.count[kWet] < 1 || flows.count[kDry] < 1))
       throw ModelError("The natural flows hold no whole year: the ecological sub-model needs at least one");
     for (int s = 0; s < 2; ++s) {
       const int32_t n = flows.count[s];
       work.yearCount[kind][s] = n;
-      state.stressSeriesCount[s][kind] = n;
-      YearValues& stress = state.stressSeries[s][kind];
+      state.ecology.stressSeriesCount[s][kind] = n;
+      YearValues& stress = state.ecology.stressSeries[s][kind];
       for (int32_t y = 0; y < n; ++y) stress[y] = stressOfFlow(state, s, flows.values[s][y]);
 
       YearValues& sortedFlows = work.seasonFlows[kind][s];
@@ -181,8 +181,8 @@ void do_stress_frequency(ModelState& state, EcologyWork& work) {
       work.zeroIndex[kind][s] = zeroIndexOf(stress, n);
       if (kind < kFittedKindCount) {
         const CurveFit fit = fit_sfdc(state, kind, s, n, work.zeroIndex[kind][s], shapes);
-        state.fitShape[kind][s] = fit.shape;
-        state.fitOffset[kind][s] = fit.offset;
+        state.ecology.fitShape[kind][s] = fit.shape;
+        state.ecology.fitOffset[kind][s] = fit.offset;
       }
     }
   }

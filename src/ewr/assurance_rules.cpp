@@ -43,11 +43,11 @@ int hydroMonthOfValue(const TimeSeries& series, int32_t i) {
 }
 
 void checkAnalysisInputs(const ModelState& state) {
-  const TimeSeriesHeader& h = state.naturalFlows.header;
+  const TimeSeriesHeader& h = state.site.naturalFlows.header;
   if (h.startMonth < 1 || h.startMonth > 12)
     throw ModelError("Natural flows: the start month " + std::to_string(h.startMonth) +
                      " is not a month of the year (1 to 12)");
-  const int32_t years = wholeYears(state.naturalFlows);
+  const int32_t years = wholeYears(state.site.naturalFlows);
   if (years < 1)
     throw ModelError("Natural flows: " + std::to_string(h.count) +
                      " monthly values hold no whole year; the final analysis needs at least 12 values");
@@ -55,41 +55,41 @@ void checkAnalysisInputs(const ModelState& state) {
     throw ModelError("Natural flows: " + std::to_string(years) +
                      " whole years are more than the final analysis can hold (at most " +
                      std::to_string(ecology::kMaxRanks) + " years)");
-  for (int month : {state.criticalWetMonth, state.criticalDryMonth})
+  for (int month : {state.hydrology.criticalWetMonth, state.hydrology.criticalDryMonth})
     if (month < 1 || month > 12)
       throw ModelError("The critical wet and dry months have not been chosen (wet " +
-                       std::to_string(state.criticalWetMonth) + ", dry " + std::to_string(state.criticalDryMonth) +
+                       std::to_string(state.hydrology.criticalWetMonth) + ", dry " + std::to_string(state.hydrology.criticalDryMonth) +
                        "): run the hydrology plots first");
   if (auto why = channelCapacityShortfall(state)) throw ModelError(*why);
 }
 
 void calc_natfdc(ModelState& state) {
-  state.valuesPerMonth.fill(0);
+  state.ewr.valuesPerMonth.fill(0);
   for (int set = 0; set < 2; ++set) {
-    clearMonthRanks(state.sortedFlows[set]);
-    clearMonthRanks(state.sortedBaseflows[set]);
+    clearMonthRanks(state.ewr.sortedFlows[set]);
+    clearMonthRanks(state.ewr.sortedBaseflows[set]);
   }
-  const TimeSeries& natural = state.naturalFlows;
-  const TimeSeries& present = state.presentFlows;
+  const TimeSeries& natural = state.site.naturalFlows;
+  const TimeSeries& present = state.site.presentFlows;
   // Whole years only: a record that ends inside a year would otherwise give
   // the months of its last part one value more than the others.
   const int32_t values = wholeYears(natural) * 12;
   int calendar = natural.header.startMonth;
   for (int32_t i = 0; i < values; ++i) {
     const int m = hydroMonthIndex(calendar);
-    const int32_t k = state.valuesPerMonth[m];
-    state.sortedFlows[0][m][k] = natural.values[i];
-    state.sortedFlows[1][m][k] = present.values[i];
-    state.sortedBaseflows[0][m][k] = natural.baseflows[i];
-    state.sortedBaseflows[1][m][k] = present.baseflows[i];
-    state.valuesPerMonth[m] += 1;
+    const int32_t k = state.ewr.valuesPerMonth[m];
+    state.ewr.sortedFlows[0][m][k] = natural.values[i];
+    state.ewr.sortedFlows[1][m][k] = present.values[i];
+    state.ewr.sortedBaseflows[0][m][k] = natural.baseflows[i];
+    state.ewr.sortedBaseflows[1][m][k] = present.baseflows[i];
+    state.ewr.valuesPerMonth[m] += 1;
     calendar = calendar == 12 ? 1 : calendar + 1;
   }
   const int sets = present.header.count >= 1 ? 2 : 1;
   for (int set = 0; set < sets; ++set)
-    for (int m = 0; m < 12; ++m) sortRow(state.sortedFlows[set][m], state.valuesPerMonth[m]);
+    for (int m = 0; m < 12; ++m) sortRow(state.ewr.sortedFlows[set][m], state.ewr.valuesPerMonth[m]);
   for (int set = 0; set < sets; ++set)
-    for (int m = 0; m < 12; ++m) sortRow(state.sortedBaseflows[set][m], state.valuesPerMonth[m]);
+    for (int m = 0; m < 12; ++m) sortRow(state.ewr.sortedBaseflows[set][m], state.ewr.valuesPerMonth[m]);
 }
 
 void smoothNinePoint(RankRow& y, int32_t n) {
@@ -158,30 +158,30 @@ float ewrAtFlow(const RankRow& sorted, const RankRow& low, int32_t n, float q) {
 namespace {
 
 void buildConstraintLimits(ModelState& state, int constraintMode) {
-  clearMonthRanks(state.totalLimit);
+  clearMonthRanks(state.ewr.totalLimit);
   for (int m = 0; m < 12; ++m)
-    for (int32_t r = 0; r < state.valuesPerMonth[m]; ++r) {
+    for (int32_t r = 0; r < state.ewr.valuesPerMonth[m]; ++r) {
       switch (constraintMode) {
-        case kToNaturalFlows: state.totalLimit[m][r] = state.sortedFlows[0][m][r]; break;
-        case kToPresentDayFlows: state.totalLimit[m][r] = state.sortedFlows[1][m][r]; break;
-        default: state.totalLimit[m][r] = kUnconstrainedLimit; break;
+        case kToNaturalFlows: state.ewr.totalLimit[m][r] = state.ewr.sortedFlows[0][m][r]; break;
+        case kToPresentDayFlows: state.ewr.totalLimit[m][r] = state.ewr.sortedFlows[1][m][r]; break;
+        default: state.ewr.totalLimit[m][r] = kUnconstrainedLimit; break;
       }
     }
 }
 
 void buildReductionFractions(ModelState& state, int wet, int dry) {
-  const MonthRanks& nb = state.sortedBaseflows[0];
-  for (auto& category : state.reductionFraction)
+  const MonthRanks& nb = state.ewr.sortedBaseflows[0];
+  for (auto& category : state.ewr.reductionFraction)
     for (auto& slot : category) slot.fill(0.0f);
   for (int c = 0; c < kCategoryCount; ++c) {
     const int months[2] = {wet, dry};
     for (int slot = 0; slot < 2; ++slot) {
       const int month = months[slot];
-      for (int32_t r = 0; r < state.valuesPerMonth[month]; ++r) {
+      for (int32_t r = 0; r < state.ewr.valuesPerMonth[month]; ++r) {
         const float b = nb[month][r];
         // A volume and a discharge as they stand: the derived requirement of
         // the other months is again in m3/s.
-        state.reductionFraction[c][slot][r] = b > 0.0f ? (b - state.ecoLowReq[month][c][r]) / b : 1.0f;
+        state.ewr.reductionFraction[c][slot][r] = b > 0.0f ? (b - state.ecology.ecoLowReq[month][c][r]) / b : 1.0f;
       }
     }
   }
@@ -190,14 +190,14 @@ void buildReductionFractions(ModelState& state, int wet, int dry) {
 // The requirement (m3/s) of a month between the critical months, smoothed
 // and made non-decreasing.
 void interpolateMonth(ModelState& state, int c, int m, int wet, int dry) {
-  const MonthRanks& nb = state.sortedBaseflows[0];
-  const int32_t n = state.valuesPerMonth[m];
-  RankRow& y = state.ecoLowReq[m][c];
+  const MonthRanks& nb = state.ewr.sortedBaseflows[0];
+  const int32_t n = state.ewr.valuesPerMonth[m];
+  RankRow& y = state.ecology.ecoLowReq[m][c];
   for (int32_t r = 0; r < n; ++r) {
     const float delta = nb[wet][r] - nb[dry][r];
     const float w = delta > 0.0f ? (nb[wet][r] - nb[m][r]) / delta : 0.0f;
-    const float wetFraction = state.reductionFraction[c][0][r];
-    const float dryFraction = state.reductionFraction[c][1][r];
+    const float wetFraction = state.ewr.reductionFraction[c][0][r];
+    const float dryFraction = state.ewr.reductionFraction[c][1][r];
     const float f = (w > 1.0f || w < 0.0f) ? (dryFraction + wetFraction) / 2.0f
                                            : w * dryFraction + (1.0f - w) * wetFraction;
     y[r] = nb[m][r] - nb[m][r] * f;
@@ -217,33 +217,33 @@ void calc_ewr_months(ModelState& state, int category, int constraintMode, bool i
 
   calc_natfdc(state);
   buildConstraintLimits(state, constraintMode);
-  const int wet = hydroMonthIndex(state.criticalWetMonth);
-  const int dry = hydroMonthIndex(state.criticalDryMonth);
+  const int wet = hydroMonthIndex(state.hydrology.criticalWetMonth);
+  const int dry = hydroMonthIndex(state.hydrology.criticalDryMonth);
   buildReductionFractions(state, wet, dry);
 
   for (int c = 0; c < kCategoryCount; ++c)
     for (int m = 0; m < 12; ++m)
       if (m != wet && m != dry) interpolateMonth(state, c, m, wet, dry);
 
-  clearMonthCategoryRanks(state.lowFlowAssurance);
-  clearMonthCategoryRanks(state.totalFlowAssurance);
+  clearMonthCategoryRanks(state.ewr.lowFlowAssurance);
+  clearMonthCategoryRanks(state.ewr.totalFlowAssurance);
   for (int c = 0; c < kCategoryCount; ++c) {
     for (int m = 0; m < 12; ++m) {
       // February always counts 28 days.
       const float days = static_cast<float>(hostdb::daysInMonth(1999, calendarMonthOf(m)));
-      for (int32_t r = 0; r < state.valuesPerMonth[m]; ++r) {
-        const float volume = days * state.ecoLowReq[m][c][r] * 24.0f * 0.0036f;
-        float& low = state.lowFlowAssurance[m][c][r];
-        float& total = state.totalFlowAssurance[m][c][r];
+      for (int32_t r = 0; r < state.ewr.valuesPerMonth[m]; ++r) {
+        const float volume = days * state.ecology.ecoLowReq[m][c][r] * 24.0f * 0.0036f;
+        float& low = state.ewr.lowFlowAssurance[m][c][r];
+        float& total = state.ewr.totalFlowAssurance[m][c][r];
         low = volume;
         total = volume;
-        const float limit = state.totalLimit[m][r];
+        const float limit = state.ewr.totalLimit[m][r];
         if (total > limit) {
           total = limit;
           low = limit;
         }
         if (includeHighFlows) {
-          total += state.highFlowAssurance[m][c][r];
+          total += state.floods.highFlowAssurance[m][c][r];
           if (total > limit) total = limit;
         }
       }
@@ -252,16 +252,16 @@ void calc_ewr_months(ModelState& state, int category, int constraintMode, bool i
 
   // EWR series and long-term means over the whole years of the record. Each
   // value is read on the duration curve of its own month.
-  const TimeSeries& natural = state.naturalFlows;
+  const TimeSeries& natural = state.site.naturalFlows;
   const int32_t years = wholeYears(natural);
   const int32_t count = natural.header.count;
-  state.ewrSeries.fill(0.0f);
+  state.ewr.ewrSeries.fill(0.0f);
   for (int c = 0; c < kCategoryCount; ++c) {
     float sumTotal = 0.0f;
     float sumLow = 0.0f;
     for (int32_t i = 0; i < count; ++i) {
       const int m = hydroMonthOfValue(natural, i);
-      float e = ewrAtFlow(state.sortedFlows[0][m], state.lowFlowAssurance[m][c], state.valuesPerMonth[m],
+      float e = ewrAtFlow(state.ewr.sortedFlows[0][m], state.ewr.lowFlowAssurance[m][c], state.ewr.valuesPerMonth[m],
                           natural.values[i]);
       const bool wholeYear = i < years * 12;
       if (wholeYear) {
@@ -269,14 +269,14 @@ void calc_ewr_months(ModelState& state, int category, int constraintMode, bool i
         sumTotal += e;
       }
       if (includeHighFlows) {
-        const float high = state.highFlowSeries[c][i];
+        const float high = state.floods.highFlowSeries[c][i];
         if (wholeYear) sumTotal += high;
         e += high;
       }
-      if (c == category) state.ewrSeries[i] = e;
+      if (c == category) state.ewr.ewrSeries[i] = e;
     }
-    state.meanTotalEwr[c] = sumTotal / static_cast<float>(years);
-    state.meanLowEwr[c] = sumLow / static_cast<float>(years);
+    state.ewr.meanTotalEwr[c] = sumTotal / static_cast<float>(years);
+    state.ewr.meanLowEwr[c] = sumLow / static_cast<float>(years);
   }
 }
 

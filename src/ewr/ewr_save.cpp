@@ -32,13 +32,13 @@ TimeSeriesHeader ewrSeriesHeader(const TimeSeriesHeader& natural, const std::str
 }
 
 std::vector<float> ewrSeriesValues(const ModelState& state) {
-  const int32_t count = state.naturalFlows.header.count;
+  const int32_t count = state.site.naturalFlows.header.count;
   if (count > kMaxEwrMonths)
     throw RangeError("EWR series: " + std::to_string(count) + " months exceed the " + std::to_string(kMaxEwrMonths) +
                      " the series holds");
   std::vector<float> values;
   values.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
-  for (int32_t i = 0; i < count; ++i) values.push_back(state.ewrSeries[i]);
+  for (int32_t i = 0; i < count; ++i) values.push_back(state.ewr.ewrSeries[i]);
   return values;
 }
 

@@ -71,14 +71,14 @@ std::string pointText(float p) {
 }  // namespace
 
 std::string assuranceTableCsv(const ModelState& state, bool total) {
-  const ecology::MonthCategoryRanks& table = total ? state.totalFlowAssurance : state.lowFlowAssurance;
+  const ecology::MonthCategoryRanks& table = total ? state.ewr.totalFlowAssurance : state.ewr.lowFlowAssurance;
   std::string csv = "category,month";
   for (float p : ewr::filledPoints(ewr::kSavedPoints)) csv += "," + pointText(p);
   csv += "\n";
   for (int c = 0; c < kCategoryCount; ++c)
     for (int m = 0; m < 12; ++m) {
       csv += ewr::categoryName(c) + "," + ewr::hydroMonthName(m);
-      for (float v : ewr::valuesAtDurationPoints(table[m][c], state.valuesPerMonth[m], ewr::kSavedPoints))
+      for (float v : ewr::valuesAtDurationPoints(table[m][c], state.ewr.valuesPerMonth[m], ewr::kSavedPoints))
         csv += formatText(",%.6f", v);
       csv += "\n";
     }
@@ -87,7 +87,7 @@ std::string assuranceTableCsv(const ModelState& state, bool total) {
 
 std::string ewrSeriesCsv(const ModelState& state, int category) {
   ewr::categoryName(category);  // checks the category
-  const TimeSeries& natural = state.naturalFlows;
+  const TimeSeries& natural = state.site.naturalFlows;
   const int32_t count = natural.header.count;
   if (count > kMaxEwrMonths)
     throw ModelError("EWR series: the natural record's " + std::to_string(count) + " months exceed the " +
@@ -97,9 +97,9 @@ std::string ewrSeriesCsv(const ModelState& state, int category) {
   int calendar = natural.header.startMonth;
   for (int32_t i = 0; i < count; ++i) {
     const int m = ewr::hydroMonthOfValue(natural, i);
-    const float low = ewr::ewrAtFlow(state.sortedFlows[0][m], state.lowFlowAssurance[m][category],
-                                     state.valuesPerMonth[m], natural.values[i]);
-    const float total = low + state.highFlowSeries[category][i];
+    const float low = ewr::ewrAtFlow(state.ewr.sortedFlows[0][m], state.ewr.lowFlowAssurance[m][category],
+                                     state.ewr.valuesPerMonth[m], natural.values[i]);
+    const float total = low + state.floods.highFlowSeries[category][i];
     csv += formatText("%d,%d,%.6f,%.6f,%.6f\n", year, calendar, natural.values[i], low, total);
     if (++calendar > 12) {
       calendar = 1;
@@ -111,10 +111,10 @@ std::string ewrSeriesCsv(const ModelState& state, int category) {
 
 std::string meanRequirementsCsv(const ModelState& state) {
   std::string csv = "category,low_mcm,low_pct_mar,total_mcm,total_pct_mar\n";
-  const float mar = state.naturalFlows.mar;
+  const float mar = state.site.naturalFlows.mar;
   for (int c = 0; c < kCategoryCount; ++c) {
-    const float low = state.meanLowEwr[c];
-    const float total = state.meanTotalEwr[c];
+    const float low = state.ewr.meanLowEwr[c];
+    const float total = state.ewr.meanTotalEwr[c];
     csv += ewr::categoryName(c) +
            formatText(",%.6f,%.3f,%.6f,%.3f\n", low, low * 100.0f / mar, total, total * 100.0f / mar);
   }

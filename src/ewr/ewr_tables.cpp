@@ -42,7 +42,7 @@ std::vector<float> assuranceTableData(const ModelState& state, const ecology::Mo
   for (int block = 0; block < kAssuranceBlocks; ++block) {
     // Blocks run January .. December; the thirteenth repeats December.
     const int m = block < 12 ? (block + 3) % 12 : 2;
-    const auto values = valuesAtDurationPoints(table[m][category], state.valuesPerMonth[m], kSavedPoints);
+    const auto values = valuesAtDurationPoints(table[m][category], state.ewr.valuesPerMonth[m], kSavedPoints);
     data.insert(data.end(), values.begin(), values.end());
   }
   return data;
@@ -59,15 +59,15 @@ std::string hydroMonthName(int month) {
 }
 
 std::vector<std::string> analysisListLines(const ModelState& state, int category) {
-  const float total = state.meanTotalEwr[category];
+  const float total = state.ewr.meanTotalEwr[category];
   return {"MAR (MCM)",
-          formatText("Natural      = %10.3f", state.naturalFlows.mar),
-          formatText("Present Day  = %10.3f", state.presentFlows.mar),
+          formatText("Natural      = %10.3f", state.site.naturalFlows.mar),
+          formatText("Present Day  = %10.3f", state.site.presentFlows.mar),
           " ",
           "Long Term Mean",
           "Requirements",
           formatText("EWR = %10.3f MCM", total),
-          formatText("EWR = %10.1f %%Nat.", total * 100.0f / state.naturalFlows.mar)};
+          formatText("EWR = %10.1f %%Nat.", total * 100.0f / state.site.naturalFlows.mar)};
 }
 
 }  // namespace oewr::ewr

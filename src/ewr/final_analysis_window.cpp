@@ -39,7 +39,7 @@ void TForm7::calc_ewr_months(int category) {
 }
 
 void TForm7::Button2Click() {
-  if (constraintMode() == ewr::kToPresentDayFlows && state_.presentFlows.header.count == 0) {
+  if (constraintMode() == ewr::kToPresentDayFlows && state_.site.presentFlows.header.count == 0) {
     ui_.showMessage(kCaption, kNoPresentDay);
     setConstraintMode(ewr::kNoConstraint);
     return;
@@ -67,27 +67,27 @@ void TForm7::showAnalysis(int month, int category) {
   Chart1.clearAll();
   Chart2.clearAll();
 
-  const bool present = state_.presentFlows.header.count >= 1;
-  const int32_t n = state_.valuesPerMonth[month];
+  const bool present = state_.site.presentFlows.header.count >= 1;
+  const int32_t n = state_.ewr.valuesPerMonth[month];
   for (int32_t r = 0; r < n; ++r) {
     const double x = static_cast<double>(static_cast<float>((n - r) * 100) / static_cast<float>(n));
-    Chart1.series[0].add(x, state_.sortedFlows[0][month][r]);
-    if (present) Chart1.series[1].add(x, state_.sortedFlows[1][month][r]);
-    const float ewr = CheckBox1.checked ? state_.totalFlowAssurance[month][category][r]
-                                        : state_.lowFlowAssurance[month][category][r];
+    Chart1.series[0].add(x, state_.ewr.sortedFlows[0][month][r]);
+    if (present) Chart1.series[1].add(x, state_.ewr.sortedFlows[1][month][r]);
+    const float ewr = CheckBox1.checked ? state_.ewr.totalFlowAssurance[month][category][r]
+                                        : state_.ewr.lowFlowAssurance[month][category][r];
     Chart1.series[2].add(x, ewr);
   }
   Chart1.changed();
 
-  const TimeSeries& natural = state_.naturalFlows;
+  const TimeSeries& natural = state_.site.naturalFlows;
   int year = natural.header.startYear;
   int calendar = natural.header.startMonth;
   const int32_t months = ewr::wholeYears(natural) * 12;
   for (int32_t i = 0; i < months; ++i) {
     const double x = hostdb::encodeDateTime(year, calendar, 15, 0, 0);
     Chart2.series[0].add(x, natural.values[i]);
-    if (present) Chart2.series[1].add(x, state_.presentFlows.values[i]);
-    Chart2.series[2].add(x, state_.ewrSeries[i]);
+    if (present) Chart2.series[1].add(x, state_.site.presentFlows.values[i]);
+    Chart2.series[2].add(x, state_.ewr.ewrSeries[i]);
     if (++calendar > 12) {
       calendar = 1;
       ++year;
@@ -156,7 +156,7 @@ void TForm7::save_go() {
     std::vector<hostdb::SlotWrite> writes;
     for (ewr::EwrSaveItem item : ewr::kSaveItems) {
       if (!saveItemTicked(item)) continue;
-      if (state_.attributeCodes[ewr::saveSlot(item)] < 1) continue;
+      if (state_.site.attributeCodes[ewr::saveSlot(item)] < 1) continue;
       if (auto write = saveItemWrite(item, category)) writes.push_back(std::move(*write));
     }
     if (!writes.empty()) hostdb::saveSlotRecords(state_, tx_, saveDialog_, writes);
@@ -174,7 +174,7 @@ std::optional<hostdb::SlotWrite> TForm7::saveItemWrite(ewr::EwrSaveItem item, in
       const bool total = item == ewr::EwrSaveItem::TotalAssurance;
       return ewr::assuranceTableWrite(
           slot, ewr::assuranceTableTitle(total, category),
-          ewr::assuranceTableData(state_, total ? state_.totalFlowAssurance : state_.lowFlowAssurance, category));
+          ewr::assuranceTableData(state_, total ? state_.ewr.totalFlowAssurance : state_.ewr.lowFlowAssurance, category));
     }
     case ewr::EwrSaveItem::TotalSeries:
     case ewr::EwrSaveItem::LowSeries: {
@@ -182,7 +182,7 @@ std::optional<hostdb::SlotWrite> TForm7::saveItemWrite(ewr::EwrSaveItem item, in
       setIncludeHighFlows(total);
       calc_ewr_months(category);
       const TimeSeriesHeader header =
-          ewr::ewrSeriesHeader(state_.naturalFlows.header, ewr::ewrSeriesTitle(total, category));
+          ewr::ewrSeriesHeader(state_.site.naturalFlows.header, ewr::ewrSeriesTitle(total, category));
       return ewr::ewrSeriesWrite(slot, header, ewr::ewrSeriesValues(state_));
     }
     case ewr::EwrSaveItem::Report:

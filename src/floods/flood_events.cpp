@@ -26,28 +26,28 @@ const std::array<int32_t, 5> kDefaultFrequencyCode = {1, 1, 1, 2, 5};
 
 void build_flood_rating(ModelState& state) {
   float depth = 0.0f;
-  for (int32_t i = 0; i < state.stageCount; ++i) {
+  for (int32_t i = 0; i < state.hydraulics.stageCount; ++i) {
     depth = hydraulics::nextStage(depth);
-    state.floodDepthStep[i] = depth;
-    state.floodRatingFlow[i] = (state.stageDischargeLow[i] + state.stageDischargeHigh[i]) * 0.5f;
+    state.floods.floodDepthStep[i] = depth;
+    state.floods.floodRatingFlow[i] = (state.hydraulics.stageDischargeLow[i] + state.hydraulics.stageDischargeHigh[i]) * 0.5f;
   }
-  state.bankfullDischarge = state.stageCount >= 1 ? state.floodRatingFlow[state.stageCount - 1] : 0.0f;
+  state.floods.bankfullDischarge = state.hydraulics.stageCount >= 1 ? state.floods.floodRatingFlow[state.hydraulics.stageCount - 1] : 0.0f;
 }
 
 float baseflow_level(ModelState& state) {
-  state.floodBaseflowDepth = 0.0f;
-  const float q = state.maxBaseflowWet;
-  for (int32_t i = 0; i + 1 < state.stageCount; ++i)
-    if (state.floodRatingFlow[i] <= q && q <= state.floodRatingFlow[i + 1]) {
-      state.floodBaseflowDepth = state.floodDepthStep[i];
+  state.floods.floodBaseflowDepth = 0.0f;
+  const float q = state.hydrology.maxBaseflowWet;
+  for (int32_t i = 0; i + 1 < state.hydraulics.stageCount; ++i)
+    if (state.floods.floodRatingFlow[i] <= q && q <= state.floods.floodRatingFlow[i + 1]) {
+      state.floods.floodBaseflowDepth = state.floods.floodDepthStep[i];
       break;
     }
-  return state.floodBaseflowDepth;
+  return state.floods.floodBaseflowDepth;
 }
 
 float peak_scale_root(ModelState& state) {
-  state.peakScaleRoot = std::sqrt(state.bankfullDischarge) - std::sqrt(state.maxBaseflowWet);
-  return state.peakScaleRoot;
+  state.floods.peakScaleRoot = std::sqrt(state.floods.bankfullDischarge) - std::sqrt(state.hydrology.maxBaseflowWet);
+  return state.floods.peakScaleRoot;
 }
 
 float defaultPeak(int k, float hydroVariability, float bankfullDischarge) {
@@ -62,8 +62,8 @@ float defaultPeak(int k, float hydroVariability, float bankfullDischarge) {
 }
 
 int32_t ratingStepAtDepth(const ModelState& state, float d) {
-  for (int32_t i = 0; i < state.stageCount; ++i)
-    if (d - state.floodDepthStep[i] < 0.001f) return i;
+  for (int32_t i = 0; i < state.hydraulics.stageCount; ++i)
+    if (d - state.floods.floodDepthStep[i] < 0.001f) return i;
   return -1;
 }
 

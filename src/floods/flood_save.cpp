@@ -14,7 +14,7 @@ std::vector<float> floodParameterValues(const ModelState& state) {
   std::vector<float> values;
   values.reserve(kFloodCategoryCount * kFloodParameterCount);
   for (int k = 0; k < kFloodCategoryCount; ++k)
-    for (int j = 0; j < kFloodParameterCount; ++j) values.push_back(state.savedFloodParameters[k][j]);
+    for (int j = 0; j < kFloodParameterCount; ++j) values.push_back(state.floods.savedFloodParameters[k][j]);
   return values;
 }
 
@@ -24,8 +24,8 @@ bool saveFloodParameters(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_s
 }
 
 SavedFloodRead readSavedFloodParameters(ModelState& state, hostdb::Ttxtab& tx) {
-  for (auto& category : state.savedFloodParameters) category.fill(-9.0f);
-  if (state.attributeCodes[kFloodParameterSlot] <= 0) return SavedFloodRead::NoneSaved;
+  for (auto& category : state.floods.savedFloodParameters) category.fill(-9.0f);
+  if (state.site.attributeCodes[kFloodParameterSlot] <= 0) return SavedFloodRead::NoneSaved;
   struct CloseData {
     hostdb::Ttxtab& tx;
     ~CloseData() { tx.DTable.close(); }
@@ -39,7 +39,7 @@ SavedFloodRead readSavedFloodParameters(ModelState& state, hostdb::Ttxtab& tx) {
     for (int j = 0; j < kFloodParameterCount; ++j) {
       float v = 0.0f;
       if (!reader.readFloat(v)) return SavedFloodRead::Read;
-      state.savedFloodParameters[k][j] = v;
+      state.floods.savedFloodParameters[k][j] = v;
     }
   return SavedFloodRead::Read;
 }
@@ -57,7 +57,7 @@ std::optional<std::string> restoredParameters(const ModelState& state, RestoredF
   for (int k = 0; k < kFloodCategoryCount; ++k) {
     int whole[kFloodParameterCount] = {};
     for (int j = 0; j < kFloodParameterCount; ++j) {
-      const float v = state.savedFloodParameters[k][j];
+      const float v = state.floods.savedFloodParameters[k][j];
       const Entry& e = entries[static_cast<std::size_t>(j)];
       const double r = std::floor(static_cast<double>(v) + 0.5);
       if (!(r >= e.lo && r <= e.hi))

@@ -21,7 +21,7 @@ FloodStepCharts runFloodStep(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, host
 
 std::string floodCategoriesCsv(const ModelState& state) {
   std::string csv = "category,peak_m3s,duration_hours,volume_mcm,events,frequency_code\n";
-  const FloodCategoryTable& table = state.floodCategoryTable;
+  const FloodCategoryTable& table = state.floods.floodCategoryTable;
   for (int k = 1; k <= kFloodCategoryCount; ++k) {
     csv += std::to_string(k);
     for (int col = 1; col < FloodCategoryTable::colCount; ++col) csv += "," + trim(table.cell(col, k));
@@ -31,7 +31,7 @@ std::string floodCategoriesCsv(const ModelState& state) {
 }
 
 std::string highFlowSeriesCsv(const ModelState& state) {
-  const TimeSeries& natural = state.naturalFlows;
+  const TimeSeries& natural = state.site.naturalFlows;
   const int32_t count = natural.header.count;
   if (count > kMaxFloodMonths)
     throw ModelError("High-flow series: the natural record's " + std::to_string(count) + " months exceed the " +
@@ -43,7 +43,7 @@ std::string highFlowSeriesCsv(const ModelState& state) {
   int calendar = natural.header.startMonth;
   for (int32_t i = 0; i < count; ++i) {
     csv += formatText("%d,%d", year, calendar);
-    for (int c = 0; c < kCategoryCount; ++c) csv += formatText(",%.6f", state.highFlowSeries[c][i]);
+    for (int c = 0; c < kCategoryCount; ++c) csv += formatText(",%.6f", state.floods.highFlowSeries[c][i]);
     csv += "\n";
     if (++calendar > 12) {
       calendar = 1;

@@ -29,8 +29,8 @@ void setUpChart(charting::Chart& chart, const char* name, const char* title, con
 // Clears floodInitialising however the window's creation ends.
 struct InitialisingScope {
   ModelState& state;
-  explicit InitialisingScope(ModelState& s) : state(s) { state.floodInitialising = true; }
-  ~InitialisingScope() { state.floodInitialising = false; }
+  explicit InitialisingScope(ModelState& s) : state(s) { state.floods.floodInitialising = true; }
+  ~InitialisingScope() { state.floods.floodInitialising = false; }
   InitialisingScope(const InitialisingScope&) = delete;
   InitialisingScope& operator=(const InitialisingScope&) = delete;
 };
@@ -43,7 +43,7 @@ bool holdsNumber(const std::string& text) {
 }  // namespace
 
 TForm6::TForm6(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog)
-    : StringGrid1(state.floodCategoryTable), state_(state), tx_(tx), ui_(ui), saveDialog_(saveDialog) {
+    : StringGrid1(state.floods.floodCategoryTable), state_(state), tx_(tx), ui_(ui), saveDialog_(saveDialog) {
   StringGrid2.caption = "Total volume analysis relative to mean annual HIGH flows (total runoff - baseflow)";
   setUpCharts();
   FormCreate();
@@ -66,7 +66,7 @@ void TForm6::FormCreate() {
   InitialisingScope initialising(state_);
   try {
     bool allSaved = true;
-    for (const auto& category : state_.savedFloodParameters)
+    for (const auto& category : state_.floods.savedFloodParameters)
       for (float v : category)
         if (!(v >= 0.0f)) allSaved = false;
     Button6.enabled = allSaved;
@@ -90,20 +90,20 @@ void TForm6::FormCreate() {
     floods::baseflow_level(state_);
     drawRating();
     floods::peak_scale_root(state_);
-    if (state_.stageCount < 1) {
+    if (state_.hydraulics.stageCount < 1) {
       ui_.showMessage(kCaption, kNoRating);
     } else if (auto why = channelCapacityShortfall(state_)) {
       // Flood events on a channel that cannot hold the baseflows mean nothing.
       refusal = *why;
       Button3.enabled = false;
       ui_.showMessage(kCaption, refusal);
-    } else if (!(state_.peakScaleRoot > 0.0f)) {
+    } else if (!(state_.floods.peakScaleRoot > 0.0f)) {
       ui_.showMessage(kCaption, kBaseflowAboveBankfull);
     }
 
-    setCatchmentText(formatText("%10.3f", state_.siteParameters.catchmentArea));
-    state_.durationFactor = 4.0f;
-    state_.floodConstraint = 0.5f;
+    setCatchmentText(formatText("%10.3f", state_.site.siteParameters.catchmentArea));
+    state_.floods.durationFactor = 4.0f;
+    state_.floods.floodConstraint = 0.5f;
     Edit6.text = formatText("%4.2f", 0.5f);
     fillDefaultCategories();
   } catch (const ActionStopped&) {
@@ -115,28 +115,28 @@ void TForm6::FormCreate() {
 void TForm6::drawSection() {
   auto& section = Chart1.series[kSectionSeries];
   section.clear();
-  for (int32_t i = 0; i < state_.modelXsCount; ++i)
-    section.add(state_.modelXsDistance[i], state_.modelXsElevation[i]);
+  for (int32_t i = 0; i < state_.hydraulics.modelXsCount; ++i)
+    section.add(state_.hydraulics.modelXsDistance[i], state_.hydraulics.modelXsElevation[i]);
   Chart1.changed();
 }
 
 void TForm6::drawRating() {
   auto& rating = Chart2.series[kSectionSeries];
   rating.clear();
-  for (int32_t i = 0; i < state_.stageCount; ++i) rating.add(state_.floodRatingFlow[i], state_.floodDepthStep[i]);
+  for (int32_t i = 0; i < state_.hydraulics.stageCount; ++i) rating.add(state_.floods.floodRatingFlow[i], state_.floods.floodDepthStep[i]);
   auto& level = Chart1.series[kBaseflowSeries];
   auto& discharge = Chart2.series[kBaseflowSeries];
   level.clear();
   discharge.clear();
   // Without a rating step at the baseflow there is no level to draw.
-  const float hb = state_.floodBaseflowDepth;
+  const float hb = state_.floods.floodBaseflowDepth;
   if (hb > 0.0f) {
-    const float width = state_.modelXsCount >= 1 ? state_.modelXsDistance[state_.modelXsCount - 1] : 0.0f;
+    const float width = state_.hydraulics.modelXsCount >= 1 ? state_.hydraulics.modelXsDistance[state_.hydraulics.modelXsCount - 1] : 0.0f;
     level.add(0.0, hb);
     level.add(width, hb);
     discharge.add(0.0, hb);
-    discharge.add(state_.maxBaseflowWet, hb);
-    discharge.add(state_.maxBaseflowWet, 0.0);
+    discharge.add(state_.hydrology.maxBaseflowWet, hb);
+    discharge.add(state_.hydrology.maxBaseflowWet, 0.0);
   }
   Chart1.changed();
   Chart2.changed();
@@ -147,7 +147,7 @@ void TForm6::drawFloodLevel(float depth, float discharge) {
   auto& flow = Chart2.series[kFloodSeries];
   level.clear();
   flow.clear();
-  const float width = state_.modelXsCount >= 1 ? state_.modelXsDistance[state_.modelXsCount - 1] : 0.0f;
+  const float width = state_.hydraulics.modelXsCount >= 1 ? state_.hydraulics.modelXsDistance[state_.hydraulics.modelXsCount - 1] : 0.0f;
   level.add(0.0, depth);
   level.add(width, depth);
   flow.add(0.0, depth);
@@ -158,11 +158,11 @@ void TForm6::drawFloodLevel(float depth, float discharge) {
 }
 
 void TForm6::fillDefaultCategories() {
-  const float variability = state_.siteParameters.hydroVariability;
+  const float variability = state_.site.siteParameters.hydroVariability;
   for (int k = 1; k <= kFloodCategoryCount; ++k) {
     const auto i = static_cast<std::size_t>(k - 1);
     SpinEdit1.value = k;
-    setPeakText(formatText("%10.3f", floods::defaultPeak(k, variability, state_.bankfullDischarge)));
+    setPeakText(formatText("%10.3f", floods::defaultPeak(k, variability, state_.floods.bankfullDischarge)));
     SpinEdit2.value = floods::kDefaultEvents[i];
     RadioGroup1.itemIndex = floods::kDefaultFrequencyIndex[i];
     TP_update();
@@ -212,17 +212,17 @@ void TForm6::SpinEdit4Change() {
   const float d = static_cast<float>(SpinEdit4.value) / 100.0f;
   float discharge = 0.0f;
   float shownDepth = d;
-  if (state_.stageCount >= 1) {
+  if (state_.hydraulics.stageCount >= 1) {
     int32_t step = floods::ratingStepAtDepth(state_, d);
     if (step < 0) {
       // Above the channel the rating says nothing: the flood is taken at bankfull.
-      step = state_.stageCount - 1;
-      shownDepth = state_.floodDepthStep[step];
+      step = state_.hydraulics.stageCount - 1;
+      shownDepth = state_.floods.floodDepthStep[step];
       ui_.showMessage(kCaption, formatText("Depth of %d cm is above the top of the rating curve (%.2f m): the "
                                            "bankfull discharge is used",
                                            SpinEdit4.value, shownDepth));
     }
-    discharge = state_.floodRatingFlow[step];
+    discharge = state_.floods.floodRatingFlow[step];
   }
   drawFloodLevel(shownDepth, discharge);
   setPeakText(formatText("%10.3f", discharge));
@@ -245,7 +245,7 @@ void TForm6::TP_update() {
   }
   const floods::FloodTiming timing =
       floods::floodTiming(static_cast<float>(area), RadioGroup2.itemIndex, RadioGroup3.itemIndex,
-                          static_cast<float>(peak), state_.peakScaleRoot, state_.durationFactor);
+                          static_cast<float>(peak), state_.floods.peakScaleRoot, state_.floods.durationFactor);
   Edit3.text = formatText("%4.0f", static_cast<float>(timing.timeToPeak));
   Edit4.text = formatText("%4.0f", timing.duration);
   hydrograph();
@@ -283,8 +283,8 @@ void TForm6::Button1Click() {
                                            k));
       return;
     }
-    if (!state_.floodInitialising) {
-      auto& saved = state_.savedFloodParameters[k - 1];
+    if (!state_.floods.floodInitialising) {
+      auto& saved = state_.floods.savedFloodParameters[k - 1];
       saved[0] = static_cast<float>(SpinEdit4.value);
       saved[1] = static_cast<float>(RadioGroup1.itemIndex);
       saved[2] = static_cast<float>(SpinEdit2.value);
@@ -313,7 +313,7 @@ void TForm6::showTotals() {
     const float total = t[static_cast<std::size_t>(c)];
     if (!(total > 0.0f)) continue;
     StringGrid2.cell(1, c) = formatText("%10.3f", total);
-    StringGrid2.cell(2, c) = formatText("%10.1f", total * 100.0f / state_.naturalFlows.mar);
+    StringGrid2.cell(2, c) = formatText("%10.1f", total * 100.0f / state_.site.naturalFlows.mar);
   }
 }
 
@@ -339,7 +339,7 @@ void TForm6::Button5Click() {
     ui_.showMessage(kCaption, kDepthNotSet);
     return;
   }
-  for (const auto& category : state_.savedFloodParameters)
+  for (const auto& category : state_.floods.savedFloodParameters)
     if (!(category[0] >= 1.0f)) {
       ui_.showMessage(kCaption, kCategoryDepthNotSet);
       return;
@@ -366,7 +366,7 @@ void TForm6::restoreSavedParameters() {
     ui_.showMessage(kCaption, kSavedMissing);
     return;
   }
-  if (state_.savedFloodParameters[0][0] < 0.0f) {
+  if (state_.floods.savedFloodParameters[0][0] < 0.0f) {
     ui_.showMessage(kCaption, kNoneSaved);
     return;
   }

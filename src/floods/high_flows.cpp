@@ -104,7 +104,7 @@ std::array<float, 12> placeEvents(std::array<float, 12> remaining, const EventLa
 }
 
 HighFlowRun prepareHighFlows(const ModelState& state, const std::vector<FloodCategoryRow>& rows) {
-  const TimeSeries& natural = state.naturalFlows;
+  const TimeSeries& natural = state.site.naturalFlows;
   const int32_t count = natural.header.count;
   if (count < 1) throw ModelError("No natural flows have been read: the flood requirements need them");
   HighFlowRun run;
@@ -159,7 +159,7 @@ HighFlowRun prepareHighFlows(const ModelState& state, const std::vector<FloodCat
 
   // 4. Volume ratio within its limits.
   float ratio = run.ladder.C[run.ladder.K] / run.sortedTotals[static_cast<std::size_t>(run.r20)];
-  if (ratio < state.floodConstraint || std::isnan(ratio)) ratio = state.floodConstraint;
+  if (ratio < state.floods.floodConstraint || std::isnan(ratio)) ratio = state.floods.floodConstraint;
   run.shownRatio = ratio;
   if (ratio > kMaxVolumeRatio) {
     run.ratioCut = true;
@@ -178,14 +178,14 @@ float rankFactor(const HighFlowRun& run, int s, int32_t r) {
 }
 
 int hydroMonthOfPosition(const ModelState& state, int m) {
-  const int start = state.naturalFlows.header.startMonth;
+  const int start = state.site.naturalFlows.header.startMonth;
   if (start < 1 || start > 12) return m;
   return hydroMonthIndex((start - 1 + m) % 12 + 1);
 }
 
 void clearHighFlows(ModelState& state) {
-  for (auto& series : state.highFlowSeries) series.fill(0.0f);
-  for (auto& month : state.highFlowAssurance)
+  for (auto& series : state.floods.highFlowSeries) series.fill(0.0f);
+  for (auto& month : state.floods.highFlowAssurance)
     for (auto& category : month) category.fill(0.0f);
 }
 
@@ -200,7 +200,7 @@ void placeHighFlows(ModelState& state, const HighFlowRun& run) {
       const float target = run.sortedTotals[static_cast<std::size_t>(r)] * factor[static_cast<std::size_t>(r)];
       level[static_cast<std::size_t>(r)] = floodLevel(run.ladder, target);
     }
-    auto& series = state.highFlowSeries[s];
+    auto& series = state.floods.highFlowSeries[s];
     for (int32_t y = 0; y < N; ++y) {
       const auto r = static_cast<std::size_t>(run.rankOfYear[static_cast<std::size_t>(y)]);
       std::array<float, 12> remaining{};
@@ -213,7 +213,7 @@ void placeHighFlows(ModelState& state, const HighFlowRun& run) {
       values.reserve(static_cast<std::size_t>(N));
       for (int32_t y = 0; y < N; ++y) values.push_back(series[12 * y + m]);
       std::sort(values.begin(), values.end());
-      auto& ranks = state.highFlowAssurance[hydroMonthOfPosition(state, m)][s];
+      auto& ranks = state.floods.highFlowAssurance[hydroMonthOfPosition(state, m)][s];
       for (int32_t r = 0; r < N; ++r) ranks[r] = values[static_cast<std::size_t>(r)];
     }
   }
@@ -222,7 +222,7 @@ void placeHighFlows(ModelState& state, const HighFlowRun& run) {
 HighFlowRun generate_ts(ModelState& state, const std::vector<FloodCategoryRow>& rows) {
   HighFlowRun run = prepareHighFlows(state, rows);
   placeHighFlows(state, run);
-  state.floodVolumeRatio = run.ratio;
+  state.floods.floodVolumeRatio = run.ratio;
   return run;
 }
 

@@ -130,7 +130,7 @@ std::optional<int32_t> Ttxtab::tableRecordOf(int attributeCode, int spatialRecor
 }
 
 std::optional<int> resolveInputAttribute(ModelState& state, Ttxtab& tx, int slot) {
-  const int code = state.attributeCodes[slot];
+  const int code = state.site.attributeCodes[slot];
   int dataType = -1;
   {
     tx.ddt2.close();
@@ -142,16 +142,16 @@ std::optional<int> resolveInputAttribute(ModelState& state, Ttxtab& tx, int slot
       }
   }
   int attribute = code;
-  state.spatialRecord = state.requestSpatialRecord;
+  state.site.spatialRecord = state.site.requestSpatialRecord;
   if (dataType == kLinked) {
     bool wasOpen = tx.ddt3.active();
     if (!wasOpen) tx.ddt3.open();
     bool stored = tx.ddt3.findKey({FieldValue(code)});
     if (stored) {
       tx.openDataTable(tx.ddt3.field("Database Alias").asText(), tx.ddt3.field("Table Name").asText());
-      if (auto rec = tx.tableRecordOf(code, state.requestSpatialRecord)) {
+      if (auto rec = tx.tableRecordOf(code, state.site.requestSpatialRecord)) {
         if (tx.DTable.findKey({FieldValue(*rec)})) {
-          state.spatialRecord = static_cast<int32_t>(tx.DTable.field("Sp. Record").asInteger());
+          state.site.spatialRecord = static_cast<int32_t>(tx.DTable.field("Sp. Record").asInteger());
           attribute = static_cast<int>(tx.DTable.field("Attribute").asInteger());
         }
       }
@@ -177,7 +177,7 @@ std::optional<int> resolveInputAttribute(ModelState& state, Ttxtab& tx, int slot
 std::optional<SlotRecord> findSlotRecord(ModelState& state, Ttxtab& tx, int slot) {
   auto attribute = resolveInputAttribute(state, tx, slot);
   if (!attribute) return std::nullopt;
-  auto rec = tx.tableRecordOf(*attribute, state.spatialRecord);
+  auto rec = tx.tableRecordOf(*attribute, state.site.spatialRecord);
   if (!rec) return std::nullopt;
   SlotRecord r;
   r.attributeCode = *attribute;

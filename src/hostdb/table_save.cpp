@@ -251,7 +251,7 @@ int resolveOutputAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, i
   Ui& ui = tx.ui();
   target = OutputTarget{};
   mode = 0;
-  const int32_t code = state.attributeCodes[slot];
+  const int32_t code = state.site.attributeCodes[slot];
   // A request that names no attribute for the slot has nothing to receive it.
   if (code < 1) return -9;
 
@@ -277,7 +277,7 @@ int resolveOutputAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, i
   }
   target.outAttributeCode = code;
   target.outDataType = *dataType;
-  state.spatialRecord = state.requestSpatialRecord;
+  state.site.spatialRecord = state.site.requestSpatialRecord;
 
   if (*dataType == kLinked) {
     bool linked = false;
@@ -285,9 +285,9 @@ int resolveOutputAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, i
       OpenScope scope3(tx.ddt3);
       if (tx.ddt3.findKey({FieldValue(code)})) {
         tx.openDataTable(tx.ddt3.field("Database Alias").asText(), tx.ddt3.field("Table Name").asText());
-        if (auto rec = tx.tableRecordOf(code, state.requestSpatialRecord))
+        if (auto rec = tx.tableRecordOf(code, state.site.requestSpatialRecord))
           if (tx.DTable.findKey({FieldValue(*rec)})) {
-            state.spatialRecord = int32Field(tx.DTable, "Sp. Record");
+            state.site.spatialRecord = int32Field(tx.DTable, "Sp. Record");
             target.outAttributeCode = int32Field(tx.DTable, "Attribute");
             target.outDataType = int32Field(tx.DTable, "Type");
             target.outFeatureCode = int32Field(tx.DTable, "Feature");
@@ -299,7 +299,7 @@ int resolveOutputAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, i
     if (!linked) {
       ui.showMessage(kCaption, "The linked output attribute " + std::to_string(code) + " of slot " +
                                    std::to_string(slot) + " names no record for spatial record " +
-                                   std::to_string(state.requestSpatialRecord) + "; nothing was saved");
+                                   std::to_string(state.site.requestSpatialRecord) + "; nothing was saved");
       return kNotWritten;
     }
   }
@@ -377,7 +377,7 @@ int32_t prepareOutputRecord(ModelState& state, Ttxtab& tx, OutputTarget& target,
   OpenScope scope3(tx.ddt3);
   OpenScope scope4(tx.ddt4);
   std::optional<int32_t> existing;
-  if (mode == 1) existing = tx.tableRecordOf(target.outAttributeCode, state.spatialRecord);
+  if (mode == 1) existing = tx.tableRecordOf(target.outAttributeCode, state.site.spatialRecord);
 
   int32_t recid = 0;
   if (existing) {
@@ -396,12 +396,12 @@ int32_t prepareOutputRecord(ModelState& state, Ttxtab& tx, OutputTarget& target,
   }
   tx.DTable.setField("RECID", recid);
 
-  if (tx.ddt4.findKey({FieldValue(target.outAttributeCode), FieldValue(state.spatialRecord)}))
+  if (tx.ddt4.findKey({FieldValue(target.outAttributeCode), FieldValue(state.site.spatialRecord)}))
     tx.ddt4.edit();
   else
     tx.ddt4.append();
   tx.ddt4.setField("Attribute Code", target.outAttributeCode);
-  tx.ddt4.setField("Spatial Record", state.spatialRecord);
+  tx.ddt4.setField("Spatial Record", state.site.spatialRecord);
   tx.ddt4.setField("Table Record", recid);
   tx.ddt4.post();
 
@@ -441,7 +441,7 @@ int saveSlotRecords(ModelState& state, Ttxtab& tx, Ttable_save& dialog, const st
     const int code = resolveOutputAttribute(state, tx, dialog, w.slot, p.target, p.mode, w.dataType);
     tx.DTable.close();
     if (code < 1) continue;
-    p.spatialRecord = state.spatialRecord;
+    p.spatialRecord = state.site.spatialRecord;
     planned.push_back(std::move(p));
   }
   if (planned.empty()) return 0;
@@ -464,7 +464,7 @@ int saveSlotRecords(ModelState& state, Ttxtab& tx, Ttable_save& dialog, const st
     MadeTables made;
     for (Planned& p : planned) {
       current = &p;
-      state.spatialRecord = p.spatialRecord;
+      state.site.spatialRecord = p.spatialRecord;
       if (!openOutputTable(tx, p.target, p.mode, &made)) return 0;  // all rolled back
       prepareOutputRecord(state, tx, p.target, p.mode);
       p.write->write(tx.DTable);
@@ -531,7 +531,7 @@ bool saveTimeSeriesAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog,
 
 bool saveEwrSeries(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int slot, const std::string& title,
                    const std::vector<float>& values) {
-  return saveTimeSeriesAttribute(state, tx, dialog, slot, derivedSeriesHeader(state.naturalFlows.header, title),
+  return saveTimeSeriesAttribute(state, tx, dialog, slot, derivedSeriesHeader(state.site.naturalFlows.header, title),
                                  values);
 }
 
@@ -542,19 +542,19 @@ bool saveMemoAttribute(ModelState& state, Ttxtab& tx, Ttable_save& dialog, int s
 
 std::vector<float> ecologicalParameterValues(const ModelState& state) {
   std::vector<float> v;
-  v.push_back(static_cast<float>(state.maxBaseflowExceedence));
-  v.push_back(static_cast<float>(state.perennialOption));
-  v.push_back(static_cast<float>(state.alignStressOption));
+  v.push_back(static_cast<float>(state.site.maxBaseflowExceedence));
+  v.push_back(static_cast<float>(state.site.perennialOption));
+  v.push_back(static_cast<float>(state.site.alignStressOption));
   constexpr int kStoredCategories[4] = {0, 2, 4, 6};  // A, B, C, D
   for (int season = 0; season < 2; ++season)
-    for (int c : kStoredCategories) v.push_back(state.highShift[season][c]);
+    for (int c : kStoredCategories) v.push_back(state.site.highShift[season][c]);
   for (int season = 0; season < 2; ++season)
-    for (int c : kStoredCategories) v.push_back(state.lowShift[season][c]);
+    for (int c : kStoredCategories) v.push_back(state.site.lowShift[season][c]);
   for (int season = 0; season < 2; ++season) {
-    v.push_back(state.stressAtZeroFs[season]);
-    v.push_back(state.fsWeight[season]);
-    v.push_back(state.fiWeight[season]);
-    v.push_back(state.fdWeight[season]);
+    v.push_back(state.site.stressAtZeroFs[season]);
+    v.push_back(state.site.fsWeight[season]);
+    v.push_back(state.site.fiWeight[season]);
+    v.push_back(state.site.fdWeight[season]);
   }
   return v;
 }

@@ -148,7 +148,7 @@ bool readSeriesFromSlot(ModelState& state, Ttxtab& tx, int slot, TimeSeries& ser
   } catch (const ModelError& e) {
     // A record that does not hold what its header says is refused, not padded.
     series.header.count = 0;
-    const std::string where = storedValueText(tx, *rec, state.spatialRecord);
+    const std::string where = storedValueText(tx, *rec, state.site.spatialRecord);
     tx.DTable.close();
     throw ModelError(where + ", " + e.what() + "; the series is not read");
   }

@@ -274,7 +274,7 @@ StageHabitat habitatStep(const HydraulicSection& section, int32_t npt, float d, 
 }
 
 std::filesystem::path habitatFilePath(const ModelState& state) {
-  return std::filesystem::path(state.dataDirectory) / safeFileName(state.siteName + "_habitat.txt");
+  return std::filesystem::path(state.site.dataDirectory) / safeFileName(state.site.siteName + "_habitat.txt");
 }
 
 void writeHabitatFile(const ModelState& state, const std::vector<std::string>& lines) {

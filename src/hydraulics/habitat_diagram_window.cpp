@@ -32,7 +32,7 @@ TForm5b::TForm5b(ModelState& state, Ui& ui) : state_(state), ui_(ui) {
 }
 
 float TForm5b::defaultLimit(const ModelState& state) {
-  return std::ceil(state.stageDischarge[state.wetBaseflowStage] / 10.0f) * 10.0f;
+  return std::ceil(state.hydraulics.stageDischarge[state.hydraulics.wetBaseflowStage] / 10.0f) * 10.0f;
 }
 
 void TForm5b::makeSeries() {
@@ -49,7 +49,7 @@ void TForm5b::makeSeries() {
 void TForm5b::FormCreate() {
   opened = true;
   Edit1.text = formatText("%10.3f", defaultLimit(state_));
-  Chart1.title = kTitlePrefix + state_.siteName;
+  Chart1.title = kTitlePrefix + state_.site.siteName;
   makeSeries();
   Button1Click();
 }
@@ -65,13 +65,13 @@ void TForm5b::Button1Click() {
   Chart1.clearAll();
   Chart2.clearAll();
   charting::Series& width = Chart2.series.front();
-  for (int32_t j = 0; j < state_.stageCount; ++j) {
-    const float q = state_.stageDischarge[j];
+  for (int32_t j = 0; j < state_.hydraulics.stageCount; ++j) {
+    const float q = state_.hydraulics.stageDischarge[j];
     if (q > limit) break;
     for (int c = 0; c < kHabitatClassCount; ++c)
       Chart1.series[static_cast<std::size_t>(c)].add(static_cast<double>(q),
-                                                     static_cast<double>(state_.stageClassShare[c][j]));
-    width.add(static_cast<double>(q), static_cast<double>(state_.stageWidth[j]));
+                                                     static_cast<double>(state_.hydraulics.stageClassShare[c][j]));
+    width.add(static_cast<double>(q), static_cast<double>(state_.hydraulics.stageWidth[j]));
   }
   Chart1.changed();
   Chart2.changed();
@@ -92,7 +92,7 @@ void TForm5b::Button2Click() {
     dialog.title = out.title;
     // The dialog opens in the data directory on the name the site suggests.
     dialog.initialDirectory =
-        (std::filesystem::path(state_.dataDirectory) / safeFileName(state_.siteName + out.ending)).string();
+        (std::filesystem::path(state_.site.dataDirectory) / safeFileName(state_.site.siteName + out.ending)).string();
     const auto chosen = ui_.pickSaveFile(dialog);
     if (!chosen) continue;  // a cancelled dialog skips this chart only
     std::filesystem::path path(*chosen);

@@ -24,7 +24,7 @@ constexpr const char* kNoDischarge = "Max. Channel Discharge (m3/s) not computed
 
 std::vector<std::string> hydraulicsReportLines(const ModelState& state, bool observedMode, bool savedMode,
                                                const charting::Chart& stageDischarge) {
-  const SiteParameters& p = state.siteParameters;
+  const SiteParameters& p = state.site.siteParameters;
   std::vector<std::string> lines = {" ", "HYDRAULICS DATA SUMMARY", " "};
   lines.push_back(formatText("Geomorph. Zone         %2.0f", p.geoZone));
   lines.push_back(formatText("Width/Depth scaling    %5.2f", p.widthDepthScaling));
@@ -34,7 +34,7 @@ std::vector<std::string> hydraulicsReportLines(const ModelState& state, bool obs
   if (observedMode) {
     lines.emplace_back(" ");
     lines.emplace_back("Observed Channel XS used");
-    if (state.ratingCount > 0) lines.emplace_back("Observed Rating Curve used");
+    if (state.site.ratingCount > 0) lines.emplace_back("Observed Rating Curve used");
     lines.emplace_back("(Gradients and Roughness n values calibrated)");
     lines.emplace_back(" ");
     lines.push_back(formatText("Max. Gradient         %7.5f", p.obsMaxGradient));

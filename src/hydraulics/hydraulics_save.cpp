@@ -32,25 +32,25 @@ std::vector<float> savedSectionValues(std::span<const float> distances, std::spa
 }
 
 bool saveSiteParameters(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog) {
-  if (state.attributeCodes[kParameterSlot] < 1) return false;
+  if (state.site.attributeCodes[kParameterSlot] < 1) return false;
   return hostdb::saveArrayAttribute(state, tx, dialog, kParameterSlot, kParameterTitle, SiteParameters::count, 1,
-                                    kParameterFormat, siteParameterValues(state.siteParameters));
+                                    kParameterFormat, siteParameterValues(state.site.siteParameters));
 }
 
 bool saveSectionInUse(ModelState& state, hostdb::Ttxtab& tx, hostdb::Ttable_save& dialog) {
-  if (state.attributeCodes[kSavedSectionSlot] < 1) return false;
-  const int32_t count = state.modelXsCount;
-  const std::span<const float> distances(state.modelXsDistance.data(), state.modelXsDistance.size());
-  const std::span<const float> elevations(state.modelXsElevation.data(), state.modelXsElevation.size());
+  if (state.site.attributeCodes[kSavedSectionSlot] < 1) return false;
+  const int32_t count = state.hydraulics.modelXsCount;
+  const std::span<const float> distances(state.hydraulics.modelXsDistance.data(), state.hydraulics.modelXsDistance.size());
+  const std::span<const float> elevations(state.hydraulics.modelXsElevation.data(), state.hydraulics.modelXsElevation.size());
   const std::vector<float> data = savedSectionValues(distances, elevations, count);
   if (!hostdb::saveArrayAttribute(state, tx, dialog, kSavedSectionSlot, kSavedSectionTitle, kSavedSectionRows, 2,
                                   kSavedSectionFormat, data))
     return false;
   // The record holds the section now: it is the saved section from here on.
-  state.savedXsCount = count;
+  state.site.savedXsCount = count;
   for (int32_t i = 0; i < kSavedSectionRows; ++i) {
-    state.savedXsDistance[i] = data[static_cast<std::size_t>(i)];
-    state.savedXsElevation[i] = data[static_cast<std::size_t>(kSavedSectionRows + i)];
+    state.site.savedXsDistance[i] = data[static_cast<std::size_t>(i)];
+    state.site.savedXsElevation[i] = data[static_cast<std::size_t>(kSavedSectionRows + i)];
   }
   return true;
 }

@@ -10,7 +10,7 @@ namespace oewr::hydraulics {
 namespace {
 
 void noteUnassigned(const ModelState& state, Ui& ui, int slot, const char* what) {
-  if (state.attributeCodes[slot] < 1)
+  if (state.site.attributeCodes[slot] < 1)
     ui.showMessage(kHydraulicsCaption, std::string("The request assigns no attribute to slot ") +
                                            std::to_string(slot) + ": the " + what + " were not saved");
 }

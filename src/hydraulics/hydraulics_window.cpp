@@ -66,14 +66,14 @@ void TForm4::FormCreate() {
   observedGrid.visible = false;
   observedMode = false;
   savedMode = false;
-  datag.items[kSavedSectionItem].checked = state_.savedXsCount > 0;
-  Button7.enabled = state_.savedXsCount > 0;
-  datag.items[kObservedSectionItem].checked = state_.xsPointCount > 0;
-  Button6.enabled = state_.xsPointCount > 0;
-  datag.items[kRatingTableItem].checked = state_.ratingCount > 0;
+  datag.items[kSavedSectionItem].checked = state_.site.savedXsCount > 0;
+  Button7.enabled = state_.site.savedXsCount > 0;
+  datag.items[kObservedSectionItem].checked = state_.site.xsPointCount > 0;
+  Button6.enabled = state_.site.xsPointCount > 0;
+  datag.items[kRatingTableItem].checked = state_.site.ratingCount > 0;
   checkParametersOnOpen();
   resetCharts();
-  if (state_.siteParameters.maxDepth == 0.0f) {
+  if (state_.site.siteParameters.maxDepth == 0.0f) {
     // The estimate ends with a run, and the window opens with another on the
     // same parameters: rePlotGraphs makes both.
     openingPairPending_ = true;
@@ -124,35 +124,35 @@ class QuietUi : public Ui {
 // anything, the second gave numbers and found both crossings. Otherwise
 // everything goes back and the two runs are made as they are.
 void TForm4::runOpeningPair(const SiteParameters& before, int32_t shapeBefore) {
-  const HydraulicsState hydraulicsBefore = state_;
+  const HydraulicsState hydraulicsBefore = state_.hydraulics;
   const HydraulicsCharts chartsBefore = charts;
   QuietUi quiet;
   bool taken = false;
   try {
     if (runSectionsOnly(state_, quiet, charts) && quiet.silent) {
-      state_.wetBaseflowStage = -1;
-      state_.dryBaseflowStage = -1;
-      taken = runHydraulicModel(state_, quiet, charts) && quiet.silent && state_.wetBaseflowStage >= 0 &&
-              state_.dryBaseflowStage >= 0;
+      state_.hydraulics.wetBaseflowStage = -1;
+      state_.hydraulics.dryBaseflowStage = -1;
+      taken = runHydraulicModel(state_, quiet, charts) && quiet.silent && state_.hydraulics.wetBaseflowStage >= 0 &&
+              state_.hydraulics.dryBaseflowStage >= 0;
     }
   } catch (const std::exception&) {
     taken = false;
   }
   if (taken) return;
-  static_cast<HydraulicsState&>(state_) = hydraulicsBefore;
+  state_.hydraulics = hydraulicsBefore;
   charts = chartsBefore;
 
   bool ran = false;
   try {
     ran = runHydraulicModel(state_, ui_, charts);
   } catch (const ModelError&) {
-    state_.siteParameters = before;
-    state_.xsShape = shapeBefore;
+    state_.site.siteParameters = before;
+    state_.hydraulics.xsShape = shapeBefore;
     throw;
   }
   if (!ran) {
-    state_.siteParameters = before;
-    state_.xsShape = shapeBefore;
+    state_.site.siteParameters = before;
+    state_.hydraulics.xsShape = shapeBefore;
   }
   runHydraulicModel(state_, ui_, charts);
 }
@@ -166,8 +166,8 @@ void TForm4::resetCharts() {
 }
 
 void TForm4::offerVariabilityFromHydrology() {
-  SiteParameters& p = state_.siteParameters;
-  const float index = state_.naturalFlows.hydroIndex;
+  SiteParameters& p = state_.site.siteParameters;
+  const float index = state_.site.naturalFlows.hydroIndex;
   if (round2(p.hydroVariability) == round2(index)) return;
   if (ui_.askYesNo(caption, "Replace hydro. Variability table value with estimate from hydrology?")) {
     p.hydroVariability = index;
@@ -176,7 +176,7 @@ void TForm4::offerVariabilityFromHydrology() {
 }
 
 void TForm4::checkParametersOnOpen() {
-  SiteParameters& p = state_.siteParameters;
+  SiteParameters& p = state_.site.siteParameters;
   offerVariabilityFromHydrology();
   if (p.maxWidth == 0.0f) {
     ui_.showMessage(caption, "Channel width has not been set and has defaulted to 40m");
@@ -197,7 +197,7 @@ void TForm4::checkParametersOnOpen() {
 
 void TForm4::checkHeldParameters(std::initializer_list<int> positions) const {
   for (int position : positions)
-    if (auto problem = parameterProblem(position, state_.siteParameters.at(position)))
+    if (auto problem = parameterProblem(position, state_.site.siteParameters.at(position)))
       throw ModelError(kStoredParameters + *problem + ": the hydraulic model is not run with it");
 }
 
@@ -208,13 +208,13 @@ void TForm4::fillParameterTable() {
 void TForm4::fillObservedTable() {
   for (int row = 1; row <= 6; ++row) {
     const ParameterRow& r = observedRowOf(row);
-    observedGrid.cell(1, row) = formatText(r.format, state_.siteParameters.at(r.position));
+    observedGrid.cell(1, row) = formatText(r.format, state_.site.siteParameters.at(r.position));
   }
 }
 
 void TForm4::showParameterRow(int row) {
   const ParameterRow& r = rowOf(kParameterRows, row);
-  parameterGrid.cell(1, row) = formatText(r.format, state_.siteParameters.at(r.position));
+  parameterGrid.cell(1, row) = formatText(r.format, state_.site.siteParameters.at(r.position));
 }
 
 float TForm4::readNumberRow(int row) const {
@@ -244,14 +244,14 @@ std::vector<float> TForm4::readParameterTable(int firstRow, int lastRow) const {
 
 void TForm4::storeParameterRows(int firstRow, const std::vector<float>& values) {
   for (std::size_t i = 0; i < values.size(); ++i)
-    state_.siteParameters.at(rowOf(kParameterRows, firstRow + static_cast<int>(i)).position) = values[i];
+    state_.site.siteParameters.at(rowOf(kParameterRows, firstRow + static_cast<int>(i)).position) = values[i];
 }
 
 void TForm4::readObservedTable() {
   std::array<float, 6> values{};
   for (int row = 1; row <= 6; ++row) values[static_cast<std::size_t>(row - 1)] = readObservedRow(row);
   for (int row = 1; row <= 6; ++row)
-    state_.siteParameters.at(observedRowOf(row).position) = values[static_cast<std::size_t>(row - 1)];
+    state_.site.siteParameters.at(observedRowOf(row).position) = values[static_cast<std::size_t>(row - 1)];
 }
 
 int TForm4::readZoneNumber() const {
@@ -264,12 +264,12 @@ int TForm4::readZoneNumber() const {
 
 float TForm4::estimateInput(int row) const {
   const int position = rowOf(kParameterRows, row).position;
-  const float held = state_.siteParameters.at(position);
+  const float held = state_.site.siteParameters.at(position);
   return parameterProblem(position, held) ? readParameterRow(row) : held;
 }
 
 void TForm4::recalcParameters() {
-  SiteParameters& p = state_.siteParameters;
+  SiteParameters& p = state_.site.siteParameters;
   // What the estimate rests on, typed and held, is checked first, and so is
   // the estimate: a refusal leaves everything as it was.
   const float zoneValue = readNumberRow(1);
@@ -333,7 +333,7 @@ void TForm4::recalcParameters() {
   observedGrid.visible = false;
   parameterGrid.enabled = true;
   savedMode = false;
-  if (state_.savedXsCount > 0) Button7.enabled = true;
+  if (state_.site.savedXsCount > 0) Button7.enabled = true;
   rePlotGraphs();
 }
 
@@ -342,14 +342,14 @@ void TForm4::rePlotGraphs() {
   observedGrid.visible = false;
   parameterGrid.enabled = true;
   // A run that is refused leaves the parameters as they were.
-  const SiteParameters before = state_.siteParameters;
-  const int32_t shapeBefore = state_.xsShape;
+  const SiteParameters before = state_.site.siteParameters;
+  const int32_t shapeBefore = state_.hydraulics.xsShape;
   auto restore = [&] {
-    state_.siteParameters = before;
-    state_.xsShape = shapeBefore;
+    state_.site.siteParameters = before;
+    state_.hydraulics.xsShape = shapeBefore;
   };
   storeParameterRows(6, typed);
-  state_.xsShape = state_.siteParameters.bedWidthFraction > 0.0f ? 0 : 1;
+  state_.hydraulics.xsShape = state_.site.siteParameters.bedWidthFraction > 0.0f ? 0 : 1;
   if (openingPairPending_) {
     openingPairPending_ = false;
     runOpeningPair(before, shapeBefore);
@@ -388,12 +388,12 @@ bool TForm4::saveParameters() {
 }
 
 bool TForm4::saveSection() {
-  if (state_.modelXsCount >= kMaxSavedPoints) {
+  if (state_.hydraulics.modelXsCount >= kMaxSavedPoints) {
     ui_.showMessage(caption, kTooManyPoints);
     return false;
   }
-  if (state_.attributeCodes[kSavedSectionSlot] < 1) return false;
-  if (state_.modelXsCount < 1) {
+  if (state_.site.attributeCodes[kSavedSectionSlot] < 1) return false;
+  if (state_.hydraulics.modelXsCount < 1) {
     // Writing an empty section would replace a saved one with nothing.
     ui_.showMessage(caption, "There is no cross-section in use to save: nothing was written");
     return false;
@@ -417,11 +417,11 @@ void TForm4::addToReport() {
 void TForm4::takeSection(const float* distances, const float* elevations, int32_t count) {
   charting::Series& line = curve(charts.section, 0);
   line.clear();
-  state_.modelXsCount = count;
+  state_.hydraulics.modelXsCount = count;
   for (int32_t i = 0; i < count; ++i) {
     line.add(static_cast<double>(distances[i]), static_cast<double>(elevations[i]));
-    state_.modelXsDistance[i] = distances[i];
-    state_.modelXsElevation[i] = elevations[i];
+    state_.hydraulics.modelXsDistance[i] = distances[i];
+    state_.hydraulics.modelXsElevation[i] = elevations[i];
     workingSection_.x[i] = distances[i];
     workingSection_.y[i] = elevations[i];
   }
@@ -434,8 +434,8 @@ void TForm4::takeSection(const float* distances, const float* elevations, int32_
 }
 
 void TForm4::useObservedData() {
-  const int32_t count = state_.xsPointCount;
-  const int32_t capacity = static_cast<int32_t>(std::min(state_.xsDistance.size(), state_.modelXsDistance.size()));
+  const int32_t count = state_.site.xsPointCount;
+  const int32_t capacity = static_cast<int32_t>(std::min(state_.site.xsDistance.size(), state_.hydraulics.modelXsDistance.size()));
   if (count < 1) {
     ui_.showMessage(caption, "There is no observed cross-section to use (slot 8 holds no points)");
     return;
@@ -446,10 +446,10 @@ void TForm4::useObservedData() {
                                         count, capacity));
     return;
   }
-  if (state_.ratingCount > kMaxRatingRows) {
+  if (state_.site.ratingCount > kMaxRatingRows) {
     ui_.showMessage(caption, formatText("array bound: the observed rating table has %d rows, more than the %d "
                                         "that can be drawn; nothing was changed",
-                                        state_.ratingCount, kMaxRatingRows));
+                                        state_.site.ratingCount, kMaxRatingRows));
     return;
   }
   // The observed set as typed; a text that is no number, or a value that
@@ -468,25 +468,25 @@ void TForm4::useObservedData() {
   observedGrid.visible = true;
   parameterGrid.enabled = false;
 
-  takeSection(state_.xsDistance.data(), state_.xsElevation.data(), count);
-  const float level = bankLevel(std::span<const float>(state_.xsElevation.data(), static_cast<std::size_t>(count)));
+  takeSection(state_.site.xsDistance.data(), state_.site.xsElevation.data(), count);
+  const float level = bankLevel(std::span<const float>(state_.site.xsElevation.data(), static_cast<std::size_t>(count)));
   maxDepthBox.text = formatText("%6.2f", level);
 
   charting::Series& observedCurve = curve(sd, kLowerEstimateSeries);
   observedCurve.clear();
-  for (int32_t i = 0; i < state_.ratingCount; ++i)
-    observedCurve.add(static_cast<double>(state_.ratingFlow[i]), static_cast<double>(state_.ratingDepth[i]));
+  for (int32_t i = 0; i < state_.site.ratingCount; ++i)
+    observedCurve.add(static_cast<double>(state_.site.ratingFlow[i]), static_cast<double>(state_.site.ratingDepth[i]));
   sd.changed();
 
   for (int row = 1; row <= 6; ++row)
-    state_.siteParameters.at(observedRowOf(row).position) = observed[static_cast<std::size_t>(row - 1)];
+    state_.site.siteParameters.at(observedRowOf(row).position) = observed[static_cast<std::size_t>(row - 1)];
   runSingleSection();
 }
 
 void TForm4::useSavedSection() {
-  const int32_t count = state_.savedXsCount;
+  const int32_t count = state_.site.savedXsCount;
   const int32_t capacity =
-      static_cast<int32_t>(std::min(state_.savedXsDistance.size(), state_.modelXsDistance.size()));
+      static_cast<int32_t>(std::min(state_.site.savedXsDistance.size(), state_.hydraulics.modelXsDistance.size()));
   if (count < 1) {
     ui_.showMessage(caption, "There is no saved cross-section to use (slot 7 holds no points)");
     return;
@@ -512,12 +512,12 @@ void TForm4::useSavedSection() {
   observedMode = false;
   savedMode = true;
 
-  takeSection(state_.savedXsDistance.data(), state_.savedXsElevation.data(), count);
+  takeSection(state_.site.savedXsDistance.data(), state_.site.savedXsElevation.data(), count);
   runSingleSection();
 }
 
 void TForm4::runSingleSection() {
-  SiteParameters& p = state_.siteParameters;
+  SiteParameters& p = state_.site.siteParameters;
   FlowParameters fp;
   int32_t npt = 0;
   if (observedMode) {
@@ -532,7 +532,7 @@ void TForm4::runSingleSection() {
     fp.maxManningN = p.obsMaxManningN;
     fp.minManningN = p.obsMinManningN;
     fp.nShapeFactor = p.obsNShapeFactor;
-    npt = state_.xsPointCount;
+    npt = state_.site.xsPointCount;
   } else {
     fp.maxDepth = readParameterRow(7);
     fp.maxGradient = p.maxGradient;
@@ -541,7 +541,7 @@ void TForm4::runSingleSection() {
     fp.maxManningN = p.maxManningN;
     fp.minManningN = p.minManningN;
     fp.nShapeFactor = p.nShapeFactor;
-    npt = state_.savedXsCount;
+    npt = state_.site.savedXsCount;
   }
   if (npt != workingSection_.npt)
     throw ModelError(formatText("The cross-section in use has %d points, not the %d of the %s section: use it again",
@@ -552,7 +552,7 @@ void TForm4::runSingleSection() {
     p.maxDepth = depthBefore;
     return;
   }
-  if (state_.stageCount == 0)
+  if (state_.hydraulics.stageCount == 0)
     ui_.showMessage(caption, (observedMode ? "The bank level of the observed cross-section is "
                                            : "The maximum depth (\"Max. Depth (m)\") of the saved cross-section is ") +
                                  formatText("%.2f", p.maxDepth) + kNoStages);

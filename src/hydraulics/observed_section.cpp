@@ -28,10 +28,10 @@ std::vector<int32_t> chainageProblems(std::span<const float> distances) {
 
 std::vector<std::string> singleSectionFileLines(const ModelState& state) {
   std::vector<std::string> lines;
-  lines.reserve(static_cast<std::size_t>(std::max(state.stageCount, 0)));
-  for (int32_t j = 0; j < state.stageCount; ++j) {
-    std::string line = formatText("%10.3f", state.stageDischarge[j]);
-    for (int c = 0; c < kHabitatClassCount; ++c) line += formatText("%10.3f", state.stageClassShare[c][j]);
+  lines.reserve(static_cast<std::size_t>(std::max(state.hydraulics.stageCount, 0)));
+  for (int32_t j = 0; j < state.hydraulics.stageCount; ++j) {
+    std::string line = formatText("%10.3f", state.hydraulics.stageDischarge[j]);
+    for (int c = 0; c < kHabitatClassCount; ++c) line += formatText("%10.3f", state.hydraulics.stageClassShare[c][j]);
     lines.push_back(std::move(line));
   }
   return lines;
@@ -45,15 +45,15 @@ bool storeStageHabitat(ModelState& state, const HydraulicSection& section, int32
                        const SectionHydraulics& hyd, float macroRoughness) {
   DepthClasses depths;
   if (!sampleVerticals(section, npt, d, hyd, depths)) {
-    for (int c = 0; c < kHabitatClassCount; ++c) state.stageClassShare[c][j] = 0.0f;
-    state.stageWidth[j] = 0.0f;
+    for (int c = 0; c < kHabitatClassCount; ++c) state.hydraulics.stageClassShare[c][j] = 0.0f;
+    state.hydraulics.stageWidth[j] = 0.0f;
     return true;
   }
   const float V = Q / hyd.area;
-  state.stageWidth[j] = hyd.wettedWidth;
+  state.hydraulics.stageWidth[j] = hyd.wettedWidth;
   if (!(V > 0.0f)) {
-    for (int c = 0; c < kHabitatClassCount; ++c) state.stageClassShare[c][j] = 0.0f;
-    state.stageClassShare[kSVS][j] = 100.0f;
+    for (int c = 0; c < kHabitatClassCount; ++c) state.hydraulics.stageClassShare[c][j] = 0.0f;
+    state.hydraulics.stageClassShare[kSVS][j] = 100.0f;
     return true;
   }
   VelocityClasses vel;
@@ -65,7 +65,7 @@ bool storeStageHabitat(ModelState& state, const HydraulicSection& section, int32
   // the shares of the stage below it.
   const bool usable = sum >= 1.0f;
   for (int c = 0; c < kHabitatClassCount; ++c)
-    state.stageClassShare[c][j] = usable || j < 1 ? shares[c] : state.stageClassShare[c][j - 1];
+    state.hydraulics.stageClassShare[c][j] = usable || j < 1 ? shares[c] : state.hydraulics.stageClassShare[c][j - 1];
   return vel.settled;
 }
 
@@ -73,7 +73,7 @@ bool storeStageHabitat(ModelState& state, const HydraulicSection& section, int32
 
 bool computeSingleSection(ModelState& state, Ui& ui, const HydraulicSection& section, int32_t npt,
                           const FlowParameters& fp, float macroRoughness, HydraulicsCharts& charts) {
-  const HydraulicsState before = state;
+  const HydraulicsState before = state.hydraulics;
   SectionHydraulics hyd;
   bool settled = true;
   float firstUnsettledStage = 0;
@@ -86,9 +86,9 @@ bool computeSingleSection(ModelState& state, Ui& ui, const HydraulicSection& sec
     const float S = stageGradient(fp, d);
     const float Q = sectionDischarge(section, npt, d, S, fp.nShapeFactor, fp.maxManningN, fp.minManningN,
                                      fp.maxDepth, hyd, ui);
-    state.stageDischarge[j] = Q;
-    state.stageDischargeHigh[j] = Q;
-    state.stageDischargeLow[j] = Q;
+    state.hydraulics.stageDischarge[j] = Q;
+    state.hydraulics.stageDischargeHigh[j] = Q;
+    state.hydraulics.stageDischargeLow[j] = Q;
     hyd.velocity = Q / hyd.area;
     if (!storeStageHabitat(state, section, npt, j, d, Q, hyd, macroRoughness) && settled) {
       settled = false;
@@ -96,12 +96,12 @@ bool computeSingleSection(ModelState& state, Ui& ui, const HydraulicSection& sec
     }
     ++j;
   }
-  state.stageCount = j;
-  if (state.stageCount > kMaxStageIndex) {
-    state.stageCount = kMaxStageIndex;
+  state.hydraulics.stageCount = j;
+  if (state.hydraulics.stageCount > kMaxStageIndex) {
+    state.hydraulics.stageCount = kMaxStageIndex;
     ui.showMessage(kHydraulicsCaption, "array bounds exceeded");
   }
-  if (const auto where = resultWithoutNumber(state)) return refuseRunWithoutNumbers(state, before, *where, ui);
+  if (const auto where = resultWithoutNumber(state.hydraulics)) return refuseRunWithoutNumbers(state, before, *where, ui);
   if (!settled)
     ui.showMessage(kHydraulicsCaption,
                    "The velocity distribution did not settle at the stage of " +
@@ -117,13 +117,13 @@ bool computeSingleSection(ModelState& state, Ui& ui, const HydraulicSection& sec
   charting::Series* dryLine = seriesAt(kDryBaseflowSeries);
   for (charting::Series* s : {calculated, wetLine, dryLine})
     if (s != nullptr) s->clear();
-  state.wetBaseflowDepth = 0.0f;
-  state.dryBaseflowDepth = 0.0f;
+  state.hydraulics.wetBaseflowDepth = 0.0f;
+  state.hydraulics.dryBaseflowDepth = 0.0f;
   d = 0.0f;
-  for (int32_t stage = 0; stage < state.stageCount; ++stage) {
+  for (int32_t stage = 0; stage < state.hydraulics.stageCount; ++stage) {
     d = nextStage(d);
     if (calculated != nullptr)
-      calculated->add(static_cast<double>(state.stageDischargeHigh[stage]), static_cast<double>(d));
+      calculated->add(static_cast<double>(state.hydraulics.stageDischargeHigh[stage]), static_cast<double>(d));
     markBaseflowCrossings(state, stage, wetLine, dryLine);
   }
   chart.changed();

@@ -123,8 +123,8 @@ float crossingDepth(int32_t j, float frac) {
 namespace {
 
 bool crossing(const ModelState& state, int32_t j, float baseflow, float& depth) {
-  const float below = state.stageDischarge[j - 1];
-  const float above = state.stageDischarge[j];
+  const float below = state.hydraulics.stageDischarge[j - 1];
+  const float above = state.hydraulics.stageDischarge[j];
   if (!(below <= baseflow && baseflow < above)) return false;
   const float frac = (baseflow - below) / (above - below);
   depth = crossingDepth(j, frac);
@@ -142,26 +142,26 @@ void drawBaseflowLine(charting::Series* line, float baseflow, float depth) {
 void markBaseflowCrossings(ModelState& state, int32_t j, charting::Series* wetLine, charting::Series* dryLine) {
   if (j < 1) return;
   float depth = 0;
-  if (crossing(state, j, state.maxBaseflowWet, depth)) {
-    state.wetBaseflowDepth = depth;
-    drawBaseflowLine(wetLine, state.maxBaseflowWet, depth);
-    state.wetBaseflowStage = j;
+  if (crossing(state, j, state.hydrology.maxBaseflowWet, depth)) {
+    state.hydraulics.wetBaseflowDepth = depth;
+    drawBaseflowLine(wetLine, state.hydrology.maxBaseflowWet, depth);
+    state.hydraulics.wetBaseflowStage = j;
   }
-  if (crossing(state, j, state.maxBaseflowDry, depth)) {
-    state.dryBaseflowDepth = depth;
-    drawBaseflowLine(dryLine, state.maxBaseflowDry, depth);
-    state.dryBaseflowStage = j;
+  if (crossing(state, j, state.hydrology.maxBaseflowDry, depth)) {
+    state.hydraulics.dryBaseflowDepth = depth;
+    drawBaseflowLine(dryLine, state.hydrology.maxBaseflowDry, depth);
+    state.hydraulics.dryBaseflowStage = j;
   }
 }
 
 std::vector<std::string> habitatFileLines(const ModelState& state) {
   std::vector<std::string> lines;
-  lines.reserve(static_cast<std::size_t>(state.stageCount) + 2);
+  lines.reserve(static_cast<std::size_t>(state.hydraulics.stageCount) + 2);
   lines.emplace_back("Discharge    Width     SVS       SS        SD        FVS       FI        FS        FD");
   lines.emplace_back(" (m^s/s)       (m)            Habitat Frequencies as %Width");
-  for (int32_t j = 0; j < state.stageCount; ++j) {
-    std::string line = formatText("%10.3f", state.stageDischarge[j]) + formatText("%10.3f", state.stageWidth[j]);
-    for (int c = 0; c < kHabitatClassCount; ++c) line += formatText("%10.3f", state.stageClassShare[c][j]);
+  for (int32_t j = 0; j < state.hydraulics.stageCount; ++j) {
+    std::string line = formatText("%10.3f", state.hydraulics.stageDischarge[j]) + formatText("%10.3f", state.hydraulics.stageWidth[j]);
+    for (int c = 0; c < kHabitatClassCount; ++c) line += formatText("%10.3f", state.hydraulics.stageClassShare[c][j]);
     lines.push_back(std::move(line));
   }
   return lines;
@@ -182,7 +182,7 @@ std::optional<std::string> resultWithoutNumber(const HydraulicsState& s) {
 }
 
 bool refuseRunWithoutNumbers(ModelState& state, const HydraulicsState& before, const std::string& where, Ui& ui) {
-  static_cast<HydraulicsState&>(state) = before;
+  state.hydraulics = before;
   ui.showMessage(kHydraulicsCaption, "The hydraulic model gives no number for " + where +
                                          " with these parameters (extreme values?): the results of the run before "
                                          "stay");
@@ -192,16 +192,16 @@ bool refuseRunWithoutNumbers(ModelState& state, const HydraulicsState& before, c
 bool runHydraulicModel(ModelState& state, Ui& ui, HydraulicsCharts& charts) {
   SectionLayout layout;
   if (!buildLayout(state, ui, layout)) return false;
-  const HydraulicsState before = state;
+  const HydraulicsState before = state.hydraulics;
   const charting::Chart sectionBefore = charts.section;
 
-  for (int c = 0; c < kHabitatClassCount; ++c) state.stageClassShare[c].fill(0.0f);
-  state.stageWidth.fill(0.0f);
-  state.stageDischarge.fill(0.0f);
-  state.stageDischargeLow.fill(1e8f);
-  state.stageDischargeHigh.fill(0.0f);
+  for (int c = 0; c < kHabitatClassCount; ++c) state.hydraulics.stageClassShare[c].fill(0.0f);
+  state.hydraulics.stageWidth.fill(0.0f);
+  state.hydraulics.stageDischarge.fill(0.0f);
+  state.hydraulics.stageDischargeLow.fill(1e8f);
+  state.hydraulics.stageDischargeHigh.fill(0.0f);
 
-  const SiteParameters& sp = state.siteParameters;
+  const SiteParameters& sp = state.site.siteParameters;
   FlowParameters fp;
   fp.maxDepth = sp.maxDepth;
   fp.maxGradient = sp.maxGradient;
@@ -228,8 +228,8 @@ bool runHydraulicModel(ModelState& state, Ui& ui, HydraulicsCharts& charts) {
       const float S = stageGradient(fp, d);
       const float Q = sectionDischarge(section, section.npt, d, S, fp.nShapeFactor, fp.maxManningN,
                                        fp.minManningN, fp.maxDepth, hyd, ui);
-      if (Q > state.stageDischargeHigh[j]) state.stageDischargeHigh[j] = Q;
-      if (Q < state.stageDischargeLow[j]) state.stageDischargeLow[j] = Q;
+      if (Q > state.hydraulics.stageDischargeHigh[j]) state.hydraulics.stageDischargeHigh[j] = Q;
+      if (Q < state.hydraulics.stageDischargeLow[j]) state.hydraulics.stageDischargeLow[j] = Q;
       hyd.velocity = Q / hyd.area;
       const StageHabitat habitat = habitatStep(section, section.npt, d, Q, hyd, sp.macroRoughness);
       if (!habitat.settled && settled) {
@@ -237,19 +237,19 @@ bool runHydraulicModel(ModelState& state, Ui& ui, HydraulicsCharts& charts) {
         firstUnsettledStage = d;
       }
       for (int c = 0; c < kHabitatClassCount; ++c)
-        state.stageClassShare[c][j] = state.stageClassShare[c][j] + habitat.shares[c] / realisations;
-      state.stageWidth[j] = state.stageWidth[j] + habitat.width / realisations;
-      state.stageDischarge[j] = state.stageDischarge[j] + Q / realisations;
+        state.hydraulics.stageClassShare[c][j] = state.hydraulics.stageClassShare[c][j] + habitat.shares[c] / realisations;
+      state.hydraulics.stageWidth[j] = state.hydraulics.stageWidth[j] + habitat.width / realisations;
+      state.hydraulics.stageDischarge[j] = state.hydraulics.stageDischarge[j] + Q / realisations;
       ++j;
     }
     stages = j;
   }
-  state.stageCount = stages;
-  if (state.stageCount > kMaxStageIndex) {
-    state.stageCount = kMaxStageIndex;
+  state.hydraulics.stageCount = stages;
+  if (state.hydraulics.stageCount > kMaxStageIndex) {
+    state.hydraulics.stageCount = kMaxStageIndex;
     ui.showMessage(kHydraulicsCaption, "array bounds exceeded");
   }
-  if (const auto where = resultWithoutNumber(state)) {
+  if (const auto where = resultWithoutNumber(state.hydraulics)) {
     const int revision = charts.section.revision;
     charts.section = sectionBefore;
     charts.section.revision = revision + 1;
@@ -268,13 +268,13 @@ bool runHydraulicModel(ModelState& state, Ui& ui, HydraulicsCharts& charts) {
   };
   charting::Series* lower = seriesAt(kLowerEstimateSeries);
   charting::Series* upper = seriesAt(kUpperEstimateSeries);
-  state.wetBaseflowDepth = 0.0f;
-  state.dryBaseflowDepth = 0.0f;
+  state.hydraulics.wetBaseflowDepth = 0.0f;
+  state.hydraulics.dryBaseflowDepth = 0.0f;
   float d = 0.0f;
-  for (int32_t j = 0; j < state.stageCount; ++j) {
+  for (int32_t j = 0; j < state.hydraulics.stageCount; ++j) {
     d = nextStage(d);
-    if (lower != nullptr) lower->add(static_cast<double>(state.stageDischargeLow[j]), static_cast<double>(d));
-    if (upper != nullptr) upper->add(static_cast<double>(state.stageDischargeHigh[j]), static_cast<double>(d));
+    if (lower != nullptr) lower->add(static_cast<double>(state.hydraulics.stageDischargeLow[j]), static_cast<double>(d));
+    if (upper != nullptr) upper->add(static_cast<double>(state.hydraulics.stageDischargeHigh[j]), static_cast<double>(d));
     markBaseflowCrossings(state, j, seriesAt(kWetBaseflowSeries), seriesAt(kDryBaseflowSeries));
   }
   chart.changed();
@@ -297,7 +297,7 @@ bool runSectionsOnly(ModelState& state, Ui& ui, HydraulicsCharts& charts) {
   if (!buildLayout(state, ui, layout)) return false;
   HydraulicSection section;
   for (int r = 1; r <= kRealisationCount; ++r) buildSection(state, layout, section, &charts.section);
-  if (stageGridCount(state.siteParameters.maxDepth) > kMaxStageIndex)
+  if (stageGridCount(state.site.siteParameters.maxDepth) > kMaxStageIndex)
     ui.showMessage(kHydraulicsCaption, "array bounds exceeded");
   charts.stageDischarge.changed();
   return true;

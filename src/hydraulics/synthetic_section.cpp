@@ -38,7 +38,7 @@ double nextRandom(HydraulicsState& state) {
 }
 
 bool buildLayout(const ModelState& state, Ui& ui, SectionLayout& layout) {
-  const SiteParameters& p = state.siteParameters;
+  const SiteParameters& p = state.site.siteParameters;
   const float k = p.macroRoughness;
   if (k == 0.0f) {
     ui.showMessage(kHydraulicsCaption, "Probelm with macro-roughness estimate");
@@ -48,7 +48,7 @@ bool buildLayout(const ModelState& state, Ui& ui, SectionLayout& layout) {
   // macro roughness to divide by; for the trapezoid a bed that leaves banks
   // (the parabola does not use the fraction).
   for (int position : {8, 9, 10, 11}) {
-    if (position == 10 && state.xsShape != 0) continue;
+    if (position == 10 && state.hydraulics.xsShape != 0) continue;
     if (auto problem = parameterProblem(position, p.at(position))) {
       ui.showMessage(kHydraulicsCaption, *problem + ": the hydraulic model is not run");
       return false;
@@ -59,7 +59,7 @@ bool buildLayout(const ModelState& state, Ui& ui, SectionLayout& layout) {
   l.width = p.maxWidth;
   l.depth = p.maxDepth;
   l.macroRoughness = k;
-  l.shape = state.xsShape;
+  l.shape = state.hydraulics.xsShape;
   l.bedWidthFraction = p.bedWidthFraction;
   const float W = l.width;
   const float D = l.depth;
@@ -235,14 +235,14 @@ void buildSection(ModelState& state, const SectionLayout& layout, HydraulicSecti
                   charting::Chart* sectionChart) {
   placeSectionPoints(layout, section);
   shapeSectionProfile(layout, section);
-  addBedForms(state, layout, section);
-  addBedTexture(state, layout, section);
+  addBedForms(state.hydraulics, layout, section);
+  addBedTexture(state.hydraulics, layout, section);
   rescaleSection(layout, section);
 
-  state.modelXsCount = section.npt;
+  state.hydraulics.modelXsCount = section.npt;
   for (int32_t i = 0; i < section.npt; ++i) {
-    state.modelXsDistance[i] = section.x[i];
-    state.modelXsElevation[i] = section.y[i];
+    state.hydraulics.modelXsDistance[i] = section.x[i];
+    state.hydraulics.modelXsElevation[i] = section.y[i];
   }
   if (sectionChart != nullptr && !sectionChart->series.empty()) {
     charting::Series& line = sectionChart->series.front();

@@ -24,7 +24,7 @@ std::vector<std::string> storeSiteParameters(ModelState& state, const std::vecto
     messages.push_back(formatText("The hydrology/hydraulic parameters hold %d of their %d values; the others keep "
                                   "their previous values",
                                   available, SiteParameters::count));
-  SiteParameters& p = state.siteParameters;
+  SiteParameters& p = state.site.siteParameters;
   for (int position = 1; position <= SiteParameters::count; ++position) {
     if (position <= available) {
       const float value = stored[static_cast<std::size_t>(position - 1)];
@@ -56,7 +56,7 @@ std::vector<std::string> storeSiteParameters(ModelState& state, const std::vecto
         break;
       case kBedWidthFractionPosition:
         // The synthetic section goes back to its first shape with the site's parameters.
-        state.xsShape = 0;
+        state.hydraulics.xsShape = 0;
         break;
       default:
         break;

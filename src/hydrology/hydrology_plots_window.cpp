@@ -48,7 +48,7 @@ void Tform3a::FormCreate() {
     bars.showMarks = false;
   }
 
-  int point = state_.maxBaseflowExceedence;
+  int point = state_.site.maxBaseflowExceedence;
   if (point == 0) {
     ui_.showMessage(kCaption, formatText("No maximum baseflow exceedence point is set for this site: the %d%% point "
                                          "is used",
@@ -91,12 +91,12 @@ void Tform3a::draw() {
   Chart2.clearAll();
   Chart3.clearAll();
 
-  const TimeSeries& natural = state_.naturalFlows;
+  const TimeSeries& natural = state_.site.naturalFlows;
   drawSeries(natural, 0, CheckBox1.checked, CheckBox2.checked, point);
   criticalFlows = hydrology::chooseCriticalMonths(natural, point);
-  state_.criticalWetMonth = criticalFlows.wetMonth;
-  state_.criticalDryMonth = criticalFlows.dryMonth;
-  drawSeries(state_.presentFlows, 2, CheckBox3.checked, CheckBox4.checked, point);
+  state_.hydrology.criticalWetMonth = criticalFlows.wetMonth;
+  state_.hydrology.criticalDryMonth = criticalFlows.dryMonth;
+  drawSeries(state_.site.presentFlows, 2, CheckBox3.checked, CheckBox4.checked, point);
   drawnPoint = point;
   Chart1.changed();
   Chart2.changed();

@@ -16,7 +16,7 @@ void addHydrologyReport(ModelState& state, const HydrologyReportInput& input) {
   if (!state.reportLines) state.reportLines.emplace();
   auto& report = *state.reportLines;
   report.clear();
-  std::string first = "(Orvane Model outputs for site: " + state.siteName;
+  std::string first = "(Orvane Model outputs for site: " + state.site.siteName;
   if (first.size() > 120) first.resize(120);
   report.push_back(first);
   report.push_back("HYDROLOGY DATA SUMMARY");
@@ -26,12 +26,12 @@ void addHydrologyReport(ModelState& state, const HydrologyReportInput& input) {
     report.push_back(line);
   }
   report.push_back(" ");
-  report.push_back(formatText("Critical months: WET : %3s, DRY : %3s", monthName(state.criticalWetMonth),
-                              monthName(state.criticalDryMonth)));
+  report.push_back(formatText("Critical months: WET : %3s, DRY : %3s", monthName(state.hydrology.criticalWetMonth),
+                              monthName(state.hydrology.criticalDryMonth)));
   if (input.useQTotal)
     report.push_back("Using 75th percentile of FDC of Total Q");
   else
-    report.push_back(formatText("Using %3dth percentile of FDC of separated baseflows", state.maxBaseflowExceedence));
+    report.push_back(formatText("Using %3dth percentile of FDC of separated baseflows", state.site.maxBaseflowExceedence));
   report.push_back(formatText("Max. baseflows (m3/s): WET : %-10.10s, DRY : %-10.10s", input.wetText, input.dryText));
 }
 

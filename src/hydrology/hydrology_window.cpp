@@ -37,25 +37,25 @@ void TForm3::FormCreate() {
     tx_.ddt3.open();
     tx_.ddt4.open();
     if (hydrology::readSiteParameters(state_, tx_, ui_, kCaption)) datag.items[0].checked = true;
-    readFlowSeries(hydrology::kNaturalFlowSlot, state_.naturalFlows, 1, kNaturalLabel, true);
-    readFlowSeries(hydrology::kPresentFlowSlot, state_.presentFlows, 2, kPresentLabel, false);
-    readFlowSeries(hydrology::kScenarioFlowSlot, state_.scenarioFlows, 3, kScenarioLabel, false);
+    readFlowSeries(hydrology::kNaturalFlowSlot, state_.site.naturalFlows, 1, kNaturalLabel, true);
+    readFlowSeries(hydrology::kPresentFlowSlot, state_.site.presentFlows, 2, kPresentLabel, false);
+    readFlowSeries(hydrology::kScenarioFlowSlot, state_.site.scenarioFlows, 3, kScenarioLabel, false);
     Label1 = "Reading data - Complete";
     tx_.ddt3.close();
     tx_.ddt4.close();
 
-    const SiteParameters& site = state_.siteParameters;
-    if (state_.naturalFlows.header.count >= 1) {
-      hydrology::do_baseflow(state_.naturalFlows, site.baseflowA, site.baseflowB);
-      ListBox1 = hydrology::display_qdata(state_.naturalFlows, true, site);
+    const SiteParameters& site = state_.site.siteParameters;
+    if (state_.site.naturalFlows.header.count >= 1) {
+      hydrology::do_baseflow(state_.site.naturalFlows, site.baseflowA, site.baseflowB);
+      ListBox1 = hydrology::display_qdata(state_.site.naturalFlows, true, site);
     }
-    if (state_.presentFlows.header.count >= 1) {
-      hydrology::do_baseflow(state_.presentFlows, site.baseflowA, site.baseflowB);
-      ListBox2 = hydrology::display_qdata(state_.presentFlows, false, site);
+    if (state_.site.presentFlows.header.count >= 1) {
+      hydrology::do_baseflow(state_.site.presentFlows, site.baseflowA, site.baseflowB);
+      ListBox2 = hydrology::display_qdata(state_.site.presentFlows, false, site);
     }
-    if (state_.scenarioFlows.header.count >= 1)
-      hydrology::do_baseflow(state_.scenarioFlows, site.baseflowA, site.baseflowB);
-    hydrology::naturalBaseflowFdc(state_.naturalFlows);
+    if (state_.site.scenarioFlows.header.count >= 1)
+      hydrology::do_baseflow(state_.site.scenarioFlows, site.baseflowA, site.baseflowB);
+    hydrology::naturalBaseflowFdc(state_.site.naturalFlows);
   } catch (const ActionStopped& e) {
     refusal = *e.what() ? e.what() : "Reading the data was stopped";
   } catch (const ModelError& e) {
@@ -111,15 +111,15 @@ void TForm3::Button3Click() {
 void TForm3::takePlotsResult(const Tform3a& plots, int result) {
   if (result == mrOK && plots.drawnPoint > 0) {
     Button1.enabled = true;
-    SpinEdit1.value = state_.criticalWetMonth;
-    SpinEdit2.value = state_.criticalDryMonth;
+    SpinEdit1.value = state_.hydrology.criticalWetMonth;
+    SpinEdit2.value = state_.hydrology.criticalDryMonth;
     plotFlows = plots.criticalFlows;
-    Edit1.text = flowText(plotFlows.qTotal75Wet, state_.criticalWetMonth);
-    Edit2.text = flowText(plotFlows.qBaseWet, state_.criticalWetMonth);
-    Edit3.text = flowText(plotFlows.qTotal75Dry, state_.criticalDryMonth);
-    Edit4.text = flowText(plotFlows.qBaseDry, state_.criticalDryMonth);
+    Edit1.text = flowText(plotFlows.qTotal75Wet, state_.hydrology.criticalWetMonth);
+    Edit2.text = flowText(plotFlows.qBaseWet, state_.hydrology.criticalWetMonth);
+    Edit3.text = flowText(plotFlows.qTotal75Dry, state_.hydrology.criticalDryMonth);
+    Edit4.text = flowText(plotFlows.qBaseDry, state_.hydrology.criticalDryMonth);
     Label7 = "Using QBase " + std::to_string(plots.drawnPoint) + "%";
-    state_.maxBaseflowExceedence = plots.drawnPoint;
+    state_.site.maxBaseflowExceedence = plots.drawnPoint;
     try {
       hostdb::saveEcologicalParameters(state_, tx_, saveDialog_);
     } catch (const ActionStopped&) {
@@ -154,8 +154,8 @@ void TForm3::Button1Click() {
                                          trim(dryEdit.text)));
     return;
   }
-  state_.maxBaseflowWet = static_cast<float>(wet);
-  state_.maxBaseflowDry = static_cast<float>(dry);
+  state_.hydrology.maxBaseflowWet = static_cast<float>(wet);
+  state_.hydrology.maxBaseflowDry = static_cast<float>(dry);
   modalResult = mrOK;
 }
 

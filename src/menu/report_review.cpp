@@ -17,7 +17,7 @@ void TForm8::FormShow() {
 }
 
 void TForm8::Button2Click() {
-  SaveDialog1.initialDirectory = state_.dataDirectory;
+  SaveDialog1.initialDirectory = state_.site.dataDirectory;
   auto path = ui_.pickSaveFile(SaveDialog1);
   if (!path) return;
   try {

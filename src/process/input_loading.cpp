@@ -45,15 +45,15 @@ int rowsOf(const hostdb::HostTable& t) {
 bool readEcologicalParameters(ModelState& state, const hostdb::Blob& data, Ui& ui, const std::string& caption) {
   BlobReader in(data);
   const float x = in.nextFloat();
-  state.maxBaseflowExceedence = roundToInt(x);
+  state.site.maxBaseflowExceedence = roundToInt(x);
   if (x < 4.9f) {
     ui.showMessage(caption, "The maximum baseflow exceedence frequency has been set to 15%");
-    state.maxBaseflowExceedence = 15;
+    state.site.maxBaseflowExceedence = 15;
   }
-  state.perennialOption = roundToInt(in.nextFloat());
-  state.alignStressOption = roundToInt(in.nextFloat());
+  state.site.perennialOption = roundToInt(in.nextFloat());
+  state.site.alignStressOption = roundToInt(in.nextFloat());
   // Stored categories A, B, C, D sit at positions 0, 2, 4, 6 of the seven.
-  for (auto* shift : {&state.highShift, &state.lowShift}) {
+  for (auto* shift : {&state.site.highShift, &state.site.lowShift}) {
     for (int season = 0; season < 2; ++season)
       for (int c = 0; c < 4; ++c) (*shift)[season][2 * c] = in.nextFloat();
     for (int season = 0; season < 2; ++season)
@@ -61,12 +61,12 @@ bool readEcologicalParameters(ModelState& state, const hostdb::Blob& data, Ui& u
         (*shift)[season][c] = ((*shift)[season][c - 1] + (*shift)[season][c + 1]) / 2;
   }
   for (int season = 0; season < 2; ++season) {
-    state.stressAtZeroFs[season] = in.nextFloat();
-    state.fsWeight[season] = in.nextFloat();
-    state.fiWeight[season] = in.nextFloat();
-    state.fdWeight[season] = in.nextFloat();
-    const float sum = state.stressAtZeroFs[season] + state.fsWeight[season] + state.fiWeight[season] +
-                      state.fdWeight[season];
+    state.site.stressAtZeroFs[season] = in.nextFloat();
+    state.site.fsWeight[season] = in.nextFloat();
+    state.site.fiWeight[season] = in.nextFloat();
+    state.site.fdWeight[season] = in.nextFloat();
+    const float sum = state.site.stressAtZeroFs[season] + state.site.fsWeight[season] + state.site.fiWeight[season] +
+                      state.site.fdWeight[season];
     if (sum < 5) {
       ui.showMessage(caption, season == 0 ? "The stress weight parameters for the wet season are not set"
                                           : "The stress weight parameters for the dry season are not set");
@@ -77,41 +77,41 @@ bool readEcologicalParameters(ModelState& state, const hostdb::Blob& data, Ui& u
 }
 
 void readSavedCrossSection(ModelState& state, int rows, const hostdb::Blob& data) {
-  state.savedXsCount = 0;
-  const int held = std::min(rows, static_cast<int>(state.savedXsDistance.size()));
+  state.site.savedXsCount = 0;
+  const int held = std::min(rows, static_cast<int>(state.site.savedXsDistance.size()));
   BlobReader in(data);
   // Distances, then elevations; rows beyond the 401 held are skipped.
   for (int column = 0; column < 2; ++column) {
-    auto& target = column == 0 ? state.savedXsDistance : state.savedXsElevation;
+    auto& target = column == 0 ? state.site.savedXsDistance : state.site.savedXsElevation;
     for (int i = 0; i < held; ++i) {
       const float v = in.nextFloat();
       target[i] = v;
-      if (v < -900) state.savedXsCount = i;
+      if (v < -900) state.site.savedXsCount = i;
     }
     skipRows(in, held, rows);
   }
 }
 
 void readObservedCrossSection(ModelState& state, int rows, const hostdb::Blob& data) {
-  const int held = std::min(rows, static_cast<int>(state.xsDistance.size()));
+  const int held = std::min(rows, static_cast<int>(state.site.xsDistance.size()));
   BlobReader in(data);
   for (int column = 0; column < 2; ++column) {
-    auto& target = column == 0 ? state.xsDistance : state.xsElevation;
+    auto& target = column == 0 ? state.site.xsDistance : state.site.xsElevation;
     for (int i = 0; i < held; ++i) target[i] = in.nextFloat();
     skipRows(in, held, rows);
   }
   float lowest = 100000;
   for (int i = 0; i < held; ++i)
-    if (state.xsElevation[i] >= 0 && state.xsElevation[i] < lowest) lowest = state.xsElevation[i];
-  const float firstDistance = held > 0 ? state.xsDistance[0] : 0.0f;
+    if (state.site.xsElevation[i] >= 0 && state.site.xsElevation[i] < lowest) lowest = state.site.xsElevation[i];
+  const float firstDistance = held > 0 ? state.site.xsDistance[0] : 0.0f;
   // The walk stops at the closing missing row, or after the last row read.
   int i = 0;
   for (; i < held; ++i) {
-    if (!(state.xsDistance[i] > -998) || !(state.xsElevation[i] > -998)) break;
-    state.xsDistance[i] = state.xsDistance[i] - firstDistance;
-    state.xsElevation[i] = state.xsElevation[i] - lowest;
+    if (!(state.site.xsDistance[i] > -998) || !(state.site.xsElevation[i] > -998)) break;
+    state.site.xsDistance[i] = state.site.xsDistance[i] - firstDistance;
+    state.site.xsElevation[i] = state.site.xsElevation[i] - lowest;
   }
-  state.xsPointCount = i;
+  state.site.xsPointCount = i;
 }
 
 void readRatingTable(ModelState& state, const hostdb::Blob& data) {
@@ -128,22 +128,22 @@ void readRatingTable(ModelState& state, const hostdb::Blob& data) {
       if (static_cast<int>(segments.size()) < kMaxSegments) segments.push_back(s);
     }
   }
-  state.ratingCount = 0;
+  state.site.ratingCount = 0;
   if (segments.empty()) return;
-  const int lastRow = static_cast<int>(state.ratingDepth.size()) - 1;  // 500
-  state.ratingDepth[0] = 0;
-  state.ratingFlow[0] = 0;
+  const int lastRow = static_cast<int>(state.site.ratingDepth.size()) - 1;  // 500
+  state.site.ratingDepth[0] = 0;
+  state.site.ratingFlow[0] = 0;
   int i = 0;
   std::size_t k = 0;
   bool done = false;
   while (!done && i <= lastRow) {
-    state.ratingDepth[i] = static_cast<float>(i * 0.01);
+    state.site.ratingDepth[i] = static_cast<float>(i * 0.01);
     for (;;) {
       const Segment& s = segments[k];
-      double q = (static_cast<double>(state.ratingDepth[i]) - static_cast<double>(s.c)) / static_cast<double>(s.a);
+      double q = (static_cast<double>(state.site.ratingDepth[i]) - static_cast<double>(s.c)) / static_cast<double>(s.a);
       q = q > 0 ? std::pow(q, 1.0 / static_cast<double>(s.b)) : 0.0;
-      state.ratingFlow[i] = static_cast<float>(q);
-      if (state.ratingFlow[i] > s.d) {
+      state.site.ratingFlow[i] = static_cast<float>(q);
+      if (state.site.ratingFlow[i] > s.d) {
         if (++k >= segments.size()) {
           done = true;
           break;
@@ -154,7 +154,7 @@ void readRatingTable(ModelState& state, const hostdb::Blob& data) {
       break;
     }
   }
-  state.ratingCount = i;
+  state.site.ratingCount = i;
 }
 
 void model_start(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, InputLoadingView& view, bool& ok) {
@@ -183,12 +183,12 @@ void model_start(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, InputLoadingView
     // Nothing of a request read before (its slots beyond this one's, its
     // inputs, the sub-model results) may be shown or saved under this one.
     // Its report stays only when the same inputs are read again.
-    bool sameInputs = record == state.requestSpatialRecord;
+    bool sameInputs = record == state.site.requestSpatialRecord;
     for (int i = 0; i < kAttributeSlots && sameInputs; ++i)
-      sameInputs = state.attributeCodes[i] == codes[static_cast<std::size_t>(i)];
+      sameInputs = state.site.attributeCodes[i] == codes[static_cast<std::size_t>(i)];
     clearRequestData(state, sameInputs);
-    for (int i = 0; i < kAttributeSlots; ++i) state.attributeCodes[i] = codes[static_cast<std::size_t>(i)];
-    state.requestSpatialRecord = record;
+    for (int i = 0; i < kAttributeSlots; ++i) state.site.attributeCodes[i] = codes[static_cast<std::size_t>(i)];
+    state.site.requestSpatialRecord = record;
   }
   view.setGauge(0, 1, 0);
   TableCloser closer{tx};
@@ -203,7 +203,7 @@ void model_start(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, InputLoadingView
       return;
     }
     std::string name = tx.DTable.field("Text").asText();
-    state.siteName = name.size() > 80 ? name.substr(0, 80) : name;
+    state.site.siteName = name.size() > 80 ? name.substr(0, 80) : name;
     tx.DTable.close();
     view.advanceGauge(1);
   }
@@ -221,7 +221,7 @@ void model_start(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, InputLoadingView
   tx.DTable.close();
 
   // Saved channel cross-section
-  state.savedXsCount = 0;
+  state.site.savedXsCount = 0;
   if (auto rec = hostdb::findSlotRecord(state, tx, kSavedXsSlot); rec && rec->recordFound)
     readSavedCrossSection(state, rowsOf(tx.DTable), tx.DTable.readBlob("Data"));
   tx.DTable.close();
@@ -230,14 +230,14 @@ void model_start(ModelState& state, hostdb::Ttxtab& tx, Ui& ui, InputLoadingView
   if (auto rec = hostdb::findSlotRecord(state, tx, kObservedXsSlot); rec && rec->recordFound)
     readObservedCrossSection(state, rowsOf(tx.DTable), tx.DTable.readBlob("Data"));
   else
-    state.xsPointCount = 0;
+    state.site.xsPointCount = 0;
   tx.DTable.close();
 
   // Observed rating table
   if (auto rec = hostdb::findSlotRecord(state, tx, kRatingSlot); rec && rec->recordFound)
     readRatingTable(state, tx.DTable.readBlob("Data"));
   else
-    state.ratingCount = 0;
+    state.site.ratingCount = 0;
 }
 
 }  // namespace oewr::process

@@ -18,38 +18,38 @@ void TForm1::FormCreate(const std::vector<std::string>& args, const std::string&
   OpenDialog1.initialDirectory = exeDirectory;
   if (args.empty()) {
     auto picked = ui_.pickOpenFile(OpenDialog1);
-    state_.iniFilePath = picked ? *picked : (std::filesystem::path(exeDirectory) / "teravox.ini").string();
+    state_.site.iniFilePath = picked ? *picked : (std::filesystem::path(exeDirectory) / "teravox.ini").string();
   } else {
-    state_.iniFilePath = args[0];
+    state_.site.iniFilePath = args[0];
   }
   // A missing ini file yields the defaults; one that is there but cannot be
   // read is an error, since its settings would silently be replaced.
   std::error_code ec;
-  const bool iniPresent = std::filesystem::exists(state_.iniFilePath, ec);
+  const bool iniPresent = std::filesystem::exists(state_.site.iniFilePath, ec);
   IniFile ini;
   try {
-    ini = IniFile::load(state_.iniFilePath);
+    ini = IniFile::load(state_.site.iniFilePath);
   } catch (const ModelError& e) {
     ui_.showMessage(caption, e.what());
     Button1 = kReadData;
     return;
   }
-  state_.dataDirectory = ini.value("Startup", "dat_dir", exeDirectory);
+  state_.site.dataDirectory = ini.value("Startup", "dat_dir", exeDirectory);
   // A relative data directory, like the aliases, is read from the ini file's folder.
-  if (const std::filesystem::path dir(state_.dataDirectory); !dir.empty() && dir.is_relative()) {
-    const std::filesystem::path iniPath(state_.iniFilePath);
-    state_.dataDirectory = ((iniPath.has_parent_path() ? iniPath.parent_path() : std::filesystem::path(".")) / dir)
+  if (const std::filesystem::path dir(state_.site.dataDirectory); !dir.empty() && dir.is_relative()) {
+    const std::filesystem::path iniPath(state_.site.iniFilePath);
+    state_.site.dataDirectory = ((iniPath.has_parent_path() ? iniPath.parent_path() : std::filesystem::path(".")) / dir)
                                .lexically_normal()
                                .string();
   }
-  state_.databaseName = ini.value("Startup", "datab_name", "TERAVOX");
+  state_.site.databaseName = ini.value("Startup", "datab_name", "TERAVOX");
 
   try {
-    session_ = hostdb::HostSession::fromIni(state_.iniFilePath, state_.databaseName, state_.dataDirectory, hostAccess);
+    session_ = hostdb::HostSession::fromIni(state_.site.iniFilePath, state_.site.databaseName, state_.site.dataDirectory, hostAccess);
     session_->setLockWaitHandler(
         [this](const std::string& locked, int waitedMs) { return ui_.keepWaitingForLock(locked, waitedMs); });
-    session_->connection(state_.databaseName);  // an alias without a database is said as such
-    hostTables_ = std::make_unique<hostdb::Ttxtab>(*session_, state_.databaseName, ui_);
+    session_->connection(state_.site.databaseName);  // an alias without a database is said as such
+    hostTables_ = std::make_unique<hostdb::Ttxtab>(*session_, state_.site.databaseName, ui_);
     state_.hostTables = hostTables_.get();
     hostTables_->rqtable.open();
     hostTables_->rqtable.setFilter(std::string("EXE = '") + toLower(kModelExe) + "'");
@@ -58,8 +58,8 @@ void TForm1::FormCreate(const std::vector<std::string>& args, const std::string&
     // The window stays open without data.
     std::string text = e.what();
     if (!iniPresent)
-      text = "The ini file " + state_.iniFilePath + " does not exist, so the defaults are used (dat_dir " +
-             state_.dataDirectory + ", datab_name " + state_.databaseName + "). " + text;
+      text = "The ini file " + state_.site.iniFilePath + " does not exist, so the defaults are used (dat_dir " +
+             state_.site.dataDirectory + ", datab_name " + state_.site.databaseName + "). " + text;
     ui_.showMessage(caption, text);
     Button1 = kReadData;
     return;

@@ -241,11 +241,11 @@ TEST_F(HostAdminTest, TheModelReadsWhatWasWritten) {
   tx.rqtable.close();
 
   auto state = makeModelState();
-  for (int i = 0; i < kRequestSlotCount; ++i) state->attributeCodes[i] = list[i];
-  state->requestSpatialRecord = 2;
-  TimeSeries& flows = state->naturalFlows;
+  for (int i = 0; i < kRequestSlotCount; ++i) state->site.attributeCodes[i] = list[i];
+  state->site.requestSpatialRecord = 2;
+  TimeSeries& flows = state->site.naturalFlows;
   ASSERT_TRUE(readSeriesFromSlot(*state, tx, 10, flows));
-  EXPECT_EQ(state->spatialRecord, 1);  // followed the link to site 1
+  EXPECT_EQ(state->site.spatialRecord, 1);  // followed the link to site 1
   EXPECT_EQ(flows.header.count, 3);
   EXPECT_EQ(flows.values[0], 9.36f);
   EXPECT_EQ(flows.values[2], 2.11f);
@@ -259,7 +259,7 @@ TEST_F(HostAdminTest, TheModelReadsWhatWasWritten) {
   EXPECT_EQ(flows.header.varUnit, kMillionM3VarUnit);
   EXPECT_EQ(flows.header.area, 294.0f);
 
-  state->requestSpatialRecord = 1;
+  state->site.requestSpatialRecord = 1;
   auto rec = findSlotRecord(*state, tx, 3);
   ASSERT_TRUE(rec && rec->recordFound);
   EXPECT_EQ(tx.DTable.field("Text").asText(), "Berg River at G1H020");

@@ -23,34 +23,34 @@ inline float stageDepth(int j) { return j <= 24 ? 0.002f * static_cast<float>(j 
 // the smallest depths, fast shallow peaking at 0.2 m, fast intermediate at
 // 0.5 m, fast deep from 0.4 m on; slow classes fill the rest.
 inline void fillChannel(ModelState& s, float fdScale = 1.0f) {
-  s.stageCount = 600;
-  for (int j = 0; j < s.stageCount; ++j) {
+  s.hydraulics.stageCount = 600;
+  for (int j = 0; j < s.hydraulics.stageCount; ++j) {
     const float d = stageDepth(j);
-    s.stageDischarge[j] = 5.0f * std::pow(d, 1.6f);
-    s.stageWidth[j] = 10.0f + 20.0f * d;
+    s.hydraulics.stageDischarge[j] = 5.0f * std::pow(d, 1.6f);
+    s.hydraulics.stageWidth[j] = 10.0f + 20.0f * d;
     const float fvs = 40.0f * std::exp(-d / 0.1f);
     const float fs = 35.0f * (d / 0.2f) * std::exp(1.0f - d / 0.2f);
     const float fi = 30.0f * (d / 0.5f) * std::exp(1.0f - d / 0.5f);
     const float fd = d > 0.4f ? fdScale * 40.0f * (1.0f - std::exp(-(d - 0.4f) / 0.5f)) : 0.0f;
     const float slow = std::max(0.0f, 100.0f - fvs - fs - fi - fd) / 3.0f;
-    s.stageClassShare[0][j] = slow;
-    s.stageClassShare[1][j] = slow;
-    s.stageClassShare[2][j] = slow;
-    s.stageClassShare[3][j] = fvs;
-    s.stageClassShare[4][j] = fs;
-    s.stageClassShare[5][j] = fi;
-    s.stageClassShare[6][j] = fd;
+    s.hydraulics.stageClassShare[0][j] = slow;
+    s.hydraulics.stageClassShare[1][j] = slow;
+    s.hydraulics.stageClassShare[2][j] = slow;
+    s.hydraulics.stageClassShare[3][j] = fvs;
+    s.hydraulics.stageClassShare[4][j] = fs;
+    s.hydraulics.stageClassShare[5][j] = fi;
+    s.hydraulics.stageClassShare[6][j] = fd;
   }
   // The stages where the mean discharge passes 3 m3/s (wet) and 0.5 m3/s (dry).
   auto stageOf = [&s](float q) {
     int j = 0;
-    while (j < s.stageCount - 1 && s.stageDischarge[j] < q) ++j;
+    while (j < s.hydraulics.stageCount - 1 && s.hydraulics.stageDischarge[j] < q) ++j;
     return j;
   };
-  s.wetBaseflowStage = stageOf(3.0f);
-  s.dryBaseflowStage = stageOf(0.5f);
-  s.wetBaseflowDepth = stageDepth(s.wetBaseflowStage);
-  s.dryBaseflowDepth = stageDepth(s.dryBaseflowStage);
+  s.hydraulics.wetBaseflowStage = stageOf(3.0f);
+  s.hydraulics.dryBaseflowStage = stageOf(0.5f);
+  s.hydraulics.wetBaseflowDepth = stageDepth(s.hydraulics.wetBaseflowStage);
+  s.hydraulics.dryBaseflowDepth = stageDepth(s.hydraulics.dryBaseflowStage);
 }
 
 // Mean monthly flow, million m3, by calendar month (index 0 = January): wet
@@ -80,13 +80,13 @@ inline std::unique_ptr<ModelState> makeEcologyState(int years = 115, int extraMo
                                                     bool scenario = true) {
   auto s = makeModelState();
   fillChannel(*s);
-  fillFlows(s->naturalFlows, years * 12 + extraMonths, 10, 17u);
-  if (present) fillFlows(s->presentFlows, years * 12 + extraMonths, 10, 29u, 0.6f);
-  if (scenario) fillFlows(s->scenarioFlows, years * 12 + extraMonths, 10, 41u, 0.8f);
-  s->criticalWetMonth = 2;
-  s->criticalDryMonth = 9;
-  s->maxBaseflowExceedence = 15;
-  s->dataDirectory = "/tmp";
+  fillFlows(s->site.naturalFlows, years * 12 + extraMonths, 10, 17u);
+  if (present) fillFlows(s->site.presentFlows, years * 12 + extraMonths, 10, 29u, 0.6f);
+  if (scenario) fillFlows(s->site.scenarioFlows, years * 12 + extraMonths, 10, 41u, 0.8f);
+  s->hydrology.criticalWetMonth = 2;
+  s->hydrology.criticalDryMonth = 9;
+  s->site.maxBaseflowExceedence = 15;
+  s->site.dataDirectory = "/tmp";
   return s;
 }
 
@@ -103,10 +103,10 @@ struct EcologyHost {
   explicit EcologyHost(std::unique_ptr<ModelState> s = makeEcologyState()) : state(std::move(s)) {
     tx = std::make_unique<hostdb::Ttxtab>(host.admin->session(), "TERAVOX", ui);
     saveDialog.ui = &ui;
-    state->databaseName = "TERAVOX";
-    state->requestSpatialRecord = TestHost::kSite;
-    state->spatialRecord = TestHost::kSite;
-    for (int slot = 3; slot <= 17; ++slot) state->attributeCodes[slot] = host.codes[static_cast<std::size_t>(slot)];
+    state->site.databaseName = "TERAVOX";
+    state->site.requestSpatialRecord = TestHost::kSite;
+    state->site.spatialRecord = TestHost::kSite;
+    for (int slot = 3; slot <= 17; ++slot) state->site.attributeCodes[slot] = host.codes[static_cast<std::size_t>(slot)];
   }
 
   std::optional<hostdb::ArrayValue> storedParameters() { return host.admin->readArray(host.target(5)); }

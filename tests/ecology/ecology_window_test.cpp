@@ -50,19 +50,19 @@ TEST(TForm5Open, NewSiteRunsAsksToRestoreTheDefaultsAndStoresTheParameters) {
   EXPECT_TRUE(f.h.ui.messages.empty()) << f.h.ui.messages[0].text;
   EXPECT_TRUE(f.form->Button3.enabled);
   EXPECT_TRUE(f.form->Button4.enabled);
-  EXPECT_FALSE(f.state().shiftsAltered);
+  EXPECT_FALSE(f.state().ecology.shiftsAltered);
   for (int s = 0; s < 2; ++s)
     for (int c = 0; c < kCategoryCount; ++c) {
-      EXPECT_NEAR(f.state().highShift[s][c], f.state().defaultHighShift[s][c], 0.001f);
-      EXPECT_NEAR(f.state().lowShift[s][c], f.state().defaultLowShift[s][c], 0.001f);
+      EXPECT_NEAR(f.state().site.highShift[s][c], f.state().ecology.defaultHighShift[s][c], 0.001f);
+      EXPECT_NEAR(f.state().site.lowShift[s][c], f.state().ecology.defaultLowShift[s][c], 0.001f);
     }
   // The grids as the window shows them.
   EXPECT_EQ(f.form->StringGrid1.cell(0, 1), "Wet A");
   EXPECT_EQ(f.form->StringGrid1.cell(1, 0), "Default HIGH");
-  EXPECT_EQ(f.form->StringGrid1.cell(1, TForm5::shiftRow(1, 6)), formatText("%5.3f", f.state().defaultHighShift[1][6]));
+  EXPECT_EQ(f.form->StringGrid1.cell(1, TForm5::shiftRow(1, 6)), formatText("%5.3f", f.state().ecology.defaultHighShift[1][6]));
   EXPECT_EQ(f.form->StringGrid2.cell(1, 2), "  0.0");  // filled before the run defaulted the weights
   EXPECT_EQ(f.form->wetg.cell(0, 9), "T.Width (m)");
-  EXPECT_EQ(f.form->wetg.cell(1, 7), formatText("%4.1f", f.state().stageClassShare[6][f.state().wetBaseflowStage]));
+  EXPECT_EQ(f.form->wetg.cell(1, 7), formatText("%4.1f", f.state().hydraulics.stageClassShare[6][f.state().hydraulics.wetBaseflowStage]));
   EXPECT_EQ(f.form->wetMonthLabel, "% Habitats for Max. Baseflow : Feb");
   EXPECT_EQ(f.form->dryMonthLabel, "% Habitats for Max. Baseflow : Sep");
   EXPECT_EQ(f.form->dryDepthLabel.rfind("Depth = ", 0), 0u);
@@ -76,7 +76,7 @@ TEST(TForm5Open, NewSiteRunsAsksToRestoreTheDefaultsAndStoresTheParameters) {
   EXPECT_EQ(stored->format, "OEWR_Ecological_parameters.txp");
   ASSERT_EQ(stored->data.size(), 27u);
   EXPECT_EQ(stored->data[0], 15.0f);
-  EXPECT_EQ(stored->data[3], f.state().highShift[0][0]);
+  EXPECT_EQ(stored->data[3], f.state().site.highShift[0][0]);
   EXPECT_EQ(stored->data[19], 9.0f);  // wet stress at zero FS of a site without zero flows
   EXPECT_EQ(stored->data[20], 2.0f);  // wet FS weight
   EXPECT_EQ(stored->data[24], 3.0f);  // dry FS weight
@@ -93,7 +93,7 @@ TEST(TForm5Open, ChartsShowTheRun) {
   f.openOnDefaults();
   EXPECT_EQ(f.form->Chart1.series[0].points.size(), 21u);
   EXPECT_EQ(f.form->Chart1.series[1].title, "dry");
-  EXPECT_EQ(f.form->Chart1.series[0].points[0].x, f.state().stressFlow[0][0]);
+  EXPECT_EQ(f.form->Chart1.series[0].points[0].x, f.state().ecology.stressFlow[0][0]);
   EXPECT_EQ(f.form->Chart2.series[0].title, "Nat.");
   EXPECT_EQ(f.form->Chart2.series[0].points.size(), 40u);
   EXPECT_EQ(f.form->Chart2.series[0].points[0].x, 100.0);
@@ -114,7 +114,7 @@ TEST(TForm5Run, ProcessDataWaitsForTheWindowToOpen) {
 
 TEST(TForm5Run, InputsTheModelCannotUseAreReportedAndStoreNothing) {
   auto s = makeEcologyState(40, 0);
-  s->stageCount = 0;
+  s->hydraulics.stageCount = 0;
   FormCase f(std::move(s));
   f.form->FormCreate();
   ASSERT_FALSE(f.h.ui.messages.empty());
@@ -127,19 +127,19 @@ TEST(TForm5Run, PerennialOptionOneCapsTheWetSeason) {
   auto s = makeEcologyState(40, 0);
   // Zero flows in February and September: case A, HIGH shifts above 10.
   for (int y = 0; y < 12; ++y) {
-    s->naturalFlows.values[y * 12 + 4] = 0.0f;
-    s->naturalFlows.values[y * 12 + 11] = 0.0f;
+    s->site.naturalFlows.values[y * 12 + 4] = 0.0f;
+    s->site.naturalFlows.values[y * 12 + 11] = 0.0f;
   }
   FormCase f(std::move(s));
   f.openOnDefaults();
-  ASSERT_GT(f.state().defaultHighShift[0][6], 10.0f);
-  ASSERT_GT(f.state().defaultHighShift[1][6], 10.0f);
+  ASSERT_GT(f.state().ecology.defaultHighShift[0][6], 10.0f);
+  ASSERT_GT(f.state().ecology.defaultHighShift[1][6], 10.0f);
   f.form->RadioGroup1.itemIndex = 1;
   f.form->RadioGroup1Click();
   const auto& run = f.form->lastRun();
   EXPECT_EQ(run.categoryHigh[0][6], 9.9f);
-  EXPECT_EQ(run.categoryHigh[1][6], f.state().defaultHighShift[1][6]);
-  EXPECT_GT(f.state().highShift[0][6], 10.0f);  // the shift itself is unchanged
+  EXPECT_EQ(run.categoryHigh[1][6], f.state().ecology.defaultHighShift[1][6]);
+  EXPECT_GT(f.state().site.highShift[0][6], 10.0f);  // the shift itself is unchanged
 }
 
 TEST(TForm5Shifts, SavingTheTableRebuildsTheIntermediateCategories) {
@@ -152,8 +152,8 @@ TEST(TForm5Shifts, SavingTheTableRebuildsTheIntermediateCategories) {
   f.form->Button5Click();
   EXPECT_FALSE(f.form->shiftPanelVisible);
   EXPECT_TRUE(f.h.ui.messages.empty());
-  EXPECT_EQ(f.state().highShift[0][1], 3.0f);
-  EXPECT_TRUE(f.state().shiftsAltered);
+  EXPECT_EQ(f.state().site.highShift[0][1], 3.0f);
+  EXPECT_TRUE(f.state().ecology.shiftsAltered);
   EXPECT_EQ(f.form->lastRun().categoryHigh[0][0], 2.0f);
   const auto stored = f.h.storedParameters();
   ASSERT_TRUE(stored);
@@ -163,27 +163,27 @@ TEST(TForm5Shifts, SavingTheTableRebuildsTheIntermediateCategories) {
   // "Reset to default " and "Save" bring them back.
   f.form->Button14Click();
   f.form->Button12Click();
-  EXPECT_FALSE(f.state().shiftsAltered);
-  EXPECT_NEAR(f.state().highShift[0][0], f.state().defaultHighShift[0][0], 0.001f);
+  EXPECT_FALSE(f.state().ecology.shiftsAltered);
+  EXPECT_NEAR(f.state().site.highShift[0][0], f.state().ecology.defaultHighShift[0][0], 0.001f);
 }
 
 TEST(TForm5Shifts, CellThatIsNoNumberChangesNothing) {
   FormCase f;
   f.openOnDefaults();
-  const auto before = f.state().highShift;
+  const auto before = f.state().site.highShift;
   f.form->StringGrid1.cell(2, TForm5::shiftRow(0, 0)) = "2.0";
   f.form->StringGrid1.cell(4, TForm5::shiftRow(1, 4)) = "abc";
   f.form->Button12Click();
   ASSERT_EQ(f.h.ui.messages.size(), 1u);
   EXPECT_NE(f.h.ui.messages[0].text.find("\"Dry C\""), std::string::npos) << f.h.ui.messages[0].text;
   EXPECT_NE(f.h.ui.messages[0].text.find("Current LOW"), std::string::npos);
-  EXPECT_EQ(f.state().highShift, before);
+  EXPECT_EQ(f.state().site.highShift, before);
 }
 
 TEST(TForm5Weights, StressAtZeroFsOutsideHalfToNineAndAHalfIsRefused) {
   FormCase f;
   f.openOnDefaults();
-  const float fs = f.state().fsWeight[1];
+  const float fs = f.state().site.fsWeight[1];
   // The grid shows a new site's zero weights: the wet season's stay unused
   // (defaulted), so its stress at zero FS of 0.0 is no matter.
   EXPECT_EQ(f.form->StringGrid2.cell(1, 1), "  0.0");
@@ -195,14 +195,14 @@ TEST(TForm5Weights, StressAtZeroFsOutsideHalfToNineAndAHalfIsRefused) {
     ASSERT_EQ(f.h.ui.messages.size(), 1u) << bad;
     EXPECT_NE(f.h.ui.messages[0].text.find("dry season"), std::string::npos) << f.h.ui.messages[0].text;
     EXPECT_NE(f.h.ui.messages[0].text.find("0.5 and 9.5"), std::string::npos);
-    EXPECT_EQ(f.state().fsWeight[1], fs);
+    EXPECT_EQ(f.state().site.fsWeight[1], fs);
   }
   f.form->StringGrid2.cell(2, 1) = "9.5";
   f.h.ui.messages.clear();
   f.form->Button7Click();
   EXPECT_TRUE(f.h.ui.messages.empty()) << f.h.ui.messages[0].text;
-  EXPECT_EQ(f.state().fsWeight[1], 4.0f);
-  EXPECT_EQ(f.state().stressAtZeroFs[1], 9.5f);
+  EXPECT_EQ(f.state().site.fsWeight[1], 4.0f);
+  EXPECT_EQ(f.state().site.stressAtZeroFs[1], 9.5f);
 }
 
 TEST(TForm5Weights, NewWeightsBringTheShiftsBackToTheirNewDefaults) {
@@ -210,7 +210,7 @@ TEST(TForm5Weights, NewWeightsBringTheShiftsBackToTheirNewDefaults) {
   f.openOnDefaults();
   f.form->StringGrid1.cell(2, TForm5::shiftRow(0, 6)) = "5.0";
   f.form->Button12Click();
-  ASSERT_TRUE(f.state().shiftsAltered);
+  ASSERT_TRUE(f.state().ecology.shiftsAltered);
   for (int s = 0; s < 2; ++s) {
     f.form->StringGrid2.cell(s + 1, 1) = "6.0";
     f.form->StringGrid2.cell(s + 1, 2) = "1.0";
@@ -219,10 +219,10 @@ TEST(TForm5Weights, NewWeightsBringTheShiftsBackToTheirNewDefaults) {
   }
   f.form->Button13Click();
   EXPECT_TRUE(f.h.ui.messages.empty()) << f.h.ui.messages[0].text;
-  EXPECT_FALSE(f.state().shiftsAltered);
+  EXPECT_FALSE(f.state().ecology.shiftsAltered);
   for (int s = 0; s < 2; ++s)
     for (int c = 0; c < kCategoryCount; ++c)
-      EXPECT_NEAR(f.state().highShift[s][c], f.state().defaultHighShift[s][c], 0.001f);
+      EXPECT_NEAR(f.state().site.highShift[s][c], f.state().ecology.defaultHighShift[s][c], 0.001f);
 }
 
 TEST(TForm5Align, WithoutPresentDayFlowsDontAlignIsInForce) {
@@ -232,25 +232,25 @@ TEST(TForm5Align, WithoutPresentDayFlowsDontAlignIsInForce) {
   ASSERT_EQ(f.h.ui.messages.size(), 1u);
   EXPECT_EQ(f.h.ui.messages[0].text, TForm5::kNoPresentDayAlignment);
   EXPECT_EQ(f.form->RadioGroup2.itemIndex, 0);
-  EXPECT_EQ(f.state().alignStressOption, 0);
-  EXPECT_FALSE(f.state().shiftsAltered);
+  EXPECT_EQ(f.state().site.alignStressOption, 0);
+  EXPECT_FALSE(f.state().ecology.shiftsAltered);
   EXPECT_TRUE(f.form->Button3.enabled);
 }
 
 TEST(TForm5Align, StoredAlignmentWithoutPresentDayFlowsRestoresTheDefaults) {
   auto s = makeEcologyState(40, 0, false, false);
-  s->alignStressOption = 3;
+  s->site.alignStressOption = 3;
   for (int season = 0; season < 2; ++season)
-    for (int c = 0; c < kCategoryCount; ++c) s->highShift[season][c] = 4.0f;
+    for (int c = 0; c < kCategoryCount; ++c) s->site.highShift[season][c] = 4.0f;
   FormCase f(std::move(s));
   f.form->FormCreate();
   EXPECT_TRUE(f.h.ui.said(TForm5::kNoPresentDayAlignment));
   EXPECT_TRUE(f.h.ui.questions.empty());
-  EXPECT_EQ(f.state().alignStressOption, 0);
-  EXPECT_FALSE(f.state().shiftsAltered);
+  EXPECT_EQ(f.state().site.alignStressOption, 0);
+  EXPECT_FALSE(f.state().ecology.shiftsAltered);
   for (int season = 0; season < 2; ++season)
     for (int c = 0; c < kCategoryCount; ++c)
-      EXPECT_NEAR(f.state().highShift[season][c], f.state().defaultHighShift[season][c], 0.001f);
+      EXPECT_NEAR(f.state().site.highShift[season][c], f.state().ecology.defaultHighShift[season][c], 0.001f);
 }
 
 TEST(TForm5Align, AligningToPresentDayAndSwitchingItOff) {
@@ -258,19 +258,19 @@ TEST(TForm5Align, AligningToPresentDayAndSwitchingItOff) {
   f.openOnDefaults();
   f.form->setAlignSelection(3);  // Align B
   EXPECT_TRUE(f.h.ui.messages.empty());
-  EXPECT_EQ(f.state().alignStressOption, 3);
-  EXPECT_TRUE(f.state().shiftsAltered);
+  EXPECT_EQ(f.state().site.alignStressOption, 3);
+  EXPECT_TRUE(f.state().ecology.shiftsAltered);
   EXPECT_TRUE(f.form->lastRun().aligned);
   for (int s = 0; s < 2; ++s) {
-    EXPECT_EQ(f.state().highShift[s][2], f.state().stressSeries[s][1][39]);
-    EXPECT_EQ(f.form->lastRun().fitInForce[s].shape, f.state().fitShape[1][s]);
+    EXPECT_EQ(f.state().site.highShift[s][2], f.state().ecology.stressSeries[s][1][39]);
+    EXPECT_EQ(f.form->lastRun().fitInForce[s].shape, f.state().ecology.fitShape[1][s]);
   }
   EXPECT_EQ(f.h.storedParameters()->data[2], 3.0f);
 
   f.form->setAlignSelection(0);
-  EXPECT_EQ(f.state().alignStressOption, 0);
-  EXPECT_FALSE(f.state().shiftsAltered);
-  EXPECT_NEAR(f.state().highShift[0][2], f.state().defaultHighShift[0][2], 0.001f);
+  EXPECT_EQ(f.state().site.alignStressOption, 0);
+  EXPECT_FALSE(f.state().ecology.shiftsAltered);
+  EXPECT_NEAR(f.state().site.highShift[0][2], f.state().ecology.defaultHighShift[0][2], 0.001f);
   EXPECT_EQ(f.h.storedParameters()->data[2], 0.0f);
 }
 
@@ -293,13 +293,13 @@ TEST(TForm5Report, SectionAppendedEachTimeAddToReportIsPressed) {
   EXPECT_EQ(weights[2], "FS Weight:       2     3");
   const auto table = linesFrom(r, "Stress      Flow        Flow", 12);
   ASSERT_EQ(table.size(), 12u);
-  EXPECT_EQ(table[1], formatText("%4.0f    %8.3f    %8.3f", 0.0, f.state().stressFlow[0][0], f.state().stressFlow[1][0]));
+  EXPECT_EQ(table[1], formatText("%4.0f    %8.3f    %8.3f", 0.0, f.state().ecology.stressFlow[0][0], f.state().ecology.stressFlow[1][0]));
   EXPECT_EQ(table[2].substr(0, 4), "   1");  // stress 0.5 printed with no decimals
   EXPECT_EQ(table[11].substr(0, 4), "   5");
   const auto shifts = linesFrom(r, "Wet season", 2);
   ASSERT_EQ(shifts.size(), 2u);
-  EXPECT_EQ(shifts[1], formatText("%3s        %6.3f     %6.3f     %6.3f     %6.3f", "A", f.state().defaultHighShift[0][0],
-                                  f.state().highShift[0][0], f.state().defaultLowShift[0][0], f.state().lowShift[0][0]));
+  EXPECT_EQ(shifts[1], formatText("%3s        %6.3f     %6.3f     %6.3f     %6.3f", "A", f.state().ecology.defaultHighShift[0][0],
+                                  f.state().site.highShift[0][0], f.state().ecology.defaultLowShift[0][0], f.state().site.lowShift[0][0]));
   EXPECT_EQ(linesFrom(r, "Perenniality Rules", 2).at(1), "Non-Perennial Allowed");
   EXPECT_EQ(r.back(), "Not Aligned");
 }
@@ -398,19 +398,19 @@ TEST(EcologyStep, HeadlessRunWithTheStoredParametersAndTheReport) {
   const EcologyCharts charts = runEcologyStep(*h.state, *h.tx, h.ui, h.saveDialog, options);
   // The new site's zero shifts: the window's question, answered Yes.
   EXPECT_EQ(h.ui.questions, std::vector<std::string>{TForm5::kRestoreQuestion});
-  EXPECT_FALSE(h.state->shiftsAltered);
+  EXPECT_FALSE(h.state->ecology.shiftsAltered);
   EXPECT_EQ(charts.wetStressFrequency.title, "Stress Frequency Curves (Wet)");
   EXPECT_EQ(charts.flowStress.series[0].points.size(), 21u);
   EXPECT_EQ(std::count(h.state->reportLines->begin(), h.state->reportLines->end(), "FLOW - STRESSOR RESPONSE DATA SUMMARY"), 1);
-  EXPECT_EQ(h.state->ecoRankCount[0], 40);
+  EXPECT_EQ(h.state->ecology.ecoRankCount[0], 40);
   ASSERT_TRUE(h.storedParameters());
-  EXPECT_NEAR(h.storedParameters()->data[3], h.state->defaultHighShift[0][0], 0.001f);
+  EXPECT_NEAR(h.storedParameters()->data[3], h.state->ecology.defaultHighShift[0][0], 0.001f);
 
   options.perennial = 2;
   options.align = 7;
   runEcologyStep(*h.state, *h.tx, h.ui, h.saveDialog, options);
-  EXPECT_EQ(h.state->perennialOption, 2);
-  EXPECT_EQ(h.state->alignStressOption, 7);
+  EXPECT_EQ(h.state->site.perennialOption, 2);
+  EXPECT_EQ(h.state->site.alignStressOption, 7);
   EXPECT_EQ(h.storedParameters()->data[1], 2.0f);
   EXPECT_EQ(h.storedParameters()->data[2], 7.0f);
   EXPECT_EQ(h.state->reportLines->back(), " D  Category Aligned");
@@ -423,7 +423,7 @@ TEST(EcologyStep, CsvFilesOfTheResults) {
   EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 22);
   EXPECT_EQ(table.substr(0, table.find('\n', table.find('\n') + 1)),
             "level,stress,wet_flow_m3s,dry_flow_m3s\n" +
-                formatText("0,0.0,%.6f,%.6f", h.state->stressFlow[0][0], h.state->stressFlow[1][0]));
+                formatText("0,0.0,%.6f,%.6f", h.state->ecology.stressFlow[0][0], h.state->ecology.stressFlow[1][0]));
   const std::string low = ecologicalLowFlowsCsv(*h.state);
   EXPECT_EQ(std::count(low.begin(), low.end(), '\n'), 1 + 2 * 7 * 30);
   EXPECT_NE(low.find("\ndry,Sep,D,29,3.333,"), std::string::npos);
@@ -441,7 +441,7 @@ TEST(EcologyStep, OptionsOutOfRangeAreRefused) {
   bad.align = 8;
   EXPECT_THROW(checkEcologyOptions(bad), ModelError);
   EcologyHost h(makeEcologyState(40, 0));
-  h.state->stageCount = 0;
+  h.state->hydraulics.stageCount = 0;
   EXPECT_THROW(runEcologyStep(*h.state, *h.tx, h.ui, h.saveDialog, EcologyOptions{}), ModelError);
   EXPECT_FALSE(h.storedParameters());
   // The refused run says why and offers no defaults it never computed.

@@ -16,8 +16,8 @@ namespace {
 // February and September values are zero.
 void zeroSomeYears(ModelState& s, int zeroYears) {
   for (int y = 0; y < zeroYears; ++y) {
-    s.naturalFlows.values[y * 12 + 4] = 0.0f;   // February
-    s.naturalFlows.values[y * 12 + 11] = 0.0f;  // September
+    s.site.naturalFlows.values[y * 12 + 4] = 0.0f;   // February
+    s.site.naturalFlows.values[y * 12 + 11] = 0.0f;  // September
   }
 }
 
@@ -27,9 +27,9 @@ struct LinearStages {
   std::unique_ptr<ModelState> s = makeModelState();
   StageCurve curve;
   LinearStages() {
-    s->stageCount = 11;
+    s->hydraulics.stageCount = 11;
     for (int i = 0; i <= 10; ++i) {
-      s->stageDischarge[i] = static_cast<float>(i + 1);
+      s->hydraulics.stageDischarge[i] = static_cast<float>(i + 1);
       curve[i] = 0.5f * static_cast<float>(10 - i);
     }
   }
@@ -39,19 +39,19 @@ struct LinearStages {
 
 TEST(DefaultWeights, NewSiteGetsTheSeasonDefaults) {
   auto s = makeEcologyState(20, 0);
-  s->fdWeight[0] = 0.05f;  // below 0.1 in total: defaulted, the FD weight kept
+  s->site.fdWeight[0] = 0.05f;  // below 0.1 in total: defaulted, the FD weight kept
   const auto zeros = countZeroFlows(*s);
   EXPECT_EQ(zeros[0], 0.0f);
   EXPECT_EQ(zeros[1], 0.0f);
   applyDefaultWeights(*s, zeros);
-  EXPECT_EQ(s->fsWeight[0], 2.0f);
-  EXPECT_EQ(s->fiWeight[0], 1.0f);
-  EXPECT_EQ(s->fdWeight[0], 0.05f);
-  EXPECT_EQ(s->stressAtZeroFs[0], 9.0f);
-  EXPECT_EQ(s->fsWeight[1], 3.0f);
-  EXPECT_EQ(s->fiWeight[1], 1.0f);
-  EXPECT_EQ(s->fdWeight[1], 0.0f);
-  EXPECT_EQ(s->stressAtZeroFs[1], 5.0f);
+  EXPECT_EQ(s->site.fsWeight[0], 2.0f);
+  EXPECT_EQ(s->site.fiWeight[0], 1.0f);
+  EXPECT_EQ(s->site.fdWeight[0], 0.05f);
+  EXPECT_EQ(s->site.stressAtZeroFs[0], 9.0f);
+  EXPECT_EQ(s->site.fsWeight[1], 3.0f);
+  EXPECT_EQ(s->site.fiWeight[1], 1.0f);
+  EXPECT_EQ(s->site.fdWeight[1], 0.0f);
+  EXPECT_EQ(s->site.stressAtZeroFs[1], 5.0f);
 }
 
 TEST(DefaultWeights, ZeroFlowsLowerTheStressAtZeroFsByTheirShareOfAllMonths) {
@@ -62,26 +62,26 @@ TEST(DefaultWeights, ZeroFlowsLowerTheStressAtZeroFsByTheirShareOfAllMonths) {
   EXPECT_EQ(zeros[1], 6.0f);
   applyDefaultWeights(*s, zeros);
   // The count is divided by the 240 months of the record, not by its years.
-  EXPECT_FLOAT_EQ(s->stressAtZeroFs[0], 9.0f - 4.0f * 6.0f / 240.0f);
-  EXPECT_FLOAT_EQ(s->stressAtZeroFs[1], 5.0f - 4.0f * 6.0f / 240.0f);
+  EXPECT_FLOAT_EQ(s->site.stressAtZeroFs[0], 9.0f - 4.0f * 6.0f / 240.0f);
+  EXPECT_FLOAT_EQ(s->site.stressAtZeroFs[1], 5.0f - 4.0f * 6.0f / 240.0f);
 }
 
 TEST(DefaultWeights, WeightsInUseAreKept) {
   auto s = makeEcologyState(20, 0);
-  s->fsWeight[0] = 0.1f;
-  s->stressAtZeroFs[0] = 7.0f;
+  s->site.fsWeight[0] = 0.1f;
+  s->site.stressAtZeroFs[0] = 7.0f;
   applyDefaultWeights(*s, countZeroFlows(*s));
-  EXPECT_EQ(s->fsWeight[0], 0.1f);
-  EXPECT_EQ(s->fiWeight[0], 0.0f);
-  EXPECT_EQ(s->stressAtZeroFs[0], 7.0f);
+  EXPECT_EQ(s->site.fsWeight[0], 0.1f);
+  EXPECT_EQ(s->site.fiWeight[0], 0.0f);
+  EXPECT_EQ(s->site.stressAtZeroFs[0], 7.0f);
 }
 
 TEST(FlowStress, CriticalMonthsAndStartMonthAreChecked) {
   auto s = makeEcologyState(20, 0);
-  s->criticalDryMonth = 0;
+  s->hydrology.criticalDryMonth = 0;
   EXPECT_THROW(countZeroFlows(*s), ModelError);
-  s->criticalDryMonth = 9;
-  s->naturalFlows.header.startMonth = 13;
+  s->hydrology.criticalDryMonth = 9;
+  s->site.naturalFlows.header.startMonth = 13;
   EXPECT_THROW(countZeroFlows(*s), ModelError);
 }
 
@@ -96,24 +96,24 @@ TEST(FastHabitat, TwentyPercentIsTheThreshold) {
 TEST(FastHabitat, SeasonBelowTwentyPercentUsesFastVeryShallowHabitatAndStressNine) {
   auto s = makeEcologyState(20, 0);
   // Dry baseflow stage: FS and FI scaled down so that FD + FI + FS = 19.9 %.
-  const int32_t b = s->dryBaseflowStage;
+  const int32_t b = s->hydraulics.dryBaseflowStage;
   const HabitatMaxima before = scanHabitatMaxima(*s, b);
   const float scale = 19.9f / (before.maxFI + before.maxFS);
-  for (int j = 0; j < s->stageCount; ++j) {
-    s->stageClassShare[4][j] *= scale;
-    s->stageClassShare[5][j] *= scale;
+  for (int j = 0; j < s->hydraulics.stageCount; ++j) {
+    s->hydraulics.stageClassShare[4][j] *= scale;
+    s->hydraulics.stageClassShare[5][j] *= scale;
   }
-  s->stressAtZeroFs[1] = 4.0f;
-  s->fsWeight[1] = 3.0f;
-  s->fiWeight[1] = 1.0f;
+  s->site.stressAtZeroFs[1] = 4.0f;
+  s->site.fsWeight[1] = 3.0f;
+  s->site.fiWeight[1] = 1.0f;
   EcologyWork w;
   do_flow_stress(*s, w);
-  ASSERT_LT(s->stageClassShare[6][b] + w.habitat[1].maxima.maxFI + w.habitat[1].maxima.maxFS, 20.0f);
+  ASSERT_LT(s->hydraulics.stageClassShare[6][b] + w.habitat[1].maxima.maxFI + w.habitat[1].maxima.maxFS, 20.0f);
   EXPECT_TRUE(w.habitat[1].noFastHabitat);
-  EXPECT_EQ(s->stressAtZeroFs[1], 9.0f);
+  EXPECT_EQ(s->site.stressAtZeroFs[1], 9.0f);
   EXPECT_FALSE(w.habitat[0].noFastHabitat);
   // Level 18 (k of S0 = 9) holds Qlow, the lowest discharge with FVS habitat left.
-  EXPECT_EQ(s->stressFlow[1][18], w.habitat[1].qLow);
+  EXPECT_EQ(s->ecology.stressFlow[1][18], w.habitat[1].qLow);
 }
 
 TEST(FdBaseStress, ByTheRatioWhereFdVanishes) {
@@ -129,21 +129,21 @@ TEST(FdBaseStress, ByTheRatioWhereFdVanishes) {
 
 TEST(RelativeLosses, FdThatNeverVanishesGivesRatioMinusNine) {
   auto s = makeModelState();
-  s->stageCount = 5;
+  s->hydraulics.stageCount = 5;
   for (int i = 0; i < 5; ++i) {
-    s->stageDischarge[i] = static_cast<float>(i + 1);
-    s->stageClassShare[6][i] = 2.0f + static_cast<float>(i);  // FD 2 .. 6, never 0
+    s->hydraulics.stageDischarge[i] = static_cast<float>(i + 1);
+    s->hydraulics.stageClassShare[6][i] = 2.0f + static_cast<float>(i);  // FD 2 .. 6, never 0
   }
   RelativeLosses l;
   relativeLosses(*s, 4, scanHabitatMaxima(*s, 4), l);
   EXPECT_EQ(l.fdRatio, -9.0f);
-  EXPECT_EQ(fdBaseStress(s->stageClassShare[6][4], 1.0f, l.fdRatio), 3.0f);
+  EXPECT_EQ(fdBaseStress(s->hydraulics.stageClassShare[6][4], 1.0f, l.fdRatio), 3.0f);
   EXPECT_FLOAT_EQ(l.relFD[0], 1.0f - 2.0f / 6.0f);
   EXPECT_EQ(l.relFD[4], 0.0f);
 
   // FD gone at stage 1 (discharge 2 of 5 at b): r = 0.4.
-  s->stageClassShare[6][1] = 0.0f;
-  s->stageClassShare[6][0] = 3.0f;  // reappears below: the loss still does not fall
+  s->hydraulics.stageClassShare[6][1] = 0.0f;
+  s->hydraulics.stageClassShare[6][0] = 3.0f;  // reappears below: the loss still does not fall
   relativeLosses(*s, 4, scanHabitatMaxima(*s, 4), l);
   EXPECT_FLOAT_EQ(l.fdRatio, 0.4f);
   EXPECT_EQ(l.relFD[1], 1.0f);
@@ -152,11 +152,11 @@ TEST(RelativeLosses, FdThatNeverVanishesGivesRatioMinusNine) {
 
 TEST(RelativeLosses, FiAndFsLossesStartAtTheirMaximum) {
   auto s = makeModelState();
-  s->stageCount = 6;
+  s->hydraulics.stageCount = 6;
   const float fi[6] = {0.0f, 4.0f, 10.0f, 8.0f, 6.0f, 5.0f};  // maximum at stage 2
   for (int i = 0; i < 6; ++i) {
-    s->stageDischarge[i] = static_cast<float>(i + 1);
-    s->stageClassShare[5][i] = fi[i];
+    s->hydraulics.stageDischarge[i] = static_cast<float>(i + 1);
+    s->hydraulics.stageClassShare[5][i] = fi[i];
   }
   const HabitatMaxima m = scanHabitatMaxima(*s, 5);
   EXPECT_EQ(m.maxFI, 10.0f);
@@ -174,29 +174,29 @@ TEST(FlowStress, NoFdAtTheBaseflowBuildsTheCurveFromFiAndFs) {
   auto s = makeEcologyState(20, 0);
   fillChannel(*s, 0.0f);  // no FD anywhere
   for (int season = 0; season < 2; ++season) {
-    s->stressAtZeroFs[season] = 7.0f;
-    s->fsWeight[season] = 2.0f;
-    s->fiWeight[season] = 1.0f;
-    s->fdWeight[season] = 2.0f;
+    s->site.stressAtZeroFs[season] = 7.0f;
+    s->site.fsWeight[season] = 2.0f;
+    s->site.fiWeight[season] = 1.0f;
+    s->site.fdWeight[season] = 2.0f;
   }
   EcologyWork w;
   do_flow_stress(*s, w);
   for (int season = 0; season < 2; ++season) {
-    EXPECT_EQ(s->fdWeight[season], 0.0f);
+    EXPECT_EQ(s->site.fdWeight[season], 0.0f);
     EXPECT_EQ(w.habitat[season].fdBaseStress, 0.0f);
     EXPECT_FALSE(w.habitat[season].noFastHabitat);
-    EXPECT_EQ(s->fsWeight[season], 2.0f);
-    EXPECT_EQ(s->fiWeight[season], 1.0f);
+    EXPECT_EQ(s->site.fsWeight[season], 2.0f);
+    EXPECT_EQ(s->site.fiWeight[season], 1.0f);
   }
 }
 
 TEST(FlowStress, ZeroWeightsOfThePresentHabitatsAreRefused) {
   auto s = makeEcologyState(20, 0);
   // Only FD habitat, with no FD weight: the weights left add up to 0.
-  for (int j = 0; j < s->stageCount; ++j) {
-    s->stageClassShare[4][j] = 0.0f;
-    s->stageClassShare[5][j] = 0.0f;
-    s->stageClassShare[6][j] = 30.0f;
+  for (int j = 0; j < s->hydraulics.stageCount; ++j) {
+    s->hydraulics.stageClassShare[4][j] = 0.0f;
+    s->hydraulics.stageClassShare[5][j] = 0.0f;
+    s->hydraulics.stageClassShare[6][j] = 30.0f;
   }
   EcologyWork w;
   try {
@@ -210,17 +210,17 @@ TEST(FlowStress, ZeroWeightsOfThePresentHabitatsAreRefused) {
 
 TEST(FlowStress, BaseflowStageAboveTheCurveLimitIsRefused) {
   auto s = makeEcologyState(20, 0);
-  s->stageCount = 1500;
-  s->wetBaseflowStage = 1001;
+  s->hydraulics.stageCount = 1500;
+  s->hydraulics.wetBaseflowStage = 1001;
   try {
     baseflowStageOf(*s, 0);
     FAIL() << "stage 1001 accepted";
   } catch (const ModelError& e) {
     EXPECT_NE(std::string(e.what()).find("1000"), std::string::npos) << e.what();
   }
-  s->wetBaseflowStage = 1000;
+  s->hydraulics.wetBaseflowStage = 1000;
   EXPECT_EQ(baseflowStageOf(*s, 0), 1000);
-  s->stageCount = 0;
+  s->hydraulics.stageCount = 0;
   EXPECT_THROW(baseflowStageOf(*s, 0), ModelError);  // no rating curve yet
 }
 
@@ -236,10 +236,10 @@ TEST(StressTable, LevelOfTheStressAtZeroFs) {
 
 TEST(StressTable, DescendsFromTheBaseflowDischargeToZeroFlow) {
   LinearStages t;
-  t.s->stressAtZeroFs[0] = 4.7f;  // k = 9
+  t.s->site.stressAtZeroFs[0] = 4.7f;  // k = 9
   buildStressTable(*t.s, 0, 10, t.curve, 8.0f);
-  const auto& f = t.s->stressFlow[0];
-  const auto& l = t.s->stressLevel[0];
+  const auto& f = t.s->ecology.stressFlow[0];
+  const auto& l = t.s->ecology.stressLevel[0];
   EXPECT_EQ(f[0], 11.0f);
   EXPECT_EQ(l[0], 0.0f);
   EXPECT_EQ(f[20], 0.0f);
@@ -259,27 +259,27 @@ TEST(StressTable, DescendsFromTheBaseflowDischargeToZeroFlow) {
 TEST(StressTable, EndsHoldWhateverTheStressAtZeroFs) {
   for (float s0 : {10.0f, 0.0f, 9.9f, 0.1f}) {
     LinearStages t;
-    t.s->stressAtZeroFs[0] = s0;
+    t.s->site.stressAtZeroFs[0] = s0;
     buildStressTable(*t.s, 0, 10, t.curve, 3.0f);
-    EXPECT_EQ(t.s->stressFlow[0][0], 11.0f) << "S0 " << s0;
-    EXPECT_EQ(t.s->stressLevel[0][0], 0.0f) << "S0 " << s0;
-    EXPECT_EQ(t.s->stressFlow[0][20], 0.0f) << "S0 " << s0;
-    EXPECT_EQ(t.s->stressLevel[0][20], 10.0f) << "S0 " << s0;
+    EXPECT_EQ(t.s->ecology.stressFlow[0][0], 11.0f) << "S0 " << s0;
+    EXPECT_EQ(t.s->ecology.stressLevel[0][0], 0.0f) << "S0 " << s0;
+    EXPECT_EQ(t.s->ecology.stressFlow[0][20], 0.0f) << "S0 " << s0;
+    EXPECT_EQ(t.s->ecology.stressLevel[0][20], 10.0f) << "S0 " << s0;
   }
 }
 
 TEST(StressTable, LevelsTheCurveNeverReachesTakeQlow) {
   LinearStages t;
   for (int i = 0; i <= 10; ++i) t.curve[i] *= 0.5f;  // the curve tops out at 2.5
-  t.s->stressAtZeroFs[0] = 4.0f;                     // k = 8
+  t.s->site.stressAtZeroFs[0] = 4.0f;                     // k = 8
   buildStressTable(*t.s, 0, 10, t.curve, 1.0f);
-  EXPECT_EQ(t.s->stressFlow[0][5], 1.0f);  // stress 2.5 at stage 0, discharge 1
-  EXPECT_EQ(t.s->stressFlow[0][6], 1.0f);
-  EXPECT_EQ(t.s->stressFlow[0][7], 1.0f);
-  EXPECT_EQ(t.s->stressFlow[0][8], 1.0f);
+  EXPECT_EQ(t.s->ecology.stressFlow[0][5], 1.0f);  // stress 2.5 at stage 0, discharge 1
+  EXPECT_EQ(t.s->ecology.stressFlow[0][6], 1.0f);
+  EXPECT_EQ(t.s->ecology.stressFlow[0][7], 1.0f);
+  EXPECT_EQ(t.s->ecology.stressFlow[0][8], 1.0f);
   // A baseflow at stage 0 has no pair of stages at all.
   buildStressTable(*t.s, 0, 0, t.curve, 1.0f);
-  for (int j = 0; j <= 8; ++j) EXPECT_EQ(t.s->stressFlow[0][j], 1.0f);
+  for (int j = 0; j <= 8; ++j) EXPECT_EQ(t.s->ecology.stressFlow[0][j], 1.0f);
 }
 
 TEST(FlowStress, WholePhaseOnTheChannelGivesDescendingTables) {
@@ -287,12 +287,12 @@ TEST(FlowStress, WholePhaseOnTheChannelGivesDescendingTables) {
   EcologyWork w;
   do_flow_stress(*s, w);
   for (int season = 0; season < 2; ++season) {
-    const int32_t b = season == 0 ? s->wetBaseflowStage : s->dryBaseflowStage;
-    EXPECT_EQ(s->stressFlow[season][0], s->stageDischarge[b]);
-    EXPECT_EQ(s->stressFlow[season][20], 0.0f);
-    for (int j = 0; j < 20; ++j) EXPECT_GE(s->stressFlow[season][j], s->stressFlow[season][j + 1]);
+    const int32_t b = season == 0 ? s->hydraulics.wetBaseflowStage : s->hydraulics.dryBaseflowStage;
+    EXPECT_EQ(s->ecology.stressFlow[season][0], s->hydraulics.stageDischarge[b]);
+    EXPECT_EQ(s->ecology.stressFlow[season][20], 0.0f);
+    for (int j = 0; j < 20; ++j) EXPECT_GE(s->ecology.stressFlow[season][j], s->ecology.stressFlow[season][j + 1]);
     EXPECT_FALSE(w.habitat[season].noFastHabitat);
   }
-  EXPECT_EQ(s->fsWeight[0], 2.0f);
-  EXPECT_EQ(s->fsWeight[1], 3.0f);
+  EXPECT_EQ(s->site.fsWeight[0], 2.0f);
+  EXPECT_EQ(s->site.fsWeight[1], 3.0f);
 }

@@ -20,8 +20,8 @@ namespace {
 std::unique_ptr<ModelState> linearTable() {
   auto s = makeModelState();
   for (int j = 0; j <= 20; ++j) {
-    s->stressFlow[0][j] = 10.0f - 0.5f * static_cast<float>(j);
-    s->stressLevel[0][j] = 0.5f * static_cast<float>(j);
+    s->ecology.stressFlow[0][j] = 10.0f - 0.5f * static_cast<float>(j);
+    s->ecology.stressLevel[0][j] = 0.5f * static_cast<float>(j);
   }
   return s;
 }
@@ -53,7 +53,7 @@ TEST(StressOfFlow, NegativeFlowsHaveStressTen) {
 
 TEST(StressOfFlow, FlatStretchOfTheTable) {
   auto s = linearTable();
-  for (int j = 3; j <= 6; ++j) s->stressFlow[0][j] = 8.0f;  // levels 3 .. 6 share a flow
+  for (int j = 3; j <= 6; ++j) s->ecology.stressFlow[0][j] = 8.0f;  // levels 3 .. 6 share a flow
   EXPECT_FLOAT_EQ(stressOfFlow(*s, 0, 8.0f), 3.0f);  // the highest level holding it
   EXPECT_FLOAT_EQ(stressOfFlow(*s, 0, 7.75f), 0.5f * (6.0f + 0.25f / 1.5f));  // between level 6 and 7 (6.5)
   EXPECT_FLOAT_EQ(stressOfFlow(*s, 0, 8.5f), 0.5f * (2.0f + 0.5f / 1.0f));
@@ -184,32 +184,32 @@ TEST(StressFrequency, CurvesOfEveryKindAscendAndSkipAbsentKinds) {
     EXPECT_EQ(w.yearCount[kNatural][season], 115);
     EXPECT_EQ(w.yearCount[kPresentDay][season], 115);
     EXPECT_EQ(w.yearCount[kScenario][season], 0);
-    EXPECT_EQ(s->stressSeriesCount[season][kScenario], 0);
+    EXPECT_EQ(s->ecology.stressSeriesCount[season][kScenario], 0);
     for (int kind = 0; kind < 2; ++kind) {
-      const auto& c = s->stressSeries[season][kind];
+      const auto& c = s->ecology.stressSeries[season][kind];
       for (int j = 0; j + 1 < 115; ++j) EXPECT_LE(c[j], c[j + 1]);
       EXPECT_GE(c[0], 0.0f);
       EXPECT_LE(c[114], 10.0f);
-      EXPECT_GE(s->fitShape[kind][season], 2.0f);
-      EXPECT_LE(s->fitShape[kind][season], 101.0f);
+      EXPECT_GE(s->ecology.fitShape[kind][season], 2.0f);
+      EXPECT_LE(s->ecology.fitShape[kind][season], 101.0f);
     }
     // The sorted natural flows, ascending.
     for (int j = 0; j + 1 < 115; ++j) EXPECT_LE(w.seasonFlows[kNatural][season][j], w.seasonFlows[kNatural][season][j + 1]);
   }
   // Present-day flows are lower, so their stresses are higher.
   EXPECT_GT(w.zeroIndex[kNatural][0], 0);  // wet-season flows above the baseflow discharge have stress 0
-  EXPECT_GT(s->stressSeries[1][kPresentDay][114], s->stressSeries[1][kNatural][57]);
+  EXPECT_GT(s->ecology.stressSeries[1][kPresentDay][114], s->ecology.stressSeries[1][kNatural][57]);
 }
 
 TEST(StressFrequency, ScenarioCurveHasItsZeroIndexToo) {
   auto s = makeEcologyState(50, 0, false, true);
   // Scenario flows far above the baseflow discharge in the first 20 years.
-  for (int i = 0; i < 20 * 12; ++i) s->scenarioFlows.values[i] = 500.0f;
+  for (int i = 0; i < 20 * 12; ++i) s->site.scenarioFlows.values[i] = 500.0f;
   EcologyWork w;
   do_flow_stress(*s, w);
   do_stress_frequency(*s, w);
   for (int season = 0; season < 2; ++season) {
-    EXPECT_EQ(w.zeroIndex[kScenario][season], zeroIndexOf(s->stressSeries[season][kScenario], 50));
+    EXPECT_EQ(w.zeroIndex[kScenario][season], zeroIndexOf(s->ecology.stressSeries[season][kScenario], 50));
     EXPECT_GE(w.zeroIndex[kScenario][season], 15);
   }
 }

@@ -23,22 +23,22 @@ RankRow rowOf(const std::vector<float>& values) {
 // value and the interpolated requirement is flat.
 std::unique_ptr<ModelState> flatState(int years, const std::array<float, 12>& baseflowByHydroMonth) {
   auto s = makeModelState();
-  s->naturalFlows.header.count = years * 12;
-  s->naturalFlows.header.startYear = 1950;
-  s->naturalFlows.header.startMonth = 10;
+  s->site.naturalFlows.header.count = years * 12;
+  s->site.naturalFlows.header.startYear = 1950;
+  s->site.naturalFlows.header.startMonth = 10;
   for (int32_t i = 0; i < years * 12; ++i) {
     const float b = baseflowByHydroMonth[static_cast<std::size_t>(i % 12)];
-    s->naturalFlows.values[i] = 2.0f * b + 1.0f;
-    s->naturalFlows.baseflows[i] = b;
+    s->site.naturalFlows.values[i] = 2.0f * b + 1.0f;
+    s->site.naturalFlows.baseflows[i] = b;
   }
-  s->naturalFlows.mar = 1.0f;
+  s->site.naturalFlows.mar = 1.0f;
   return s;
 }
 
 void setFlatRequirement(ModelState& s, int calendarMonth, float requirement) {
   const int m = hydroMonthIndex(calendarMonth);
   for (int c = 0; c < kCategoryCount; ++c)
-    for (int r = 0; r < kMaxRanks; ++r) s.ecoLowReq[m][c][r] = requirement;
+    for (int r = 0; r < kMaxRanks; ++r) s.ecology.ecoLowReq[m][c][r] = requirement;
 }
 
 constexpr float kVolumeFactor = 24.0f * 0.0036f;
@@ -47,42 +47,42 @@ constexpr float kVolumeFactor = 24.0f * 0.0036f;
 
 TEST(NaturalDurationCurves, JanuaryStartFillsMonthIndexThreeAndSortsAscending) {
   auto s = makeModelState();
-  s->naturalFlows.header.count = 24;
-  s->naturalFlows.header.startMonth = 1;
+  s->site.naturalFlows.header.count = 24;
+  s->site.naturalFlows.header.startMonth = 1;
   for (int i = 0; i < 24; ++i) {
-    s->naturalFlows.values[i] = static_cast<float>(100 - i);
-    s->naturalFlows.baseflows[i] = static_cast<float>(50 - i);
+    s->site.naturalFlows.values[i] = static_cast<float>(100 - i);
+    s->site.naturalFlows.baseflows[i] = static_cast<float>(50 - i);
   }
   calc_natfdc(*s);
-  for (int m = 0; m < 12; ++m) EXPECT_EQ(s->valuesPerMonth[m], 2);
+  for (int m = 0; m < 12; ++m) EXPECT_EQ(s->ewr.valuesPerMonth[m], 2);
   // January: values 0 and 12, ascending.
-  EXPECT_EQ(s->sortedFlows[0][3][0], 88.0f);
-  EXPECT_EQ(s->sortedFlows[0][3][1], 100.0f);
-  EXPECT_EQ(s->sortedBaseflows[0][3][0], 38.0f);
+  EXPECT_EQ(s->ewr.sortedFlows[0][3][0], 88.0f);
+  EXPECT_EQ(s->ewr.sortedFlows[0][3][1], 100.0f);
+  EXPECT_EQ(s->ewr.sortedBaseflows[0][3][0], 38.0f);
   // October (index 0) holds values 9 and 21.
-  EXPECT_EQ(s->sortedFlows[0][0][0], 79.0f);
-  EXPECT_EQ(s->sortedFlows[0][0][1], 91.0f);
+  EXPECT_EQ(s->ewr.sortedFlows[0][0][0], 79.0f);
+  EXPECT_EQ(s->ewr.sortedFlows[0][0][1], 91.0f);
 }
 
 TEST(NaturalDurationCurves, EmptyPresentDaySetIsCopiedButNotSorted) {
   auto s = makeAnalysisState(3);
-  s->presentFlows.header.count = 0;
-  for (int i = 0; i < 36; ++i) s->presentFlows.values[i] = static_cast<float>(36 - i);
+  s->site.presentFlows.header.count = 0;
+  for (int i = 0; i < 36; ++i) s->site.presentFlows.values[i] = static_cast<float>(36 - i);
   calc_natfdc(*s);
   // October's present-day entries stay in the order of the record.
-  EXPECT_EQ(s->sortedFlows[1][0][0], 36.0f);
-  EXPECT_EQ(s->sortedFlows[1][0][1], 24.0f);
-  EXPECT_EQ(s->sortedFlows[1][0][2], 12.0f);
-  s->presentFlows.header.count = 36;
+  EXPECT_EQ(s->ewr.sortedFlows[1][0][0], 36.0f);
+  EXPECT_EQ(s->ewr.sortedFlows[1][0][1], 24.0f);
+  EXPECT_EQ(s->ewr.sortedFlows[1][0][2], 12.0f);
+  s->site.presentFlows.header.count = 36;
   calc_natfdc(*s);
-  EXPECT_EQ(s->sortedFlows[1][0][0], 12.0f);
-  EXPECT_EQ(s->sortedFlows[1][0][2], 36.0f);
+  EXPECT_EQ(s->ewr.sortedFlows[1][0][0], 12.0f);
+  EXPECT_EQ(s->ewr.sortedFlows[1][0][2], 36.0f);
 }
 
 TEST(NaturalDurationCurves, PartialLastYearIsLeftOut) {
   auto s = makeAnalysisState(30, 5);
   calc_natfdc(*s);
-  for (int m = 0; m < 12; ++m) EXPECT_EQ(s->valuesPerMonth[m], 30) << "month " << m;
+  for (int m = 0; m < 12; ++m) EXPECT_EQ(s->ewr.valuesPerMonth[m], 30) << "month " << m;
 }
 
 TEST(ReductionFractions, EqualCriticalBaseflowsGiveTheWetFraction) {
@@ -94,21 +94,21 @@ TEST(ReductionFractions, EqualCriticalBaseflowsGiveTheWetFraction) {
   b[5] = 4.0f;
   b[11] = 4.0f;
   auto s = flatState(12, b);
-  s->criticalWetMonth = 3;
-  s->criticalDryMonth = 9;
+  s->hydrology.criticalWetMonth = 3;
+  s->hydrology.criticalDryMonth = 9;
   setFlatRequirement(*s, 3, 2.0f);
   setFlatRequirement(*s, 9, 0.8f);
   calc_ewr_months(*s, 2, kNoConstraint, false);
-  EXPECT_FLOAT_EQ(s->reductionFraction[2][0][0], 0.5f);
-  EXPECT_FLOAT_EQ(s->reductionFraction[2][1][0], 0.8f);
+  EXPECT_FLOAT_EQ(s->ewr.reductionFraction[2][0][0], 0.5f);
+  EXPECT_FLOAT_EQ(s->ewr.reductionFraction[2][1][0], 0.8f);
   for (int r = 0; r < 12; ++r) {
-    EXPECT_NEAR(s->ecoLowReq[4][2][r], 1.0f, 1e-6) << "rank " << r;  // 2 - 2 x 0.5
+    EXPECT_NEAR(s->ecology.ecoLowReq[4][2][r], 1.0f, 1e-6) << "rank " << r;  // 2 - 2 x 0.5
     // February counts 28 days: 28 x 1.0 m3/s.
-    EXPECT_NEAR(s->lowFlowAssurance[4][2][r], 28.0f * kVolumeFactor, 1e-5);
+    EXPECT_NEAR(s->ewr.lowFlowAssurance[4][2][r], 28.0f * kVolumeFactor, 1e-5);
   }
   // The critical months keep the ecological requirement as it was.
-  EXPECT_EQ(s->ecoLowReq[5][2][0], 2.0f);
-  EXPECT_EQ(s->ecoLowReq[11][2][0], 0.8f);
+  EXPECT_EQ(s->ecology.ecoLowReq[5][2][0], 2.0f);
+  EXPECT_EQ(s->ecology.ecoLowReq[11][2][0], 0.8f);
 }
 
 TEST(ReductionFractions, ZeroBaseflowGivesFractionOneAndNoRequirement) {
@@ -120,16 +120,16 @@ TEST(ReductionFractions, ZeroBaseflowGivesFractionOneAndNoRequirement) {
   b[5] = 0.0f;
   b[11] = 4.0f;
   auto s = flatState(10, b);
-  s->criticalWetMonth = 3;
-  s->criticalDryMonth = 9;
+  s->hydrology.criticalWetMonth = 3;
+  s->hydrology.criticalDryMonth = 9;
   setFlatRequirement(*s, 3, 0.0f);
   setFlatRequirement(*s, 9, 2.0f);
   calc_ewr_months(*s, 0, kNoConstraint, false);
   for (int r = 0; r < 10; ++r) {
-    EXPECT_EQ(s->reductionFraction[0][0][r], 1.0f);
-    EXPECT_EQ(s->reductionFraction[0][1][r], 0.5f);
-    EXPECT_EQ(s->ecoLowReq[0][0][r], 0.0f);
-    EXPECT_EQ(s->lowFlowAssurance[0][0][r], 0.0f);
+    EXPECT_EQ(s->ewr.reductionFraction[0][0][r], 1.0f);
+    EXPECT_EQ(s->ewr.reductionFraction[0][1][r], 0.5f);
+    EXPECT_EQ(s->ecology.ecoLowReq[0][0][r], 0.0f);
+    EXPECT_EQ(s->ewr.lowFlowAssurance[0][0][r], 0.0f);
   }
 }
 
@@ -146,15 +146,15 @@ TEST(ReductionFractions, WeightOutsideZeroToOneGivesTheAverage) {
   b[1] = 1.0f;
   b[2] = 3.5f;
   auto s = flatState(15, b);
-  s->criticalWetMonth = 3;
-  s->criticalDryMonth = 9;
+  s->hydrology.criticalWetMonth = 3;
+  s->hydrology.criticalDryMonth = 9;
   setFlatRequirement(*s, 3, 2.0f);
   setFlatRequirement(*s, 9, 0.4f);
   calc_ewr_months(*s, 6, kNoConstraint, false);
   for (int r = 0; r < 15; ++r) {
-    EXPECT_NEAR(s->ecoLowReq[0][6][r], 6.0f - 6.0f * 0.65f, 1e-5) << "rank " << r;
-    EXPECT_NEAR(s->ecoLowReq[1][6][r], 1.0f - 1.0f * 0.65f, 1e-5);
-    EXPECT_NEAR(s->ecoLowReq[2][6][r], 3.5f - 3.5f * 0.575f, 1e-5);
+    EXPECT_NEAR(s->ecology.ecoLowReq[0][6][r], 6.0f - 6.0f * 0.65f, 1e-5) << "rank " << r;
+    EXPECT_NEAR(s->ecology.ecoLowReq[1][6][r], 1.0f - 1.0f * 0.65f, 1e-5);
+    EXPECT_NEAR(s->ecology.ecoLowReq[2][6][r], 3.5f - 3.5f * 0.575f, 1e-5);
   }
 }
 
@@ -206,10 +206,10 @@ TEST(Constraints, NoConstraintPassesTheCurvesUnchanged) {
   calc_ewr_months(*s, 2, kNoConstraint, false);
   const int wet = hydroMonthIndex(3);  // March: 31 days
   for (int r = 0; r < 20; ++r) {
-    EXPECT_EQ(s->totalLimit[wet][r], 10000000.0f);
-    const float volume = 31.0f * s->ecoLowReq[wet][2][r] * 24.0f * 0.0036f;
-    EXPECT_EQ(s->lowFlowAssurance[wet][2][r], volume);
-    EXPECT_EQ(s->totalFlowAssurance[wet][2][r], volume);
+    EXPECT_EQ(s->ewr.totalLimit[wet][r], 10000000.0f);
+    const float volume = 31.0f * s->ecology.ecoLowReq[wet][2][r] * 24.0f * 0.0036f;
+    EXPECT_EQ(s->ewr.lowFlowAssurance[wet][2][r], volume);
+    EXPECT_EQ(s->ewr.totalFlowAssurance[wet][2][r], volume);
   }
 }
 
@@ -223,18 +223,18 @@ TEST(Constraints, ToNaturalFlowsCutsBothCurvesAndTheAddedHighFlows) {
   const float volume = 31.0f * 3.0f * 24.0f * 0.0036f;
   int cut = 0, kept = 0;
   for (int r = 0; r < 20; ++r) {
-    const float natural = s->sortedFlows[0][wet][r];
-    EXPECT_EQ(s->totalLimit[wet][r], natural);
-    EXPECT_LE(s->totalFlowAssurance[wet][1][r], natural);
+    const float natural = s->ewr.sortedFlows[0][wet][r];
+    EXPECT_EQ(s->ewr.totalLimit[wet][r], natural);
+    EXPECT_LE(s->ewr.totalFlowAssurance[wet][1][r], natural);
     if (volume > natural) {
       ++cut;
-      EXPECT_EQ(s->lowFlowAssurance[wet][1][r], natural);
-      EXPECT_EQ(s->totalFlowAssurance[wet][1][r], natural);
+      EXPECT_EQ(s->ewr.lowFlowAssurance[wet][1][r], natural);
+      EXPECT_EQ(s->ewr.totalFlowAssurance[wet][1][r], natural);
     } else {
       ++kept;
-      EXPECT_EQ(s->lowFlowAssurance[wet][1][r], volume);
-      const float sum = volume + s->highFlowAssurance[wet][1][r];
-      EXPECT_EQ(s->totalFlowAssurance[wet][1][r], sum > natural ? natural : sum);
+      EXPECT_EQ(s->ewr.lowFlowAssurance[wet][1][r], volume);
+      const float sum = volume + s->floods.highFlowAssurance[wet][1][r];
+      EXPECT_EQ(s->ewr.totalFlowAssurance[wet][1][r], sum > natural ? natural : sum);
     }
   }
   EXPECT_GT(cut, 0);
@@ -245,12 +245,12 @@ TEST(Constraints, UntickedHighFlowsMakeTotalEqualLow) {
   auto s = makeAnalysisState(25);
   calc_ewr_months(*s, 3, kNoConstraint, false);
   for (int c = 0; c < kCategoryCount; ++c) {
-    EXPECT_EQ(s->meanTotalEwr[c], s->meanLowEwr[c]);
+    EXPECT_EQ(s->ewr.meanTotalEwr[c], s->ewr.meanLowEwr[c]);
     for (int m = 0; m < 12; ++m)
-      for (int r = 0; r < 25; ++r) EXPECT_EQ(s->totalFlowAssurance[m][c][r], s->lowFlowAssurance[m][c][r]);
+      for (int r = 0; r < 25; ++r) EXPECT_EQ(s->ewr.totalFlowAssurance[m][c][r], s->ewr.lowFlowAssurance[m][c][r]);
   }
   calc_ewr_months(*s, 3, kNoConstraint, true);
-  for (int c = 0; c < kCategoryCount; ++c) EXPECT_GT(s->meanTotalEwr[c], s->meanLowEwr[c]);
+  for (int c = 0; c < kCategoryCount; ++c) EXPECT_GT(s->ewr.meanTotalEwr[c], s->ewr.meanLowEwr[c]);
 }
 
 TEST(EwrAtFlow, ReadsTheRequirementAtTheFlowsDurationPosition) {
@@ -274,23 +274,23 @@ TEST(EwrSeries, WholeYearsMakeTheMeansAndEveryMonthGetsAValue) {
   auto s = makeAnalysisState(30, 5);
   calc_ewr_months(*s, 2, kNoConstraint, false);
   float sum = 0.0f;
-  for (int i = 0; i < 360; ++i) sum += s->ewrSeries[i];
-  EXPECT_FLOAT_EQ(s->meanLowEwr[2], sum / 30.0f);
+  for (int i = 0; i < 360; ++i) sum += s->ewr.ewrSeries[i];
+  EXPECT_FLOAT_EQ(s->ewr.meanLowEwr[2], sum / 30.0f);
   // The five months of the last part year are read on their months' curves.
   for (int i = 360; i < 365; ++i) {
     const int m = i % 12;
-    EXPECT_GE(s->ewrSeries[i], s->lowFlowAssurance[m][2][0]);
-    EXPECT_LE(s->ewrSeries[i], s->lowFlowAssurance[m][2][29]);
+    EXPECT_GE(s->ewr.ewrSeries[i], s->ewr.lowFlowAssurance[m][2][0]);
+    EXPECT_LE(s->ewr.ewrSeries[i], s->ewr.lowFlowAssurance[m][2][29]);
   }
-  EXPECT_EQ(s->ewrSeries[365], 0.0f);
+  EXPECT_EQ(s->ewr.ewrSeries[365], 0.0f);
 }
 
 TEST(EwrSeries, HighFlowsAreAddedMonthByMonth) {
   auto s = makeAnalysisState(12);
   calc_ewr_months(*s, 4, kNoConstraint, false);
-  std::vector<float> low(s->ewrSeries.begin(), s->ewrSeries.begin() + 144);
+  std::vector<float> low(s->ewr.ewrSeries.begin(), s->ewr.ewrSeries.begin() + 144);
   calc_ewr_months(*s, 4, kNoConstraint, true);
-  for (int i = 0; i < 144; ++i) EXPECT_EQ(s->ewrSeries[i], low[static_cast<std::size_t>(i)] + s->highFlowSeries[4][i]);
+  for (int i = 0; i < 144; ++i) EXPECT_EQ(s->ewr.ewrSeries[i], low[static_cast<std::size_t>(i)] + s->floods.highFlowSeries[4][i]);
 }
 
 TEST(EwrSeries, PartYearAtTheEndChangesNoCurveAndNoMean) {
@@ -300,84 +300,84 @@ TEST(EwrSeries, PartYearAtTheEndChangesNoCurveAndNoMean) {
   auto whole = makeAnalysisState(30);
   auto longer = makeAnalysisState(30, 5);
   for (int i = 360; i < 365; ++i) {
-    longer->naturalFlows.values[i] *= 10.0f;
-    longer->naturalFlows.baseflows[i] *= 10.0f;
+    longer->site.naturalFlows.values[i] *= 10.0f;
+    longer->site.naturalFlows.baseflows[i] *= 10.0f;
   }
   calc_ewr_months(*whole, 2, kToNaturalFlows, true);
   calc_ewr_months(*longer, 2, kToNaturalFlows, true);
   for (int c = 0; c < kCategoryCount; ++c) {
-    EXPECT_EQ(whole->meanLowEwr[c], longer->meanLowEwr[c]);
-    EXPECT_EQ(whole->meanTotalEwr[c], longer->meanTotalEwr[c]);
+    EXPECT_EQ(whole->ewr.meanLowEwr[c], longer->ewr.meanLowEwr[c]);
+    EXPECT_EQ(whole->ewr.meanTotalEwr[c], longer->ewr.meanTotalEwr[c]);
     for (int m = 0; m < 12; ++m)
       for (int r = 0; r < 30; ++r) {
-        ASSERT_EQ(whole->lowFlowAssurance[m][c][r], longer->lowFlowAssurance[m][c][r]) << m << " " << c << " " << r;
-        ASSERT_EQ(whole->totalFlowAssurance[m][c][r], longer->totalFlowAssurance[m][c][r]);
+        ASSERT_EQ(whole->ewr.lowFlowAssurance[m][c][r], longer->ewr.lowFlowAssurance[m][c][r]) << m << " " << c << " " << r;
+        ASSERT_EQ(whole->ewr.totalFlowAssurance[m][c][r], longer->ewr.totalFlowAssurance[m][c][r]);
       }
   }
-  for (int i = 0; i < 360; ++i) EXPECT_EQ(whole->ewrSeries[i], longer->ewrSeries[i]);
+  for (int i = 0; i < 360; ++i) EXPECT_EQ(whole->ewr.ewrSeries[i], longer->ewr.ewrSeries[i]);
 }
 
 TEST(EwrSeries, SecondRunGivesTheSameResult) {
   auto s = makeAnalysisState(20);
   calc_ewr_months(*s, 2, kToPresentDayFlows, true);
-  auto first = s->totalFlowAssurance;
-  auto firstSeries = s->ewrSeries;
+  auto first = s->ewr.totalFlowAssurance;
+  auto firstSeries = s->ewr.ewrSeries;
   calc_ewr_months(*s, 2, kToPresentDayFlows, true);
-  EXPECT_TRUE(first == s->totalFlowAssurance);
-  EXPECT_TRUE(firstSeries == s->ewrSeries);
+  EXPECT_TRUE(first == s->ewr.totalFlowAssurance);
+  EXPECT_TRUE(firstSeries == s->ewr.ewrSeries);
 }
 
 TEST(EwrSeries, ShortRecordsStayWithinTheirCurves) {
   auto s = makeAnalysisState(4);
   calc_ewr_months(*s, 2, kNoConstraint, false);
   for (int m = 0; m < 12; ++m) {
-    EXPECT_EQ(s->valuesPerMonth[m], 4);
+    EXPECT_EQ(s->ewr.valuesPerMonth[m], 4);
     for (int r = 0; r < 4; ++r) {
-      EXPECT_GE(s->lowFlowAssurance[m][2][r], 0.0f);
+      EXPECT_GE(s->ewr.lowFlowAssurance[m][2][r], 0.0f);
       if (r > 0) {
-        EXPECT_GE(s->lowFlowAssurance[m][2][r], s->lowFlowAssurance[m][2][r - 1]);
+        EXPECT_GE(s->ewr.lowFlowAssurance[m][2][r], s->ewr.lowFlowAssurance[m][2][r - 1]);
       }
     }
   }
   auto one = makeAnalysisState(1);
   calc_ewr_months(*one, 2, kNoConstraint, false);
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(one->ewrSeries[i], one->lowFlowAssurance[i][2][0]);
-  EXPECT_FLOAT_EQ(one->meanLowEwr[2], [&] {
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(one->ewr.ewrSeries[i], one->ewr.lowFlowAssurance[i][2][0]);
+  EXPECT_FLOAT_EQ(one->ewr.meanLowEwr[2], [&] {
     float sum = 0.0f;
-    for (int i = 0; i < 12; ++i) sum += one->ewrSeries[i];
+    for (int i = 0; i < 12; ++i) sum += one->ewr.ewrSeries[i];
     return sum;
   }());
 }
 
 TEST(AnalysisInputs, RecordsTheTablesCannotHoldAreRefusedWithTheirLimit) {
   auto s = makeAnalysisState(2);
-  s->naturalFlows.header.count = 122 * 12;
+  s->site.naturalFlows.header.count = 122 * 12;
   try {
     calc_ewr_months(*s, 2, kNoConstraint, true);
     FAIL() << "a record of 122 years was analysed";
   } catch (const ModelError& e) {
     EXPECT_NE(std::string(e.what()).find("at most 121 years"), std::string::npos) << e.what();
   }
-  s->naturalFlows.header.count = 121 * 12 + 11;  // 121 whole years fit
+  s->site.naturalFlows.header.count = 121 * 12 + 11;  // 121 whole years fit
   EXPECT_NO_THROW(calc_ewr_months(*s, 2, kNoConstraint, true));
-  s->naturalFlows.header.count = 11;
+  s->site.naturalFlows.header.count = 11;
   EXPECT_THROW(calc_ewr_months(*s, 2, kNoConstraint, true), ModelError);
-  s->naturalFlows.header.count = 24;
-  s->criticalDryMonth = 0;
+  s->site.naturalFlows.header.count = 24;
+  s->hydrology.criticalDryMonth = 0;
   EXPECT_THROW(calc_ewr_months(*s, 2, kNoConstraint, true), ModelError);
-  s->criticalDryMonth = 9;
-  s->naturalFlows.header.startMonth = 0;
+  s->hydrology.criticalDryMonth = 9;
+  s->site.naturalFlows.header.startMonth = 0;
   EXPECT_THROW(calc_ewr_months(*s, 2, kNoConstraint, true), ModelError);
-  s->naturalFlows.header.startMonth = 10;
+  s->site.naturalFlows.header.startMonth = 10;
 
   // A channel that carries at most 2 m3/s holds no baseflow of 2 m3/s or more.
-  s->stageCount = 3;
-  s->stageDischarge[1] = 1.0f;
-  s->stageDischarge[2] = 2.0f;
-  s->maxBaseflowWet = 1.5f;
-  s->maxBaseflowDry = 0.5f;
+  s->hydraulics.stageCount = 3;
+  s->hydraulics.stageDischarge[1] = 1.0f;
+  s->hydraulics.stageDischarge[2] = 2.0f;
+  s->hydrology.maxBaseflowWet = 1.5f;
+  s->hydrology.maxBaseflowDry = 0.5f;
   EXPECT_NO_THROW(calc_ewr_months(*s, 2, kNoConstraint, true));
-  s->maxBaseflowDry = 2.0f;
+  s->hydrology.maxBaseflowDry = 2.0f;
   try {
     calc_ewr_months(*s, 2, kNoConstraint, true);
     FAIL() << "a channel too small for its baseflows was analysed";

@@ -73,30 +73,30 @@ inline std::vector<float> sortedMonthBaseflows(const TimeSeries& s, int hydroMon
 // months: category c keeps the share 0.7 - 0.08 c of the natural baseflow
 // at every rank.
 inline void fillEcology(ModelState& s, int wetMonth, int dryMonth) {
-  s.criticalWetMonth = wetMonth;
-  s.criticalDryMonth = dryMonth;
+  s.hydrology.criticalWetMonth = wetMonth;
+  s.hydrology.criticalDryMonth = dryMonth;
   for (int calendar : {wetMonth, dryMonth}) {
     const int m = hydroMonthIndex(calendar);
-    const auto nb = sortedMonthBaseflows(s.naturalFlows, m);
+    const auto nb = sortedMonthBaseflows(s.site.naturalFlows, m);
     for (int c = 0; c < kCategoryCount; ++c)
       for (std::size_t r = 0; r < nb.size(); ++r)
-        s.ecoLowReq[m][c][static_cast<long long>(r)] = nb[r] * (0.7f - 0.08f * static_cast<float>(c));
+        s.ecology.ecoLowReq[m][c][static_cast<long long>(r)] = nb[r] * (0.7f - 0.08f * static_cast<float>(c));
   }
 }
 
 // Flood volumes: every month of category c gets 0.05 (c + 1) x its natural flow.
 inline void fillHighFlows(ModelState& s) {
-  const int32_t count = s.naturalFlows.header.count;
+  const int32_t count = s.site.naturalFlows.header.count;
   for (int c = 0; c < kCategoryCount; ++c) {
     for (int32_t i = 0; i < count; ++i)
-      s.highFlowSeries[c][i] = 0.05f * static_cast<float>(c + 1) * s.naturalFlows.values[i];
+      s.floods.highFlowSeries[c][i] = 0.05f * static_cast<float>(c + 1) * s.site.naturalFlows.values[i];
     for (int m = 0; m < 12; ++m) {
       std::vector<float> v;
       for (int32_t i = 0; i < count / 12 * 12; ++i)
-        if (hydroMonthIndex((s.naturalFlows.header.startMonth - 1 + i) % 12 + 1) == m)
-          v.push_back(s.highFlowSeries[c][i]);
+        if (hydroMonthIndex((s.site.naturalFlows.header.startMonth - 1 + i) % 12 + 1) == m)
+          v.push_back(s.floods.highFlowSeries[c][i]);
       std::sort(v.begin(), v.end());
-      for (std::size_t r = 0; r < v.size(); ++r) s.highFlowAssurance[m][c][static_cast<long long>(r)] = v[r];
+      for (std::size_t r = 0; r < v.size(); ++r) s.floods.highFlowAssurance[m][c][static_cast<long long>(r)] = v[r];
     }
   }
 }
@@ -106,8 +106,8 @@ inline void fillHighFlows(ModelState& s) {
 // months March (wet) and September (dry), flood volumes.
 inline std::unique_ptr<ModelState> makeAnalysisState(int years, int extraMonths = 0, int startMonth = 10) {
   auto s = makeModelState();
-  fillSeries(s->naturalFlows, years * 12 + extraMonths, startMonth, 11u);
-  fillSeries(s->presentFlows, years * 12 + extraMonths, startMonth, 23u, 0.8f);
+  fillSeries(s->site.naturalFlows, years * 12 + extraMonths, startMonth, 11u);
+  fillSeries(s->site.presentFlows, years * 12 + extraMonths, startMonth, 23u, 0.8f);
   fillEcology(*s, 3, 9);
   fillHighFlows(*s);
   return s;
@@ -164,10 +164,10 @@ class EwrHost {
 
   // Points the state's request at the site and the result slots at the attributes.
   void attach(ModelState& s) const {
-    s.databaseName = kAlias;
-    s.requestSpatialRecord = kSite;
-    s.spatialRecord = kSite;
-    for (int slot = 13; slot <= 17; ++slot) s.attributeCodes[slot] = kFirstCode + slot - 13;
+    s.site.databaseName = kAlias;
+    s.site.requestSpatialRecord = kSite;
+    s.site.spatialRecord = kSite;
+    for (int slot = 13; slot <= 17; ++slot) s.site.attributeCodes[slot] = kFirstCode + slot - 13;
   }
 
   // The site's record of the attribute of a slot: a cursor on it, or nullptr.

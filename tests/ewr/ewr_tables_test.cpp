@@ -66,10 +66,10 @@ TEST(DurationPoints, SingleValueFillsEveryPoint) {
 TEST(AssuranceTable, ThirteenBlocksFromJanuaryWithDecemberTwice) {
   auto s = makeAnalysisState(30);
   calc_ewr_months(*s, 2, kNoConstraint, true);
-  const auto data = assuranceTableData(*s, s->totalFlowAssurance, 2);
+  const auto data = assuranceTableData(*s, s->ewr.totalFlowAssurance, 2);
   ASSERT_EQ(data.size() * 4, 884u);
-  const auto january = valuesAtDurationPoints(s->totalFlowAssurance[3][2], 30, kSavedPoints);
-  const auto december = valuesAtDurationPoints(s->totalFlowAssurance[2][2], 30, kSavedPoints);
+  const auto january = valuesAtDurationPoints(s->ewr.totalFlowAssurance[3][2], 30, kSavedPoints);
+  const auto december = valuesAtDurationPoints(s->ewr.totalFlowAssurance[2][2], 30, kSavedPoints);
   for (int k = 0; k < 17; ++k) {
     EXPECT_EQ(data[static_cast<std::size_t>(k)], january[static_cast<std::size_t>(k)]);
     EXPECT_EQ(data[static_cast<std::size_t>(11 * 17 + k)], december[static_cast<std::size_t>(k)]);
@@ -79,10 +79,10 @@ TEST(AssuranceTable, ThirteenBlocksFromJanuaryWithDecemberTwice) {
 
 TEST(FinalReport, SectionLayout) {
   auto s = makeAnalysisState(30);
-  s->naturalFlows.mar = 60.0f;
+  s->site.naturalFlows.mar = 60.0f;
   calc_ewr_months(*s, 2, kToNaturalFlows, true);
-  s->meanLowEwr[0] = 12.3456f;
-  s->meanTotalEwr[0] = 30.0f;
+  s->ewr.meanLowEwr[0] = 12.3456f;
+  s->ewr.meanTotalEwr[0] = 30.0f;
   const auto lines = finalReportLines(*s, kToNaturalFlows);
   ASSERT_EQ(lines.size(), 249u);
   EXPECT_EQ(lines[1], "FINAL RESERVE SUMMARY DETAILS");
@@ -105,7 +105,7 @@ TEST(FinalReport, SectionLayout) {
   EXPECT_EQ(lines[150], "Category Total Flow Assurance curves (mill. m3)");
   EXPECT_EQ(lines[248].substr(0, 3), "Sep");
   // The Oct row of the natural curve at 50 %: rank 15 of 30.
-  EXPECT_EQ(lines[23].substr(3 + 4 * 10, 10), formatText("%10.3f", s->sortedFlows[0][0][15]));
+  EXPECT_EQ(lines[23].substr(3 + 4 * 10, 10), formatText("%10.3f", s->ewr.sortedFlows[0][0][15]));
   EXPECT_EQ(finalReportLines(*s, kNoConstraint)[3],
             "EWR Flows are NOT constrained to be below Natural or Present Day Flows");
   EXPECT_EQ(finalReportLines(*s, kToPresentDayFlows)[3],

@@ -50,12 +50,12 @@ TEST(TForm7Analysis, DoAnalysisFillsTheListAndBothCharts) {
   FormCase f;
   f.form->Button3Click();  // disabled until the first analysis
   EXPECT_TRUE(f.texts().empty());
-  f.state->naturalFlows.mar = 50.0f;
-  f.state->presentFlows.mar = 40.0f;
+  f.state->site.naturalFlows.mar = 50.0f;
+  f.state->site.presentFlows.mar = 40.0f;
   f.form->Button2Click();
   ASSERT_TRUE(f.form->analysed());
   EXPECT_TRUE(f.form->Button3.enabled);
-  const float total = f.state->meanTotalEwr[2];
+  const float total = f.state->ewr.meanTotalEwr[2];
   const std::vector<std::string> expected = {"MAR (MCM)",
                                              "Natural      =     50.000",
                                              "Present Day  =     40.000",
@@ -70,33 +70,33 @@ TEST(TForm7Analysis, DoAnalysisFillsTheListAndBothCharts) {
   ASSERT_EQ(nat.size(), 30u);
   EXPECT_DOUBLE_EQ(nat[0].x, 100.0);
   EXPECT_NEAR(nat[29].x, 100.0 / 30.0, 1e-6);
-  EXPECT_EQ(nat[0].y, f.state->sortedFlows[0][4][0]);
+  EXPECT_EQ(nat[0].y, f.state->ewr.sortedFlows[0][4][0]);
   EXPECT_EQ(f.form->Chart1.series[1].points.size(), 30u);
-  EXPECT_EQ(f.form->Chart1.series[2].points[7].y, f.state->totalFlowAssurance[4][2][7]);
+  EXPECT_EQ(f.form->Chart1.series[2].points[7].y, f.state->ewr.totalFlowAssurance[4][2][7]);
 
   // Whole years only, each point on the 15th of its month.
   const auto& ts = f.form->Chart2.series[2].points;
   ASSERT_EQ(ts.size(), 360u);
   EXPECT_DOUBLE_EQ(ts[0].x, hostdb::encodeDateTime(1920, 10, 15, 0, 0));
   EXPECT_DOUBLE_EQ(ts[3].x, hostdb::encodeDateTime(1921, 1, 15, 0, 0));
-  EXPECT_EQ(ts[100].y, f.state->ewrSeries[100]);
+  EXPECT_EQ(ts[100].y, f.state->ewr.ewrSeries[100]);
   EXPECT_TRUE(f.form->Chart2.bottomAxis.dateTime);
 
   // Unticking the high flows shows the low-flow curve and reruns everything.
   f.form->setIncludeHighFlows(false);
-  EXPECT_EQ(f.form->Chart1.series[2].points[7].y, f.state->lowFlowAssurance[4][2][7]);
-  EXPECT_EQ(f.state->meanTotalEwr[2], f.state->meanLowEwr[2]);
+  EXPECT_EQ(f.form->Chart1.series[2].points[7].y, f.state->ewr.lowFlowAssurance[4][2][7]);
+  EXPECT_EQ(f.state->ewr.meanTotalEwr[2], f.state->ewr.meanLowEwr[2]);
 }
 
 TEST(TForm7Analysis, PresentDayConstraintWithoutPresentDayDataReturnsToNoConstraint) {
   FormCase f;
-  f.state->presentFlows.header.count = 0;
+  f.state->site.presentFlows.header.count = 0;
   f.form->RadioGroup3.itemIndex = 2;
   f.form->RadioGroup3Click();
   EXPECT_EQ(f.texts(), std::vector<std::string>{"No Present Day data available for constrainng"});
   EXPECT_EQ(f.form->constraintMode(), 0);
   EXPECT_TRUE(f.form->analysed());
-  EXPECT_EQ(f.state->totalLimit[0][0], 10000000.0f);
+  EXPECT_EQ(f.state->ewr.totalLimit[0][0], 10000000.0f);
   EXPECT_TRUE(f.form->Chart1.series[1].points.empty());
   EXPECT_TRUE(f.form->Chart2.series[1].points.empty());
 }
@@ -151,9 +151,9 @@ TEST(TForm7Save, SavesTheFiveResultsOfTheSelectedCategory) {
   FormCase f;
   f.state->reportLines = std::vector<std::string>{"HYDROLOGY", "line two"};
   f.form->Button2Click();
-  const auto totalTable = ewr::assuranceTableData(*f.state, f.state->totalFlowAssurance, 2);
-  const auto lowTable = ewr::assuranceTableData(*f.state, f.state->lowFlowAssurance, 2);
-  const std::vector<float> totalSeries(f.state->ewrSeries.begin(), f.state->ewrSeries.begin() + 365);
+  const auto totalTable = ewr::assuranceTableData(*f.state, f.state->ewr.totalFlowAssurance, 2);
+  const auto lowTable = ewr::assuranceTableData(*f.state, f.state->ewr.lowFlowAssurance, 2);
+  const std::vector<float> totalSeries(f.state->ewr.ewrSeries.begin(), f.state->ewr.ewrSeries.begin() + 365);
   for (ewr::EwrSaveItem item : ewr::kSaveItems) f.form->setSaveItemTicked(item, true);
   f.form->Button6Click();
   f.form->Button4Click();
@@ -185,7 +185,7 @@ TEST(TForm7Save, SavesTheFiveResultsOfTheSelectedCategory) {
   EXPECT_EQ(lowSeries->field("GeogID").asText(), "Low Flow EWR for B");
   // The low-flow series is saved last: the window is left without high flows.
   EXPECT_FALSE(f.form->CheckBox1.checked);
-  const std::vector<float> lowValues(f.state->ewrSeries.begin(), f.state->ewrSeries.begin() + 365);
+  const std::vector<float> lowValues(f.state->ewr.ewrSeries.begin(), f.state->ewr.ewrSeries.begin() + 365);
   EXPECT_EQ(hostdb::blobToFloats(lowSeries->readBlob("Data")), lowValues);
   EXPECT_NE(lowValues, totalSeries);
 
@@ -197,7 +197,7 @@ TEST(TForm7Save, SavesTheFiveResultsOfTheSelectedCategory) {
 
 TEST(TForm7Save, SkipsSlotsWithoutAttributeAndAnAbsentReport) {
   FormCase f;
-  f.state->attributeCodes[15] = 0;
+  f.state->site.attributeCodes[15] = 0;
   f.form->setSaveItemTicked(ewr::EwrSaveItem::TotalSeries, true);
   f.form->setSaveItemTicked(ewr::EwrSaveItem::LowAssurance, true);
   f.form->setSaveItemTicked(ewr::EwrSaveItem::Report, true);
@@ -216,18 +216,18 @@ TEST(TForm7Save, SeriesOfANaturalRecordStoredInCubicMetresAreStoredInMillionCubi
   FormCase f;
   // The natural record was stored in m3 (Var. Type 3, Var. Unit 2); its
   // values in the state are million m3, as reading it made them.
-  f.state->naturalFlows.header.varType = 2;
-  f.state->naturalFlows.header.varUnit = 2;
+  f.state->site.naturalFlows.header.varType = 2;
+  f.state->site.naturalFlows.header.varUnit = 2;
   f.form->setSaveItemTicked(ewr::EwrSaveItem::LowSeries, true);
   f.form->save_go();
   ASSERT_TRUE(f.texts().empty()) << f.texts()[0];
-  const std::vector<float> lowValues(f.state->ewrSeries.begin(), f.state->ewrSeries.begin() + 365);
+  const std::vector<float> lowValues(f.state->ewr.ewrSeries.begin(), f.state->ewr.ewrSeries.begin() + 365);
   auto record = f.host.recordOfSlot(16);
   ASSERT_TRUE(record);
   EXPECT_EQ(record->field("Var. Type").asInteger(), 3);
   EXPECT_EQ(record->field("Var. Unit").asInteger(), 4);
   // Read back as the model reads a series: the same million m3.
-  TimeSeries& back = f.state->scenarioFlows;
+  TimeSeries& back = f.state->site.scenarioFlows;
   ASSERT_TRUE(hostdb::readSeriesFromSlot(*f.state, *f.host.tx, 16, back));
   ASSERT_EQ(back.header.count, 365);
   for (int i = 0; i < 365; ++i) ASSERT_EQ(back.values[i], lowValues[static_cast<std::size_t>(i)]) << i;
@@ -272,9 +272,9 @@ TEST(EwrRun, HeadlessStepAnalysesReportsSavesAndKeepsTheChosenOptions) {
   for (int slot = 13; slot <= 17; ++slot) EXPECT_TRUE(f.host.recordOfSlot(slot)) << "slot " << slot;
   EXPECT_EQ(f.host.recordOfSlot(15)->field("GeogID").asText(), "Total Flow EWR for C");
   // The state holds the analysis of the options: with high flows.
-  EXPECT_GT(f.state->meanTotalEwr[4], f.state->meanLowEwr[4]);
+  EXPECT_GT(f.state->ewr.meanTotalEwr[4], f.state->ewr.meanLowEwr[4]);
   const auto saved = hostdb::blobToFloats(f.host.recordOfSlot(15)->readBlob("Data"));
-  EXPECT_EQ(saved[10], f.state->ewrSeries[10]);
+  EXPECT_EQ(saved[10], f.state->ewr.ewrSeries[10]);
 
   EwrOptions bad;
   bad.category = 7;
@@ -307,9 +307,9 @@ TEST(EwrRun, CsvFilesOfTheResults) {
   std::getline(rows, header);
   std::getline(rows, first);
   EXPECT_EQ(header, "year,month,natural,low_flow_ewr,total_flow_ewr");
-  const float low = ewr::ewrAtFlow(f.state->sortedFlows[0][0], f.state->lowFlowAssurance[0][2], 30,
-                                   f.state->naturalFlows.values[0]);
-  EXPECT_EQ(first, formatText("1920,10,%.6f,%.6f,%.6f", f.state->naturalFlows.values[0], low,
-                              low + f.state->highFlowSeries[2][0]));
+  const float low = ewr::ewrAtFlow(f.state->ewr.sortedFlows[0][0], f.state->ewr.lowFlowAssurance[0][2], 30,
+                                   f.state->site.naturalFlows.values[0]);
+  EXPECT_EQ(first, formatText("1920,10,%.6f,%.6f,%.6f", f.state->site.naturalFlows.values[0], low,
+                              low + f.state->floods.highFlowSeries[2][0]));
   EXPECT_EQ(lineCount(readFile(dir / "ewr_means.csv")), 8);
 }

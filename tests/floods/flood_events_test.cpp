@@ -18,36 +18,36 @@ TEST(FloodRating, StepsMeansAndBankfull) {
   auto s = makeFloodState();
   build_flood_rating(*s);
   // 25 steps of 2 mm land just above 0.05 m; the 26th is 0.06 m.
-  EXPECT_GT(s->floodDepthStep[24], 0.05f);
-  EXPECT_NEAR(s->floodDepthStep[24], 0.05f, 1e-6f);
-  EXPECT_NEAR(s->floodDepthStep[25], 0.06f, 1e-6f);
-  EXPECT_FLOAT_EQ(s->floodRatingFlow[10], (s->stageDischargeLow[10] + s->stageDischargeHigh[10]) * 0.5f);
-  const int32_t last = s->stageCount - 1;
-  EXPECT_FLOAT_EQ(s->bankfullDischarge, s->floodRatingFlow[last]);
-  EXPECT_NEAR(s->bankfullDischarge, channelDischarge(s->floodDepthStep[last]), 1e-3f);
+  EXPECT_GT(s->floods.floodDepthStep[24], 0.05f);
+  EXPECT_NEAR(s->floods.floodDepthStep[24], 0.05f, 1e-6f);
+  EXPECT_NEAR(s->floods.floodDepthStep[25], 0.06f, 1e-6f);
+  EXPECT_FLOAT_EQ(s->floods.floodRatingFlow[10], (s->hydraulics.stageDischargeLow[10] + s->hydraulics.stageDischargeHigh[10]) * 0.5f);
+  const int32_t last = s->hydraulics.stageCount - 1;
+  EXPECT_FLOAT_EQ(s->floods.bankfullDischarge, s->floods.floodRatingFlow[last]);
+  EXPECT_NEAR(s->floods.bankfullDischarge, channelDischarge(s->floods.floodDepthStep[last]), 1e-3f);
 
-  s->stageCount = 0;
+  s->hydraulics.stageCount = 0;
   build_flood_rating(*s);
-  EXPECT_EQ(s->bankfullDischarge, 0.0f);
+  EXPECT_EQ(s->floods.bankfullDischarge, 0.0f);
 }
 
 TEST(FloodRating, BaseflowLevelIsTheLowerStepOrNone) {
   auto s = makeFloodState();
   build_flood_rating(*s);
-  s->maxBaseflowWet = (s->floodRatingFlow[40] + s->floodRatingFlow[41]) / 2;
-  EXPECT_FLOAT_EQ(baseflow_level(*s), s->floodDepthStep[40]);
+  s->hydrology.maxBaseflowWet = (s->floods.floodRatingFlow[40] + s->floods.floodRatingFlow[41]) / 2;
+  EXPECT_FLOAT_EQ(baseflow_level(*s), s->floods.floodDepthStep[40]);
   // Exactly on a step: the first pair that holds it, whose lower step is one below.
-  s->maxBaseflowWet = s->floodRatingFlow[40];
-  EXPECT_FLOAT_EQ(baseflow_level(*s), s->floodDepthStep[39]);
+  s->hydrology.maxBaseflowWet = s->floods.floodRatingFlow[40];
+  EXPECT_FLOAT_EQ(baseflow_level(*s), s->floods.floodDepthStep[39]);
   // Outside the rating, or no rating: no level.
-  s->maxBaseflowWet = s->bankfullDischarge * 2;
+  s->hydrology.maxBaseflowWet = s->floods.bankfullDischarge * 2;
   EXPECT_EQ(baseflow_level(*s), 0.0f);
-  s->maxBaseflowWet = s->floodRatingFlow[0] / 2;
+  s->hydrology.maxBaseflowWet = s->floods.floodRatingFlow[0] / 2;
   EXPECT_EQ(baseflow_level(*s), 0.0f);
-  s->stageCount = 0;
-  s->maxBaseflowWet = 1;
+  s->hydraulics.stageCount = 0;
+  s->hydrology.maxBaseflowWet = 1;
   EXPECT_EQ(baseflow_level(*s), 0.0f);
-  EXPECT_EQ(s->floodBaseflowDepth, 0.0f);
+  EXPECT_EQ(s->floods.floodBaseflowDepth, 0.0f);
 }
 
 TEST(DefaultPeaks, TablesByVariability) {
@@ -74,10 +74,10 @@ TEST(DepthToPeak, FirstStepWithinAMillimetre) {
   EXPECT_EQ(ratingStepAtDepth(*s, 0.0f), 0);
   EXPECT_EQ(ratingStepAtDepth(*s, 0.05f), 24);
   EXPECT_EQ(ratingStepAtDepth(*s, 1.0f), 24 + 95);
-  EXPECT_NEAR(s->floodDepthStep[ratingStepAtDepth(*s, 1.0f)], 1.0f, 1e-3f);
+  EXPECT_NEAR(s->floods.floodDepthStep[ratingStepAtDepth(*s, 1.0f)], 1.0f, 1e-3f);
   // Above the last step there is no step.
   EXPECT_EQ(ratingStepAtDepth(*s, 2.5f), -1);
-  s->stageCount = 0;
+  s->hydraulics.stageCount = 0;
   EXPECT_EQ(ratingStepAtDepth(*s, 0.0f), -1);
 }
 

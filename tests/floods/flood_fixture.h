@@ -31,18 +31,18 @@ inline float channelDischarge(float d) { return 20.0f * std::pow(d, 5.0f / 3.0f)
 // A rating up to `maxDepth` with lower and upper estimates 0.8 and 1.2 of
 // the channel discharge, a 20 m wide section, and the site's parameters.
 inline void fillRating(ModelState& s, float maxDepth = 2.0f) {
-  s.stageCount = 0;
+  s.hydraulics.stageCount = 0;
   for (float d = hydraulics::nextStage(0.0f); d < maxDepth; d = hydraulics::nextStage(d)) {
-    s.stageDischargeLow[s.stageCount] = 0.8f * channelDischarge(d);
-    s.stageDischargeHigh[s.stageCount] = 1.2f * channelDischarge(d);
-    s.stageDischarge[s.stageCount] = channelDischarge(d);
-    ++s.stageCount;
+    s.hydraulics.stageDischargeLow[s.hydraulics.stageCount] = 0.8f * channelDischarge(d);
+    s.hydraulics.stageDischargeHigh[s.hydraulics.stageCount] = 1.2f * channelDischarge(d);
+    s.hydraulics.stageDischarge[s.hydraulics.stageCount] = channelDischarge(d);
+    ++s.hydraulics.stageCount;
   }
   const float xs[][2] = {{0, 2}, {5, 0.5f}, {10, 0}, {15, 0.5f}, {20, 2}};
-  s.modelXsCount = 5;
+  s.hydraulics.modelXsCount = 5;
   for (int i = 0; i < 5; ++i) {
-    s.modelXsDistance[i] = xs[i][0];
-    s.modelXsElevation[i] = xs[i][1];
+    s.hydraulics.modelXsDistance[i] = xs[i][0];
+    s.hydraulics.modelXsElevation[i] = xs[i][1];
   }
 }
 
@@ -51,7 +51,7 @@ inline void fillRating(ModelState& s, float maxDepth = 2.0f) {
 // the flow. Values past the record hold 1e6, which no step may read.
 inline void fillNatural(ModelState& s, int32_t count, int startMonth = 10, uint32_t seed = 7u) {
   static const float seasonal[12] = {2, 3, 6, 9, 12, 10, 7, 4, 2.5f, 1.8f, 1.5f, 1.6f};  // October first
-  TimeSeries& n = s.naturalFlows;
+  TimeSeries& n = s.site.naturalFlows;
   n.header.count = count;
   n.header.startYear = 1950;
   n.header.startMonth = static_cast<int16_t>(startMonth);
@@ -78,9 +78,9 @@ inline void fillNatural(ModelState& s, int32_t count, int startMonth = 10, uint3
 inline std::unique_ptr<ModelState> makeFloodState(float hydroVariability = 10.0f, int32_t months = 240) {
   auto s = makeModelState();
   fillRating(*s);
-  s->maxBaseflowWet = 1.0f;
-  s->siteParameters.catchmentArea = 500.0f;
-  s->siteParameters.hydroVariability = hydroVariability;
+  s->hydrology.maxBaseflowWet = 1.0f;
+  s->site.siteParameters.catchmentArea = 500.0f;
+  s->site.siteParameters.hydroVariability = hydroVariability;
   fillNatural(*s, months);
   return s;
 }
@@ -123,10 +123,10 @@ class FloodHost {
   FloodHost& operator=(const FloodHost&) = delete;
 
   void attach(ModelState& s) const {
-    s.databaseName = kAlias;
-    s.requestSpatialRecord = kSite;
-    s.spatialRecord = kSite;
-    s.attributeCodes[6] = kFloodAttribute;
+    s.site.databaseName = kAlias;
+    s.site.requestSpatialRecord = kSite;
+    s.site.spatialRecord = kSite;
+    s.site.attributeCodes[6] = kFloodAttribute;
   }
 
   // Stores a flood-parameter record for the site; `recordToo` false leaves

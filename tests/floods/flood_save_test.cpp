@@ -90,15 +90,15 @@ TEST(FloodParameters, RestoreRoundsAndAcceptsEachCategory) {
   auto form = site.open();
   form->Button6Click();
   EXPECT_TRUE(site.host.ui.messages.empty());
-  EXPECT_EQ(site.state->floodCategoryTable.cell(4, 1), "3");
-  EXPECT_EQ(site.state->savedFloodParameters[0][2], 3.0f);
-  EXPECT_EQ(site.state->savedFloodParameters[1][0], 60.0f);
+  EXPECT_EQ(site.state->floods.floodCategoryTable.cell(4, 1), "3");
+  EXPECT_EQ(site.state->floods.savedFloodParameters[0][2], 3.0f);
+  EXPECT_EQ(site.state->floods.savedFloodParameters[1][0], 60.0f);
   const int32_t step = floods::ratingStepAtDepth(*site.state, 0.6f);
-  EXPECT_EQ(site.state->floodCategoryTable.cell(1, 2), formatText("%10.3f", site.state->floodRatingFlow[step]));
+  EXPECT_EQ(site.state->floods.floodCategoryTable.cell(1, 2), formatText("%10.3f", site.state->floods.floodRatingFlow[step]));
   for (int k = 1; k <= 5; ++k) {
-    EXPECT_EQ(site.state->floodCategoryTable.cell(5, k), std::to_string((k - 1) % 3 + 1));
+    EXPECT_EQ(site.state->floods.floodCategoryTable.cell(5, k), std::to_string((k - 1) % 3 + 1));
     if (k > 1) {
-      EXPECT_EQ(site.state->floodCategoryTable.cell(4, k), std::to_string(k));
+      EXPECT_EQ(site.state->floods.floodCategoryTable.cell(4, k), std::to_string(k));
     }
   }
   // The controls show the last category.
@@ -107,8 +107,8 @@ TEST(FloodParameters, RestoreRoundsAndAcceptsEachCategory) {
   EXPECT_EQ(form->RadioGroup2.itemIndex, 2);
   EXPECT_EQ(form->RadioGroup3.itemIndex, 1);
   // The last category's duration is that of its own shape and slope.
-  EXPECT_EQ(site.state->floodCategoryTable.cell(2, 5), form->Edit4.text);
-  EXPECT_EQ(site.state->floodCategoryTable.cell(3, 5), form->Edit5.text);
+  EXPECT_EQ(site.state->floods.floodCategoryTable.cell(2, 5), form->Edit4.text);
+  EXPECT_EQ(site.state->floods.floodCategoryTable.cell(3, 5), form->Edit5.text);
 }
 
 TEST(FloodParameters, MissingRecordAndNothingSaved) {
@@ -116,12 +116,12 @@ TEST(FloodParameters, MissingRecordAndNothingSaved) {
     Site site;
     site.host.storeParameters(storedValues(), false);
     auto form = site.open();
-    const std::string before = site.state->floodCategoryTable.cell(1, 1);
+    const std::string before = site.state->floods.floodCategoryTable.cell(1, 1);
     form->Button6Click();
     EXPECT_EQ(site.host.ui.texts(), std::vector<std::string>{TForm6::kSavedMissing});
-    for (const auto& c : site.state->savedFloodParameters)
+    for (const auto& c : site.state->floods.savedFloodParameters)
       for (float x : c) EXPECT_EQ(x, -9.0f);
-    EXPECT_EQ(site.state->floodCategoryTable.cell(1, 1), before);
+    EXPECT_EQ(site.state->floods.floodCategoryTable.cell(1, 1), before);
     // Next time the window opens, the button is disabled.
     EXPECT_FALSE(site.open()->Button6.enabled);
   }
@@ -134,7 +134,7 @@ TEST(FloodParameters, MissingRecordAndNothingSaved) {
   {
     Site site;
     site.host.storeParameters(storedValues());
-    site.state->attributeCodes[6] = 0;
+    site.state->site.attributeCodes[6] = 0;
     site.open()->Button6Click();
     EXPECT_EQ(site.host.ui.texts(), std::vector<std::string>{TForm6::kNoneSaved});
   }
@@ -146,12 +146,12 @@ TEST(FloodParameters, ValuesTheWindowCannotTake) {
   v[5 * 2 + 1] = 7.0f;  // category 3: frequency 7
   site.host.storeParameters(v);
   auto form = site.open();
-  const std::string before = site.state->floodCategoryTable.cell(5, 3);
+  const std::string before = site.state->floods.floodCategoryTable.cell(5, 3);
   form->Button6Click();
   EXPECT_EQ(site.host.ui.texts(),
             std::vector<std::string>{
                 "Saved flood parameters, category 3: the frequency 7 is not 0 to 2; the categories are unchanged"});
-  EXPECT_EQ(site.state->floodCategoryTable.cell(5, 3), before);
+  EXPECT_EQ(site.state->floods.floodCategoryTable.cell(5, 3), before);
   // A short record leaves its missing entries at -9, which the window cannot take either.
   Site shortSite;
   shortSite.host.storeParameters({40, 0, 2, 1, 1});
@@ -178,7 +178,7 @@ TEST(FloodRun, HeadlessStepWithSavedParameters) {
   ASSERT_TRUE(stored);
   EXPECT_EQ(stored->data[2], 3.0f);
   float total = 0;
-  for (int i = 0; i < 240; ++i) total += site.state->highFlowSeries[0][i];
+  for (int i = 0; i < 240; ++i) total += site.state->floods.highFlowSeries[0][i];
   EXPECT_GT(total, 0.0f);
   const std::string csv = highFlowSeriesCsv(*site.state);
   EXPECT_EQ(csv.substr(0, csv.find('\n')), "year,month,A,A/B,B,B/C,C,C/D,D");

@@ -26,7 +26,7 @@ struct Window {
     host.attach(*state);
     form = std::make_unique<TForm6>(*state, *host.tx, host.ui, host.saveDialog);
   }
-  const std::string& cell(int col, int row) const { return state->floodCategoryTable.cell(col, row); }
+  const std::string& cell(int col, int row) const { return state->floods.floodCategoryTable.cell(col, row); }
   float number(const std::string& text) const {
     double v = 0;
     EXPECT_TRUE(parseNumber(text, v)) << text;
@@ -40,7 +40,7 @@ TEST(FloodWindow, DefaultCategoriesAtCreation) {
   Window w(makeFloodState(1.0f));  // low variability: T1
   TForm6& f = *w.form;
   EXPECT_TRUE(w.host.ui.messages.empty());
-  const float bankfull = w.state->bankfullDischarge;
+  const float bankfull = w.state->floods.bankfullDischarge;
   EXPECT_EQ(w.cell(1, 5), formatText("%10.3f", 0.8f * bankfull));
   EXPECT_EQ(w.cell(1, 1), formatText("%10.3f", 0.073f * bankfull));
   const char* events[] = {"4", "3", "1", "1", "1"};
@@ -56,16 +56,16 @@ TEST(FloodWindow, DefaultCategoriesAtCreation) {
   // Accepting category 5 leaves the category number at 5.
   EXPECT_EQ(f.SpinEdit1.value, 5);
   // The defaults do not touch the saved parameters.
-  for (const auto& c : w.state->savedFloodParameters)
+  for (const auto& c : w.state->floods.savedFloodParameters)
     for (float v : c) EXPECT_EQ(v, 0.0f);
-  EXPECT_FALSE(w.state->floodInitialising);
+  EXPECT_FALSE(w.state->floods.floodInitialising);
   EXPECT_TRUE(f.Button6.enabled);
   EXPECT_FALSE(f.Button2.enabled);
   EXPECT_FALSE(f.Button4.enabled);
   EXPECT_EQ(f.Edit1.text, "   500.000");
   EXPECT_EQ(f.Edit6.text, "0.50");
-  EXPECT_FLOAT_EQ(w.state->durationFactor, 4.0f);
-  EXPECT_FLOAT_EQ(w.state->floodConstraint, 0.5f);
+  EXPECT_FLOAT_EQ(w.state->floods.durationFactor, 4.0f);
+  EXPECT_FLOAT_EQ(w.state->floods.floodConstraint, 0.5f);
 
   // Right after creation all three totals show: the last default accept saw code 3 in row 5.
   const float v1 = w.number(w.cell(3, 1)), v2 = w.number(w.cell(3, 2)), v3 = w.number(w.cell(3, 3));
@@ -74,15 +74,15 @@ TEST(FloodWindow, DefaultCategoriesAtCreation) {
   EXPECT_EQ(f.StringGrid2.cell(1, 1), formatText("%10.3f", annual));
   EXPECT_EQ(f.StringGrid2.cell(1, 2), formatText("%10.3f", v4 + annual));
   EXPECT_EQ(f.StringGrid2.cell(1, 3), formatText("%10.3f", v5 + annual));
-  EXPECT_EQ(f.StringGrid2.cell(2, 1), formatText("%10.1f", annual * 100.0f / w.state->naturalFlows.mar));
+  EXPECT_EQ(f.StringGrid2.cell(2, 1), formatText("%10.1f", annual * 100.0f / w.state->site.naturalFlows.mar));
   EXPECT_EQ(f.StringGrid2.cell(0, 3), "1 year in 5");
 
   // Charts: the section, the rating and the baseflow level in red.
   EXPECT_EQ(f.Chart1.series[0].points.size(), 5u);
-  EXPECT_EQ(f.Chart2.series[0].points.size(), static_cast<std::size_t>(w.state->stageCount));
+  EXPECT_EQ(f.Chart2.series[0].points.size(), static_cast<std::size_t>(w.state->hydraulics.stageCount));
   ASSERT_EQ(f.Chart1.series[2].points.size(), 2u);
   EXPECT_FLOAT_EQ(static_cast<float>(f.Chart1.series[2].points[1].x), 20.0f);
-  EXPECT_GT(w.state->floodBaseflowDepth, 0.0f);
+  EXPECT_GT(w.state->floods.floodBaseflowDepth, 0.0f);
   EXPECT_EQ(f.Chart2.series[2].points[1].x, 1.0);
   EXPECT_EQ(f.Chart1.legend, charting::LegendPosition::Hidden);
 }
@@ -105,7 +105,7 @@ TEST(FloodWindow, LaterAcceptKeepsTheOneInFiveTotal) {
   // Row 5 holds code 5 now: its total is not shown and the row keeps its value.
   EXPECT_EQ(f.StringGrid2.cell(1, 3), oneInFive);
   // A later accept stores the category's choices.
-  const auto& saved = w.state->savedFloodParameters[1];
+  const auto& saved = w.state->floods.savedFloodParameters[1];
   EXPECT_EQ(saved[0], 0.0f);
   EXPECT_EQ(saved[1], 0.0f);
   EXPECT_EQ(saved[2], 1.0f);
@@ -120,15 +120,15 @@ TEST(FloodWindow, DepthGivesThePeakOfTheRating) {
   Window w(makeFloodState());
   TForm6& f = *w.form;
   f.SpinEdit4Change();  // 0 cm: the first step
-  EXPECT_EQ(f.Edit2.text, formatText("%10.3f", w.state->floodRatingFlow[0]));
+  EXPECT_EQ(f.Edit2.text, formatText("%10.3f", w.state->floods.floodRatingFlow[0]));
   f.SpinButton1UpClick();
   EXPECT_EQ(f.SpinEdit4.value, 10);
   const int32_t step = floods::ratingStepAtDepth(*w.state, 0.1f);
-  EXPECT_EQ(f.Edit2.text, formatText("%10.3f", w.state->floodRatingFlow[step]));
+  EXPECT_EQ(f.Edit2.text, formatText("%10.3f", w.state->floods.floodRatingFlow[step]));
   ASSERT_EQ(f.Chart1.series[1].points.size(), 2u);
   EXPECT_FLOAT_EQ(static_cast<float>(f.Chart1.series[1].points[0].y), 0.1f);
   ASSERT_EQ(f.Chart2.series[1].points.size(), 3u);
-  EXPECT_FLOAT_EQ(static_cast<float>(f.Chart2.series[1].points[1].x), w.state->floodRatingFlow[step]);
+  EXPECT_FLOAT_EQ(static_cast<float>(f.Chart2.series[1].points[1].x), w.state->floods.floodRatingFlow[step]);
   // The time to peak follows the new peak.
   EXPECT_FALSE(trim(f.Edit3.text).empty());
   f.SpinButton1DownClick();
@@ -137,9 +137,9 @@ TEST(FloodWindow, DepthGivesThePeakOfTheRating) {
   EXPECT_TRUE(w.host.ui.messages.empty());
   // Above the top of the rating the bankfull discharge is taken, with a message.
   f.setDepth(500);
-  EXPECT_EQ(f.Edit2.text, formatText("%10.3f", w.state->bankfullDischarge));
+  EXPECT_EQ(f.Edit2.text, formatText("%10.3f", w.state->floods.bankfullDischarge));
   ASSERT_EQ(w.host.ui.messages.size(), 1u);
-  const float top = w.state->floodDepthStep[w.state->stageCount - 1];
+  const float top = w.state->floods.floodDepthStep[w.state->hydraulics.stageCount - 1];
   EXPECT_EQ(w.host.ui.messages[0].text, formatText("Depth of 500 cm is above the top of the rating curve (%.2f m): "
                                                    "the bankfull discharge is used",
                                                    top));
@@ -151,7 +151,7 @@ TEST(FloodWindow, DepthGivesThePeakOfTheRating) {
 TEST(FloodWindow, TenHoursToPeak) {
   Window w(makeFloodState());
   TForm6& f = *w.form;
-  const float root = w.state->peakScaleRoot;
+  const float root = w.state->floods.peakScaleRoot;
   f.setCatchmentText("175");
   f.setPeakText(formatText("%10.3f", root * root));
   EXPECT_EQ(f.Edit3.text, "  10");
@@ -190,7 +190,7 @@ TEST(FloodWindow, CatchmentAreaThatIsNoNumber) {
 
 TEST(FloodWindow, BaseflowAtOrAboveBankfull) {
   auto s = makeFloodState();
-  s->maxBaseflowWet = 1000.0f;
+  s->hydrology.maxBaseflowWet = 1000.0f;
   Window w(std::move(s));
   // One plain message: the limit passed (the 2 m deep test channel full
   // carries 20 x 2^(5/3) m3/s) and what to check.
@@ -200,7 +200,7 @@ TEST(FloodWindow, BaseflowAtOrAboveBankfull) {
   EXPECT_NE(text.find("critical wet month, 1000.000 m3/s, is not below the " + full), std::string::npos) << text;
   EXPECT_NE(text.find("Check the channel's maximum width and depth"), std::string::npos) << text;
   EXPECT_EQ(w.form->refusal, text);
-  EXPECT_LT(w.state->peakScaleRoot, 0.0f);
+  EXPECT_LT(w.state->floods.peakScaleRoot, 0.0f);
   for (int k = 1; k <= 5; ++k) {
     EXPECT_EQ(w.cell(2, k), "   0");
     EXPECT_EQ(w.cell(3, k), "     0.000");
@@ -222,7 +222,7 @@ TEST(FloodWindow, BaseflowAtOrAboveBankfull) {
 
 TEST(FloodWindow, NoRating) {
   auto s = makeFloodState();
-  s->stageCount = 0;
+  s->hydraulics.stageCount = 0;
   Window w(std::move(s));
   ASSERT_FALSE(w.host.ui.messages.empty());
   EXPECT_EQ(w.host.ui.messages[0].text, TForm6::kNoRating);
@@ -236,8 +236,8 @@ TEST(FloodWindow, GenerateShowsTheRatioAndItsLimits) {
   // Low high flows: the ratio is above 0.7 and cut, with the message.
   auto low = makeFloodState();
   for (int i = 0; i < 240; ++i) {
-    low->naturalFlows.values[i] *= 0.001f;
-    low->naturalFlows.baseflows[i] *= 0.001f;
+    low->site.naturalFlows.values[i] *= 0.001f;
+    low->site.naturalFlows.baseflows[i] *= 0.001f;
   }
   Window w(std::move(low));
   w.form->Button3Click();
@@ -246,32 +246,32 @@ TEST(FloodWindow, GenerateShowsTheRatioAndItsLimits) {
   double shown = 0;
   ASSERT_TRUE(parseNumber(w.form->Edit6.text, shown));
   EXPECT_GT(shown, 0.7);
-  EXPECT_FLOAT_EQ(w.state->floodVolumeRatio, 0.7f);
+  EXPECT_FLOAT_EQ(w.state->floods.floodVolumeRatio, 0.7f);
   EXPECT_TRUE(w.form->Button2.enabled);
   EXPECT_TRUE(w.form->Button4.enabled);
 
   // High flows far above the floods: raised to 0.5, no message.
   auto high = makeFloodState();
   for (int i = 0; i < 240; ++i) {
-    high->naturalFlows.values[i] *= 1000.0f;
-    high->naturalFlows.baseflows[i] *= 1000.0f;
+    high->site.naturalFlows.values[i] *= 1000.0f;
+    high->site.naturalFlows.baseflows[i] *= 1000.0f;
   }
   Window v(std::move(high));
   v.form->Button3Click();
   EXPECT_TRUE(v.host.ui.messages.empty());
   EXPECT_EQ(v.form->Edit6.text, "0.50");
-  EXPECT_FLOAT_EQ(v.state->floodVolumeRatio, 0.5f);
+  EXPECT_FLOAT_EQ(v.state->floods.floodVolumeRatio, 0.5f);
 }
 
 TEST(FloodWindow, RefusedGenerateLeavesNoHighFlows) {
   Window w(makeFloodState(10.0f, 3 * 12 + 6));
-  w.state->highFlowSeries[2][5] = 9.0f;  // from an earlier record
-  w.state->highFlowAssurance[1][2][0] = 9.0f;
+  w.state->floods.highFlowSeries[2][5] = 9.0f;  // from an earlier record
+  w.state->floods.highFlowAssurance[1][2][0] = 9.0f;
   w.form->Button3Click();
   ASSERT_EQ(w.host.ui.messages.size(), 1u);
   EXPECT_NE(w.host.ui.messages[0].text.find("3 whole years"), std::string::npos);
-  EXPECT_EQ(w.state->highFlowSeries[2][5], 0.0f);
-  EXPECT_EQ(w.state->highFlowAssurance[1][2][0], 0.0f);
+  EXPECT_EQ(w.state->floods.highFlowSeries[2][5], 0.0f);
+  EXPECT_EQ(w.state->floods.highFlowAssurance[1][2][0], 0.0f);
   EXPECT_FALSE(w.form->Button4.enabled);
   w.form->Button4Click();
   EXPECT_EQ(w.form->modalResult, mrNone);
@@ -290,7 +290,7 @@ TEST(FloodWindow, ReportSection) {
   ASSERT_EQ(lines.size(), 11u);
   EXPECT_EQ(lines[1], " ");
   EXPECT_EQ(lines[2], "HIGH FLOW REQUIREMENT SUMMARY");
-  EXPECT_EQ(lines[3], formatText("Bankfull channel discharge (m3/s) = %10.3f", w.state->bankfullDischarge));
+  EXPECT_EQ(lines[3], formatText("Bankfull channel discharge (m3/s) = %10.3f", w.state->floods.bankfullDischarge));
   EXPECT_EQ(lines[5], "Category Frequency    Peak(m3/s) Duration(hours) N. Events Volume(MCM)");
   EXPECT_EQ(lines[6], "   1      Annual   " + w.cell(1, 1) + "        " + w.cell(2, 1) + "        4" + w.cell(3, 1));
   EXPECT_EQ(lines[9].substr(0, 19), "   4     1:2 year  ");

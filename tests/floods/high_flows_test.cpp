@@ -125,7 +125,7 @@ TEST(PlaceEventsTest, MoreEventsThanMonths) {
 
 TEST(GenerateTs, RatioLimits) {
   auto s = makeFloodState();
-  s->floodConstraint = 0.5f;
+  s->floods.floodConstraint = 0.5f;
   // Small floods: the ratio is raised to the constraint.
   HighFlowRun run = prepareHighFlows(*s, {{0.01f, 1, 1}});
   EXPECT_FLOAT_EQ(run.shownRatio, 0.5f);
@@ -145,7 +145,7 @@ TEST(GenerateTs, RatioLimits) {
 
 TEST(GenerateTs, RankingAndThe20PercentYear) {
   auto s = makeFloodState();
-  s->floodConstraint = 0.5f;
+  s->floods.floodConstraint = 0.5f;
   const HighFlowRun run = prepareHighFlows(*s, defaultRows());
   ASSERT_EQ(run.years, 20);
   EXPECT_EQ(run.r20, 16);  // p[15] = 25, p[16] = 20
@@ -159,7 +159,7 @@ TEST(GenerateTs, RankingAndThe20PercentYear) {
 
 TEST(GenerateTs, FactorsOfCategoriesAAndD) {
   auto s = makeFloodState();
-  s->floodConstraint = 0.5f;
+  s->floods.floodConstraint = 0.5f;
   const HighFlowRun run = prepareHighFlows(*s, defaultRows());
   const float R = run.ratio;
   for (int32_t r = 0; r < run.years; ++r) EXPECT_FLOAT_EQ(rankFactor(run, 0, r), R) << r;
@@ -175,25 +175,25 @@ TEST(GenerateTs, FactorsOfCategoriesAAndD) {
 
 TEST(GenerateTs, SeriesAndAssurance) {
   auto s = makeFloodState();
-  s->floodConstraint = 0.5f;
+  s->floods.floodConstraint = 0.5f;
   const HighFlowRun run = generate_ts(*s, defaultRows());
-  EXPECT_FLOAT_EQ(s->floodVolumeRatio, run.ratio);
+  EXPECT_FLOAT_EQ(s->floods.floodVolumeRatio, run.ratio);
   for (int c = 0; c < 7; ++c) {
     float total = 0;
     for (int32_t i = 0; i < 240; ++i) {
-      const float f = s->highFlowSeries[c][i];
+      const float f = s->floods.highFlowSeries[c][i];
       EXPECT_GE(f, 0.0f);
       // No month gets more than its share of the high flow.
-      const float h = s->naturalFlows.values[i] - s->naturalFlows.baseflows[i];
+      const float h = s->site.naturalFlows.values[i] - s->site.naturalFlows.baseflows[i];
       EXPECT_LE(f, h * 0.7f + 1e-5f);
       total += f;
     }
     EXPECT_GT(total, 0.0f) << c;
     for (int m = 0; m < 12; ++m) {
-      const auto& a = s->highFlowAssurance[m][c];
+      const auto& a = s->floods.highFlowAssurance[m][c];
       for (int r = 1; r < 20; ++r) EXPECT_LE(a[r - 1], a[r]);
       std::vector<float> months;
-      for (int y = 0; y < 20; ++y) months.push_back(s->highFlowSeries[c][12 * y + m]);
+      for (int y = 0; y < 20; ++y) months.push_back(s->floods.highFlowSeries[c][12 * y + m]);
       EXPECT_FLOAT_EQ(a[19], *std::max_element(months.begin(), months.end()));
       EXPECT_EQ(a[20], 0.0f);
     }
@@ -201,51 +201,51 @@ TEST(GenerateTs, SeriesAndAssurance) {
   // A keeps more flood volume than D in every year.
   float a = 0, d = 0;
   for (int32_t i = 0; i < 240; ++i) {
-    a += s->highFlowSeries[0][i];
-    d += s->highFlowSeries[6][i];
+    a += s->floods.highFlowSeries[0][i];
+    d += s->floods.highFlowSeries[6][i];
   }
   EXPECT_GT(a, d);
 }
 
 TEST(GenerateTs, AYearBelowTheFirstLevelGetsNoFloodVolume) {
   auto s = makeFloodState();
-  s->floodConstraint = 0.5f;
+  s->floods.floodConstraint = 0.5f;
   // Year 3 is nearly dry: its target lies below C[1].
   for (int m = 0; m < 12; ++m) {
-    s->naturalFlows.values[36 + m] = 0.01f;
-    s->naturalFlows.baseflows[36 + m] = 0.005f;
+    s->site.naturalFlows.values[36 + m] = 0.01f;
+    s->site.naturalFlows.baseflows[36 + m] = 0.005f;
   }
   // Year 5 is a naturalised year whose high flows are negative.
   for (int m = 0; m < 12; ++m) {
-    s->naturalFlows.values[60 + m] = 0.1f;
-    s->naturalFlows.baseflows[60 + m] = 0.5f;
+    s->site.naturalFlows.values[60 + m] = 0.1f;
+    s->site.naturalFlows.baseflows[60 + m] = 0.5f;
   }
   generate_ts(*s, defaultRows());
   for (int c = 0; c < 7; ++c)
     for (int m = 0; m < 12; ++m) {
-      EXPECT_EQ(s->highFlowSeries[c][36 + m], 0.0f);
-      EXPECT_EQ(s->highFlowSeries[c][60 + m], 0.0f);
+      EXPECT_EQ(s->floods.highFlowSeries[c][36 + m], 0.0f);
+      EXPECT_EQ(s->floods.highFlowSeries[c][60 + m], 0.0f);
     }
 }
 
 TEST(GenerateTs, PartialYearGetsNoFloodVolume) {
   auto s = makeFloodState(10.0f, 20 * 12 + 5);
-  s->floodConstraint = 0.5f;
+  s->floods.floodConstraint = 0.5f;
   // Values past the record hold 1e6: reading them would give huge floods.
   const HighFlowRun run = generate_ts(*s, defaultRows());
   EXPECT_EQ(run.years, 20);
   for (int c = 0; c < 7; ++c) {
-    for (int32_t i = 240; i < 260; ++i) EXPECT_EQ(s->highFlowSeries[c][i], 0.0f);
+    for (int32_t i = 240; i < 260; ++i) EXPECT_EQ(s->floods.highFlowSeries[c][i], 0.0f);
     for (int m = 0; m < 12; ++m) {
-      EXPECT_LT(s->highFlowAssurance[m][c][19], 100.0f);
-      EXPECT_EQ(s->highFlowAssurance[m][c][20], 0.0f);
+      EXPECT_LT(s->floods.highFlowAssurance[m][c][19], 100.0f);
+      EXPECT_EQ(s->floods.highFlowAssurance[m][c][20], 0.0f);
     }
   }
 }
 
 TEST(GenerateTs, RecordLimits) {
   auto s = makeFloodState(10.0f, 4 * 12 + 11);
-  s->floodConstraint = 0.5f;
+  s->floods.floodConstraint = 0.5f;
   try {
     prepareHighFlows(*s, defaultRows());
     FAIL();
@@ -259,7 +259,7 @@ TEST(GenerateTs, RecordLimits) {
   // 121 years fill the monthly tables; 122 do not fit.
   fillNatural(*s, 121 * 12);
   generate_ts(*s, defaultRows());
-  EXPECT_GT(s->highFlowAssurance[4][0][120], 0.0f);
+  EXPECT_GT(s->floods.highFlowAssurance[4][0][120], 0.0f);
   fillNatural(*s, 122 * 12);
   EXPECT_THROW(prepareHighFlows(*s, defaultRows()), ModelError);
   fillNatural(*s, 0);
@@ -268,11 +268,11 @@ TEST(GenerateTs, RecordLimits) {
 
 TEST(GenerateTs, AssuranceByTheRecordsStartMonth) {
   auto s = makeFloodState();
-  s->floodConstraint = 0.5f;
+  s->floods.floodConstraint = 0.5f;
   fillNatural(*s, 240, 1);  // January first
   generate_ts(*s, defaultRows());
   std::vector<float> january;
-  for (int y = 0; y < 20; ++y) january.push_back(s->highFlowSeries[0][12 * y]);
+  for (int y = 0; y < 20; ++y) january.push_back(s->floods.highFlowSeries[0][12 * y]);
   std::sort(january.begin(), january.end());
-  for (int r = 0; r < 20; ++r) EXPECT_FLOAT_EQ(s->highFlowAssurance[3][0][r], january[static_cast<std::size_t>(r)]);
+  for (int r = 0; r < 20; ++r) EXPECT_FLOAT_EQ(s->floods.highFlowAssurance[3][0][r], january[static_cast<std::size_t>(r)]);
 }

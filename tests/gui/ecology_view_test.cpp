@@ -61,7 +61,7 @@ TEST(EcologyView, TheSeasonChoosesTheFlowDurationCurvesOfTheNextRunOnly) {
     ASSERT_TRUE(stored.has_value());
     ASSERT_EQ(stored->data.at(0), 15.0f);  // the exceedence point comes first
     // A run from here on would store 33.
-    w.h.state->maxBaseflowExceedence = 33;
+    w.h.state->site.maxBaseflowExceedence = 33;
     const int durationRevision = w.form->Chart4.revision;
     const int stressRevision = w.form->Chart2.revision;
 
@@ -80,7 +80,7 @@ TEST(EcologyView, TheSeasonChoosesTheFlowDurationCurvesOfTheNextRunOnly) {
     EXPECT_EQ(w.h.storedParameters()->data.at(0), 33.0f);
     EXPECT_TRUE(dry->isChecked());
     float september = 0;
-    const TimeSeries& natural = w.h.state->naturalFlows;
+    const TimeSeries& natural = w.h.state->site.naturalFlows;
     for (int32_t i = 11; i < natural.header.count; i += 12) september = std::max(september, natural.values[i]);
     double largest = 0;
     for (const auto& p : w.form->Chart4.series[0].points) largest = std::max(largest, p.y);

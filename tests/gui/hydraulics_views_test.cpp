@@ -75,7 +75,7 @@ TEST(HydraulicsViews, WindowShowsItsFormAndForwardsTheButtons) {
     observed->item(1, 1)->setText("0.00800");
     button(dlg, "Use Observed Data")->click();
     EXPECT_TRUE(form.observedMode);
-    EXPECT_EQ(state->siteParameters.obsMinGradient, 0.008f);
+    EXPECT_EQ(state->site.siteParameters.obsMinGradient, 0.008f);
     EXPECT_FALSE(observed->isHidden());
     EXPECT_FALSE(parameters->isEnabled());
     auto edits = dlg->findChildren<QLineEdit*>();
@@ -111,11 +111,11 @@ TEST(HydraulicsViews, DiagramPlotsTheTypedLimitAndSavesThroughTheRenderer) {
   gui::registerHydraulicsViews();
   oewr::testing::ScratchDir dir;
   auto state = makeModelState();
-  state->stageCount = 3;
+  state->hydraulics.stageCount = 3;
   for (int j = 0; j < 3; ++j) {
-    state->stageDischarge[j] = static_cast<float>(j + 1);
-    state->stageWidth[j] = 5.0f;
-    state->stageClassShare[1][j] = 100.0f;
+    state->hydraulics.stageDischarge[j] = static_cast<float>(j + 1);
+    state->hydraulics.stageWidth[j] = 5.0f;
+    state->hydraulics.stageClassShare[1][j] = 100.0f;
   }
   oewr::testing::ScriptedUi ui;
   ui.saveFile = (dir.path() / "diagram").string();

@@ -105,7 +105,7 @@ TEST(DesktopProgram, ProcessWindowShowsTheRequestAndLoadsIt) {
   EXPECT_EQ(window.actionButton()->text(), "Read Data");
   window.actionButton()->click();
   EXPECT_EQ(window.actionButton()->text(), "Run Model");
-  EXPECT_EQ(d.state->siteName, "Orvane River at Demo Weir");
+  EXPECT_EQ(d.state->site.siteName, "Orvane River at Demo Weir");
   EXPECT_TRUE(d.ui.messages.empty());
 }
 
@@ -156,8 +156,8 @@ TEST(DesktopProgram, HydrologyWindowsOpenFromTheMenuAndTickTheStep) {
   });
   window.actionButton()->click();
   EXPECT_TRUE(ticked);
-  EXPECT_GT(d.state->criticalWetMonth, 0);
-  EXPECT_GT(d.state->maxBaseflowWet, 0.0f);
+  EXPECT_GT(d.state->hydrology.criticalWetMonth, 0);
+  EXPECT_GT(d.state->hydrology.maxBaseflowWet, 0.0f);
   EXPECT_TRUE(d.ui.messages.empty()) << d.ui.messages.front();
 }
 
@@ -169,7 +169,7 @@ TEST(DesktopProgram, ProcessWindowShowsDatabaseErrorsAndStaysUp) {
   ASSERT_EQ(window.grid()->rowCount(), 1);
   // The host's request table goes away under the window.
   hostdb::HostAdmin admin(d.db.iniFile);
-  admin.session().dropTable(d.state->databaseName, hostdb::kRequestTable);
+  admin.session().dropTable(d.state->site.databaseName, hostdb::kRequestTable);
 
   auto* last = oewr::testing::button(&window, ">|");
   auto* filter = window.findChild<QCheckBox*>();
@@ -198,9 +198,9 @@ TEST(DesktopProgram, LockDialogNamesTheTableASaveWaitsFor) {
   ASSERT_EQ(window.actionButton()->text(), "Run Model");
   // The table of the ecological parameters, as the host's dictionary says.
   hostdb::HostAdmin admin(d.db.iniFile);
-  hostdb::HostTable storage(admin.session(), d.state->databaseName, hostdb::kDict3);
+  hostdb::HostTable storage(admin.session(), d.state->site.databaseName, hostdb::kDict3);
   storage.open();
-  ASSERT_TRUE(storage.findKey({hostdb::FieldValue(d.state->attributeCodes[hostdb::kEcologicalSlot])}));
+  ASSERT_TRUE(storage.findKey({hostdb::FieldValue(d.state->site.attributeCodes[hostdb::kEcologicalSlot])}));
   const std::string table = hostdb::normalTableName(storage.field("Table Name").asText());
   ASSERT_NE(table, hostdb::kRequestTable);
 

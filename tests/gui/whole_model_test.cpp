@@ -269,13 +269,13 @@ TEST(WholeModel, WindowPathAndHeadlessPathGiveTheSameNumbers) {
   std::ostringstream out, err;
   cli::RunSummary headless;
   ASSERT_EQ(cli::runRequest(o, out, err, &headless), 0) << err.str();
-  EXPECT_EQ(headless.criticalWetMonth, state->criticalWetMonth);
-  EXPECT_EQ(headless.criticalDryMonth, state->criticalDryMonth);
-  EXPECT_EQ(headless.maxBaseflowWet, state->maxBaseflowWet);
-  EXPECT_EQ(headless.maxBaseflowDry, state->maxBaseflowDry);
+  EXPECT_EQ(headless.criticalWetMonth, state->hydrology.criticalWetMonth);
+  EXPECT_EQ(headless.criticalDryMonth, state->hydrology.criticalDryMonth);
+  EXPECT_EQ(headless.maxBaseflowWet, state->hydrology.maxBaseflowWet);
+  EXPECT_EQ(headless.maxBaseflowDry, state->hydrology.maxBaseflowDry);
   for (int c = 0; c < 7; ++c) {
-    EXPECT_EQ(headless.meanLowEwr[c], state->meanLowEwr[c]) << c;
-    EXPECT_EQ(headless.meanTotalEwr[c], state->meanTotalEwr[c]) << c;
+    EXPECT_EQ(headless.meanLowEwr[c], state->ewr.meanLowEwr[c]) << c;
+    EXPECT_EQ(headless.meanTotalEwr[c], state->ewr.meanTotalEwr[c]) << c;
   }
 }
 
@@ -315,7 +315,7 @@ TEST(WholeModel, WindowsAndHeadlessStepsAskTheSameQuestionsInTheSameOrder) {
   // Both answered Yes: the shifts in force are the defaults.
   for (int s = 0; s < 2; ++s)
     for (int c = 0; c < kCategoryCount; ++c) {
-      EXPECT_NEAR(state->highShift[s][c], state->defaultHighShift[s][c], 0.001f) << s << " " << c;
-      EXPECT_NEAR(state->lowShift[s][c], state->defaultLowShift[s][c], 0.001f) << s << " " << c;
+      EXPECT_NEAR(state->site.highShift[s][c], state->ecology.defaultHighShift[s][c], 0.001f) << s << " " << c;
+      EXPECT_NEAR(state->site.lowShift[s][c], state->ecology.defaultLowShift[s][c], 0.001f) << s << " " << c;
     }
 }

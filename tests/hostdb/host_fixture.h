@@ -46,9 +46,9 @@ struct HostFixture {
     session.setLockWaitHandler([this](const std::string&, int waitedMs) { return ui.keepWaitingForLock(kAlias, waitedMs); });
     tx = std::make_unique<hostdb::Ttxtab>(session, kAlias, ui);
     state = makeModelState();
-    state->databaseName = kAlias;
-    state->requestSpatialRecord = kSite;
-    state->spatialRecord = kSite;
+    state->site.databaseName = kAlias;
+    state->site.requestSpatialRecord = kSite;
+    state->site.spatialRecord = kSite;
     // A dialog nobody expects fails the test that shows it.
     ui.onTableSave = [this](hostdb::Ttable_save&) {
       ++dialogsShown;

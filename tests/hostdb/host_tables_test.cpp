@@ -90,12 +90,12 @@ TEST(Txtab, LinkedSiteAttributeIsReadFromTheOtherSite) {
   f.addLink(31, 200, 5);
   f.insert("text", {{"RECID", 4}, {"Text", "This Site"}});
   f.insert("text", {{"RECID", 5}, {"Text", "Other Site"}});
-  f.state->attributeCodes[3] = 30;
+  f.state->site.attributeCodes[3] = 30;
 
   auto attribute = resolveInputAttribute(*f.state, *f.tx, 3);
   ASSERT_TRUE(attribute.has_value());
   EXPECT_EQ(*attribute, 31);
-  EXPECT_EQ(f.state->spatialRecord, 200);
+  EXPECT_EQ(f.state->site.spatialRecord, 200);
   EXPECT_TRUE(f.tx->DTable.active());
   EXPECT_EQ(f.tx->DTable.tableName(), "text");
   f.tx->DTable.close();
@@ -108,15 +108,15 @@ TEST(Txtab, LinkedSiteAttributeIsReadFromTheOtherSite) {
   f.tx->DTable.close();
 
   // An attribute that is not linked is read for the request's own site.
-  f.state->attributeCodes[3] = 31;
+  f.state->site.attributeCodes[3] = 31;
   rec = findSlotRecord(*f.state, *f.tx, 3);
   ASSERT_TRUE(rec.has_value());
-  EXPECT_EQ(f.state->spatialRecord, 100);
+  EXPECT_EQ(f.state->site.spatialRecord, 100);
   EXPECT_EQ(f.tx->DTable.field("Text").asText(), "This Site");
   f.tx->DTable.close();
 
   // No data_dict4 row: the value is absent.
-  f.state->requestSpatialRecord = 300;
+  f.state->site.requestSpatialRecord = 300;
   EXPECT_FALSE(findSlotRecord(*f.state, *f.tx, 3).has_value());
   f.tx->DTable.close();
 }

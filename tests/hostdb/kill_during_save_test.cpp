@@ -112,22 +112,22 @@ std::vector<SlotWrite> resultSet(int32_t seq, std::mt19937& rng) {
     Ttxtab tx(session, kAlias, ui);
     Ttable_save dialog;
     auto state = makeModelState();
-    state->databaseName = kAlias;
-    state->attributeCodes[kEcologicalSlot] = host.ecologyCode;
-    state->attributeCodes[kSavedXsSlot] = host.crossSectionCode;
+    state->site.databaseName = kAlias;
+    state->site.attributeCodes[kEcologicalSlot] = host.ecologyCode;
+    state->site.attributeCodes[kSavedXsSlot] = host.crossSectionCode;
     for (int k = 0; k < kResultSlots; ++k)
-      state->attributeCodes[kFirstResultSlot + k] = host.resultCodes[static_cast<std::size_t>(k)];
+      state->site.attributeCodes[kFirstResultSlot + k] = host.resultCodes[static_cast<std::size_t>(k)];
     std::mt19937 rng(seed);
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     for (int32_t seq = firstSeq; std::chrono::steady_clock::now() < until; ++seq) {
       const int32_t site = 1 + static_cast<int32_t>(rng() % kSites);
-      state->requestSpatialRecord = site;
+      state->site.requestSpatialRecord = site;
       bool saved = false;
       int32_t slot = 0;
       if (seq % 3 == 0) {
         slot = kEcologicalSlot;
-        state->maxBaseflowExceedence = seq;
-        state->fsWeight[0] = static_cast<float>(rng() % 100);
+        state->site.maxBaseflowExceedence = seq;
+        state->site.fsWeight[0] = static_cast<float>(rng() % 100);
         saved = saveEcologicalParameters(*state, tx, dialog);
       } else if (seq % 3 == 2) {
         slot = kResultSetSlot;
@@ -317,10 +317,10 @@ TEST(KillDuringSave, ADatabaseWhoseSavingProgramIsKilledStaysWholeAndKeepsEveryC
   Ttxtab tx(session, kAlias, ui);
   Ttable_save dialog;
   auto state = makeModelState();
-  state->databaseName = kAlias;
-  state->attributeCodes[kEcologicalSlot] = host.ecologyCode;
-  state->requestSpatialRecord = 1;
-  state->maxBaseflowExceedence = 15;
+  state->site.databaseName = kAlias;
+  state->site.attributeCodes[kEcologicalSlot] = host.ecologyCode;
+  state->site.requestSpatialRecord = 1;
+  state->site.maxBaseflowExceedence = 15;
   EXPECT_TRUE(saveEcologicalParameters(*state, tx, dialog));
   EXPECT_TRUE(ui.messages.empty());
 }

@@ -22,8 +22,8 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 // 0 no table yet, 1 a storage entry without a record of site 100, 2 with one.
 void arraySlot(HostFixture& f, int storage) {
   f.addAttribute(50, "Ecological parameters", kArray);
-  f.state->attributeCodes[kEcologicalSlot] = 50;
-  f.state->maxBaseflowExceedence = 20;
+  f.state->site.attributeCodes[kEcologicalSlot] = 50;
+  f.state->site.maxBaseflowExceedence = 20;
   if (storage == 0) return;
   f.makeTable("array", kArray);
   f.addStorage(50, 1, "array", 1);

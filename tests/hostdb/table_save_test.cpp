@@ -20,22 +20,22 @@ namespace {
 constexpr const char* kEcoTitle = "OEWR Ecological (Orvane EWR model)";
 
 void setEcology(ModelState& s) {
-  s.maxBaseflowExceedence = 15;
-  s.perennialOption = 1;
-  s.alignStressOption = 3;
+  s.site.maxBaseflowExceedence = 15;
+  s.site.perennialOption = 1;
+  s.site.alignStressOption = 3;
   for (int season = 0; season < 2; ++season)
     for (int c = 0; c < kCategoryCount; ++c) {
-      s.highShift[season][c] = static_cast<float>(10 * (season * 7 + c + 1));
-      s.lowShift[season][c] = static_cast<float>(10 * (season * 7 + c + 1)) + 0.5f;
+      s.site.highShift[season][c] = static_cast<float>(10 * (season * 7 + c + 1));
+      s.site.lowShift[season][c] = static_cast<float>(10 * (season * 7 + c + 1)) + 0.5f;
     }
-  s.stressAtZeroFs[0] = 1.5f;
-  s.fsWeight[0] = 2.0f;
-  s.fiWeight[0] = 1.0f;
-  s.fdWeight[0] = 0.5f;
-  s.stressAtZeroFs[1] = 2.5f;
-  s.fsWeight[1] = 3.0f;
-  s.fiWeight[1] = 1.0f;
-  s.fdWeight[1] = 0.25f;
+  s.site.stressAtZeroFs[0] = 1.5f;
+  s.site.fsWeight[0] = 2.0f;
+  s.site.fiWeight[0] = 1.0f;
+  s.site.fdWeight[0] = 0.5f;
+  s.site.stressAtZeroFs[1] = 2.5f;
+  s.site.fsWeight[1] = 3.0f;
+  s.site.fiWeight[1] = 1.0f;
+  s.site.fdWeight[1] = 0.25f;
 }
 
 // The stored order: exceedence, options, high shifts wet A B C D dry A B C D,
@@ -46,7 +46,7 @@ const std::vector<float> kEcoStored = {15,  1,    3,    10,   30,   50,   70,   
 // Attribute 50 ("Ecological parameters", array) in slot 5 of site 100.
 void ecologySlot(HostFixture& f) {
   f.addAttribute(50, "Ecological parameters", kArray);
-  f.state->attributeCodes[kEcologicalSlot] = 50;
+  f.state->site.attributeCodes[kEcologicalSlot] = 50;
   setEcology(*f.state);
 }
 
@@ -95,7 +95,7 @@ TEST(TableSave, SecondSiteAppendsTheNextRecidAndRaisesMaxRecOfTheWholeTable) {
   f.addStorage(51, 1, "array", 1);  // shares the table
   f.addLink(50, 100, 1);
   f.addArrayRecord("array", 1, "site 100", {1.0f});
-  f.state->requestSpatialRecord = 101;
+  f.state->site.requestSpatialRecord = 101;
 
   // The caller has the dictionary open, as input loading leaves it.
   f.tx->ddt3.open();
@@ -153,7 +153,7 @@ TEST(TableSave, ExactlyOneEligibleTableIsUsedWithoutTheDialog) {
   f.addStorage(53, 2, "array", 0, "OTHER");   // another alias: not offered
   f.addStorage(54, 3, "timeseries", 0);       // another data type: not offered
   for (int r = 1; r <= 3; ++r) f.addArrayRecord("array", r, "site", {static_cast<float>(r)});
-  f.state->attributeCodes[6] = 52;
+  f.state->site.attributeCodes[6] = 52;
 
   EXPECT_TRUE(saveArrayAttribute(*f.state, *f.tx, f.dialog, 6, "Flood", 2, 1, "OEWR_flood.txp", {4.0f, 5.0f}));
   EXPECT_EQ(f.dialogsShown, 0);
@@ -175,7 +175,7 @@ TEST(TableSave, EnsembleAttributesAlwaysGetATableOfTheirOwn) {
   f.makeTable("timeseries", kTimeseries);
   f.makeTable("timeseries-ensemble", kTimeseries);  // exists, not in the dictionary
   f.addStorage(61, 4, "timeseries", 0);             // one eligible table: still not used
-  TimeSeriesHeader& h = f.state->naturalFlows.header;
+  TimeSeriesHeader& h = f.state->site.naturalFlows.header;
   h.startYear = 1920;
   h.startMonth = 10;
   h.startDay = 1;
@@ -187,8 +187,8 @@ TEST(TableSave, EnsembleAttributesAlwaysGetATableOfTheirOwn) {
   h.varType = 2;
   h.varUnit = 4;
   h.dataId = "Natural";
-  f.state->attributeCodes[14] = 60;
-  f.state->attributeCodes[15] = 62;
+  f.state->site.attributeCodes[14] = 60;
+  f.state->site.attributeCodes[15] = 62;
 
   // A series holds as many values as the natural header's 12 records.
   const std::vector<float> twelve = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
@@ -202,8 +202,8 @@ TEST(TableSave, EnsembleAttributesAlwaysGetATableOfTheirOwn) {
   EXPECT_EQ(f.rowCount("timeseries"), 0);
 
   // The series reads back with the natural header, its own title and values.
-  f.state->attributeCodes[16] = 60;
-  TimeSeries& back = f.state->presentFlows;
+  f.state->site.attributeCodes[16] = 60;
+  TimeSeries& back = f.state->site.presentFlows;
   ASSERT_TRUE(readSeriesFromSlot(*f.state, *f.tx, 16, back));
   EXPECT_EQ(back.header.geogId, ("Total Flow EWR for " + std::string(30, 'X')).substr(0, 41));
   EXPECT_EQ(back.header.dataId, "Natural");
@@ -440,20 +440,20 @@ TEST(TableSave, AnEngineFailureToCreateTheTableSavesNothing) {
 TEST(TableSave, AttributesThatCannotTakeTheRecordAreReported) {
   HostFixture f;
   f.addAttribute(50, "Natural flows", kTimeseries);
-  f.state->attributeCodes[kEcologicalSlot] = 50;
+  f.state->site.attributeCodes[kEcologicalSlot] = 50;
   const std::string before = f.dump();
   EXPECT_FALSE(saveEcologicalParameters(*f.state, *f.tx, f.dialog));
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_EQ(f.ui.messages[0].text,
             "The output attribute 50 of slot 5 holds timeseries data, not array data; nothing was saved");
 
-  f.state->attributeCodes[kEcologicalSlot] = 99;
+  f.state->site.attributeCodes[kEcologicalSlot] = 99;
   EXPECT_FALSE(saveEcologicalParameters(*f.state, *f.tx, f.dialog));
   EXPECT_EQ(f.ui.messages.back().text,
             "The output attribute 99 of slot 5 is not in the data dictionary (data_dict2); nothing was saved");
   // A request that names no attribute for the slot saves nothing, quietly.
   const std::size_t shown = f.ui.messages.size();
-  f.state->attributeCodes[kEcologicalSlot] = 0;
+  f.state->site.attributeCodes[kEcologicalSlot] = 0;
   EXPECT_FALSE(saveEcologicalParameters(*f.state, *f.tx, f.dialog));
   EXPECT_EQ(f.ui.messages.size(), shown);
   EXPECT_EQ(f.dump(), before);
@@ -470,9 +470,9 @@ TEST(TableSave, ALinkedOutputAttributeIsWrittenForTheSiteItNames) {
   f.addStorage(50, 2, "array", 0);
   f.addLink(40, 100, 1);
   f.insert("linked", {{"RECID", 1}, {"Feature", 1}, {"Attribute", 50}, {"Type", kArray}, {"Sp. Record", 200}});
-  f.state->attributeCodes[kEcologicalSlot] = 40;
+  f.state->site.attributeCodes[kEcologicalSlot] = 40;
   EXPECT_TRUE(saveEcologicalParameters(*f.state, *f.tx, f.dialog));
-  EXPECT_EQ(f.state->spatialRecord, 200);
+  EXPECT_EQ(f.state->site.spatialRecord, 200);
   EXPECT_EQ(f.tableRecordOf(50, 200), 1);
   EXPECT_EQ(f.dataOf("array", 1), kEcoStored);
   EXPECT_EQ(f.rowCount(kDict4), 2);  // the link row and the new one
@@ -481,7 +481,7 @@ TEST(TableSave, ALinkedOutputAttributeIsWrittenForTheSiteItNames) {
 TEST(TableSave, MemoRecordsHoldTitleDateAndText) {
   HostFixture f;
   f.addAttribute(17, "EWR report", kMemo);
-  f.state->attributeCodes[17] = 17;
+  f.state->site.attributeCodes[17] = 17;
   const std::string report = "EWR report\r\nline 2 with \"quotes\" and ';'\r\n";
   EXPECT_TRUE(saveMemoAttribute(*f.state, *f.tx, f.dialog, 17, "Orvane EWR report", report));
   EXPECT_EQ(f.fieldOf(kDict3, {17}, "Table Name").asText(), "memo");

@@ -76,7 +76,7 @@ TimeSeries& readRecord(HostFixture& f, int recid) {
   HostTable t(f.session, kAlias, "ts");
   t.open();
   EXPECT_TRUE(t.findKey({recid}));
-  TimeSeries& s = f.state->naturalFlows;
+  TimeSeries& s = f.state->site.naturalFlows;
   readTimeSeriesHeader(s.header, t);
   readTimeSeriesValues(s, t);
   return s;
@@ -214,9 +214,9 @@ TEST(TimeSeriesCodec, ASeriesWhoseDataDisagreesWithItsCountIsNeitherLoadedNorWri
   f.addAttribute(60, "Natural flows", kTimeseries);
   f.addStorage(60, 3, "ts", 1);
   f.addLink(60, 100, 1);
-  f.state->attributeCodes[10] = 60;
+  f.state->site.attributeCodes[10] = 60;
   addSeriesRecord(f, 1, 3, 4, 5, floatsToBlob({1.0f, 2.0f, 3.0f}));
-  TimeSeries& s = f.state->naturalFlows;
+  TimeSeries& s = f.state->site.naturalFlows;
   try {
     readSeriesFromSlot(*f.state, *f.tx, 10, s);
     ADD_FAILURE() << "a record of 3 values read as 5";

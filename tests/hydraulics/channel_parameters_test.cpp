@@ -39,7 +39,7 @@ TEST(ChannelParameters, WorkedExampleEstimates) {
   TForm4 form(*state, host.tx, ui, host.dialog);
   form.checkParametersOnOpen();
   form.recalcParameters();
-  const SiteParameters& p = state->siteParameters;
+  const SiteParameters& p = state->site.siteParameters;
 
   // The estimates as the table shows them, and as the model then runs with
   // them (rows 6 to 16 are read back).
@@ -77,8 +77,8 @@ TEST(ChannelParameters, WorkedExampleEstimates) {
   EXPECT_EQ(form.informationLines[4].size(), 16u);
 
   // The model ran: the stage grid reaches the maximum depth of 3.42 m.
-  EXPECT_EQ(state->stageCount, 362);
-  EXPECT_EQ(state->xsShape, 0);
+  EXPECT_EQ(state->hydraulics.stageCount, 362);
+  EXPECT_EQ(state->hydraulics.xsShape, 0);
 }
 
 TEST(ChannelParameters, ZoneSlopeBoundsAreInclusive) {
@@ -121,19 +121,19 @@ TEST(ChannelParameters, ZoneSixRefusesASlopeOfZeroOrBelow) {
   form.checkParametersOnOpen();
   recalc(form, "6", "0");
   EXPECT_TRUE(ui.said("Slope to high for F Geom. Zone"));
-  EXPECT_EQ(state->siteParameters.valleySlope, 0.001f);
+  EXPECT_EQ(state->site.siteParameters.valleySlope, 0.001f);
   EXPECT_EQ(form.parameterGrid.cell(1, 4), "   0.00100");
-  EXPECT_TRUE(std::isfinite(state->siteParameters.gradientShapeFactor));
+  EXPECT_TRUE(std::isfinite(state->site.siteParameters.gradientShapeFactor));
 }
 
 TEST(ChannelParameters, OpeningChecks) {
   ScratchDir dir;
   auto state = workedExampleState(dir);
-  SiteParameters& p = state->siteParameters;
+  SiteParameters& p = state->site.siteParameters;
   p.maxWidth = 0;
   p.widthDepthScaling = 0.33f;
   p.hydroVariability = 1.234f;
-  state->naturalFlows.hydroIndex = 1.231f;  // differs in the third decimal only
+  state->site.naturalFlows.hydroIndex = 1.231f;  // differs in the third decimal only
   p.maxGradient = 0.02f;
   p.nShapeFactor = 11;
   NoHost host;
@@ -169,8 +169,8 @@ TEST(ChannelParameters, OpeningChecks) {
 TEST(ChannelParameters, VariabilityQuestion) {
   ScratchDir dir;
   auto state = workedExampleState(dir);
-  state->siteParameters.hydroVariability = 3.0f;
-  state->naturalFlows.hydroIndex = 4.256f;
+  state->site.siteParameters.hydroVariability = 3.0f;
+  state->site.naturalFlows.hydroIndex = 4.256f;
   NoHost host;
   ScriptedUi& ui = host.ui;
   ui.answers = {false, true};
@@ -178,10 +178,10 @@ TEST(ChannelParameters, VariabilityQuestion) {
   form.checkParametersOnOpen();
   ASSERT_EQ(ui.questions.size(), 1u);
   EXPECT_EQ(ui.questions[0], "Replace hydro. Variability table value with estimate from hydrology?");
-  EXPECT_EQ(state->siteParameters.hydroVariability, 3.0f);  // declined
+  EXPECT_EQ(state->site.siteParameters.hydroVariability, 3.0f);  // declined
   EXPECT_EQ(form.parameterGrid.cell(1, 3), "      3.00");
   form.checkParametersOnOpen();
-  EXPECT_EQ(state->siteParameters.hydroVariability, 4.256f);
+  EXPECT_EQ(state->site.siteParameters.hydroVariability, 4.256f);
   EXPECT_EQ(form.parameterGrid.cell(1, 3), "      4.26");
 }
 
@@ -196,7 +196,7 @@ TEST(ChannelParameters, NShapeFactorIsCappedAt50) {
 TEST(ChannelParameters, SecondRecalcUsesTheMicroRoughnessOfTheFirst) {
   ScratchDir dir;
   auto state = workedExampleState(dir);
-  SiteParameters& p = state->siteParameters;
+  SiteParameters& p = state->site.siteParameters;
   p.microRoughness = 0.25f;  // as loaded
   NoHost host;
   ScriptedUi& ui = host.ui;
@@ -234,7 +234,7 @@ TEST(ChannelParameters, TableTextThatIsNoNumberEndsTheAction) {
   // Typed text counts as typed: "3,5" reads as 3.5.
   form.parameterGrid.cell(1, 5) = "3,5";
   form.recalcParameters();
-  EXPECT_EQ(state->siteParameters.catchmentArea, 3.5f);
+  EXPECT_EQ(state->site.siteParameters.catchmentArea, 3.5f);
   form.parameterGrid.cell(1, 10) = "x";
   EXPECT_THROW(form.rePlotGraphs(), ModelError);
 }
@@ -246,14 +246,14 @@ TEST(ChannelParameters, ZoneOutsideTheTablesStopsAtTheMacroRoughness) {
   ScriptedUi& ui = host.ui;
   TForm4 form(*state, host.tx, ui, host.dialog);
   form.checkParametersOnOpen();
-  const float macroBefore = state->siteParameters.macroRoughness;
+  const float macroBefore = state->site.siteParameters.macroRoughness;
   EXPECT_THROW(recalc(form, "7", "0.5"), RangeError);
   // The slope is not checked; the steps before the zone tables stand.
   EXPECT_TRUE(ui.messages.empty());
-  EXPECT_EQ(state->siteParameters.geoZone, 7.0f);
-  EXPECT_EQ(state->siteParameters.valleySlope, 0.5f);
-  EXPECT_NEAR(state->siteParameters.maxDepth, 2.46f, 0.005f);
-  EXPECT_EQ(state->siteParameters.macroRoughness, macroBefore);
+  EXPECT_EQ(state->site.siteParameters.geoZone, 7.0f);
+  EXPECT_EQ(state->site.siteParameters.valleySlope, 0.5f);
+  EXPECT_NEAR(state->site.siteParameters.maxDepth, 2.46f, 0.005f);
+  EXPECT_EQ(state->site.siteParameters.macroRoughness, macroBefore);
 }
 
 namespace {
@@ -264,7 +264,7 @@ struct SmallChannelWindow {
   ScratchDir dir;
   std::unique_ptr<ModelState> state = [this] {
     auto s = workedExampleState(dir);
-    s->siteParameters.maxWidth = 4.0f;
+    s->site.siteParameters.maxWidth = 4.0f;
     return s;
   }();
   NoHost host;
@@ -287,14 +287,14 @@ TEST(ChannelInput, TypedValuesThatCannotBeAChannelAreRefusedByRow) {
   SmallChannelWindow w;
   ModelState& s = *w.state;
   TForm4& form = w.form;
-  ASSERT_GT(s.stageCount, 0);
-  const std::vector<float> parameters = siteParameterValues(s.siteParameters);
-  const StageArray discharge = s.stageDischarge;
-  const uint32_t seed = s.randomSeed;
+  ASSERT_GT(s.hydraulics.stageCount, 0);
+  const std::vector<float> parameters = siteParameterValues(s.site.siteParameters);
+  const StageArray discharge = s.hydraulics.stageDischarge;
+  const uint32_t seed = s.hydraulics.randomSeed;
   auto unchanged = [&] {
-    EXPECT_EQ(siteParameterValues(s.siteParameters), parameters);
-    EXPECT_EQ(s.stageDischarge, discharge);
-    EXPECT_EQ(s.randomSeed, seed);
+    EXPECT_EQ(siteParameterValues(s.site.siteParameters), parameters);
+    EXPECT_EQ(s.hydraulics.stageDischarge, discharge);
+    EXPECT_EQ(s.hydraulics.randomSeed, seed);
   };
 
   // A width of 0 ran to an all-zero rating, and "Re-Calc Parameters" then
@@ -305,12 +305,12 @@ TEST(ChannelInput, TypedValuesThatCannotBeAChannelAreRefusedByRow) {
   unchanged();
   EXPECT_EQ(form.parameterGrid.cell(1, 6), "0");  // left to be typed over
   form.recalcParameters();  // from the width held
-  EXPECT_FLOAT_EQ(s.siteParameters.maxWidth, 4.0f);
-  EXPECT_TRUE(std::isfinite(s.siteParameters.macroRoughness));
-  EXPECT_TRUE(std::isfinite(s.siteParameters.maxManningN));
+  EXPECT_FLOAT_EQ(s.site.siteParameters.maxWidth, 4.0f);
+  EXPECT_TRUE(std::isfinite(s.site.siteParameters.macroRoughness));
+  EXPECT_TRUE(std::isfinite(s.site.siteParameters.maxManningN));
 
-  const std::vector<float> estimated = siteParameterValues(s.siteParameters);
-  const StageArray rating = s.stageDischarge;
+  const std::vector<float> estimated = siteParameterValues(s.site.siteParameters);
+  const StageArray rating = s.hydraulics.stageDischarge;
   const struct {
     int row;
     const char* text;
@@ -334,8 +334,8 @@ TEST(ChannelInput, TypedValuesThatCannotBeAChannelAreRefusedByRow) {
     form.parameterGrid.cell(1, c.row) = c.text;
     EXPECT_EQ(refusal([&] { form.rePlotGraphs(); }), c.message);
     EXPECT_EQ(refusal([&] { form.saveParameters(); }), c.message);
-    EXPECT_EQ(siteParameterValues(s.siteParameters), estimated) << c.text;
-    EXPECT_EQ(s.stageDischarge, rating) << c.text;
+    EXPECT_EQ(siteParameterValues(s.site.siteParameters), estimated) << c.text;
+    EXPECT_EQ(s.hydraulics.stageDischarge, rating) << c.text;
   }
   EXPECT_TRUE(w.host.ui.messages.empty());
 
@@ -344,21 +344,21 @@ TEST(ChannelInput, TypedValuesThatCannotBeAChannelAreRefusedByRow) {
   form.fillParameterTable();
   form.parameterGrid.cell(1, 14) = "1e-45";
   form.parameterGrid.cell(1, 15) = "1e-45";
-  const uint32_t seedBefore = s.randomSeed;
+  const uint32_t seedBefore = s.hydraulics.randomSeed;
   form.rePlotGraphs();
   EXPECT_EQ(w.host.ui.texts(), std::vector<std::string>{"The hydraulic model gives no number for the stage of 0.002 m "
                                                          "with these parameters (extreme values?): the results of the "
                                                          "run before stay"});
-  EXPECT_EQ(siteParameterValues(s.siteParameters), estimated);
-  EXPECT_EQ(s.stageDischarge, rating);
-  EXPECT_EQ(s.randomSeed, seedBefore);
+  EXPECT_EQ(siteParameterValues(s.site.siteParameters), estimated);
+  EXPECT_EQ(s.hydraulics.stageDischarge, rating);
+  EXPECT_EQ(s.hydraulics.randomSeed, seedBefore);
 
   // Typed over: the width typed takes the place of one held that cannot be
   // used; a width typed while the held one is good waits for "Re-Plot".
   form.fillParameterTable();
   form.parameterGrid.cell(1, 6) = "8";
   form.recalcParameters();
-  EXPECT_FLOAT_EQ(s.siteParameters.maxWidth, 4.0f);
+  EXPECT_FLOAT_EQ(s.site.siteParameters.maxWidth, 4.0f);
 }
 
 TEST(ChannelInput, StoredValuesThatCannotBeAChannelStopTheOpening) {
@@ -366,32 +366,32 @@ TEST(ChannelInput, StoredValuesThatCannotBeAChannelStopTheOpening) {
   NoHost host;
   for (float depth : {0.0f, 2.0f}) {
     auto state = workedExampleState(dir);
-    state->siteParameters.maxWidth = -40.0f;
-    state->siteParameters.maxDepth = depth;  // 0: estimated from the width
-    state->siteParameters.macroRoughness = 0.5f;
+    state->site.siteParameters.maxWidth = -40.0f;
+    state->site.siteParameters.maxDepth = depth;  // 0: estimated from the width
+    state->site.siteParameters.macroRoughness = 0.5f;
     TForm4 form(*state, host.tx, host.ui, host.dialog);
     EXPECT_EQ(refusal([&] { form.FormCreate(); }),
               "Site parameters (slot 4): Max. Width (m) is -40; it must be above 0: the hydraulic model is not run "
               "with it");
-    EXPECT_EQ(state->stageCount, 0);
+    EXPECT_EQ(state->hydraulics.stageCount, 0);
     EXPECT_EQ(form.parameterGrid.cell(1, 6), "    -40.00");  // shown to be typed over
     // The same stop for the headless run, which opens the window the same way.
     auto headless = workedExampleState(dir);
-    headless->siteParameters = state->siteParameters;
-    headless->siteParameters.maxWidth = -40.0f;
+    headless->site.siteParameters = state->site.siteParameters;
+    headless->site.siteParameters.maxWidth = -40.0f;
     EXPECT_THROW(runHydraulicsStep(*headless, host.tx, host.ui, host.dialog), ModelError);
-    EXPECT_EQ(headless->stageCount, 0);
+    EXPECT_EQ(headless->hydraulics.stageCount, 0);
 
     // Typed over, the width is estimated from.
     form.parameterGrid.cell(1, 6) = "4";
     form.recalcParameters();
-    EXPECT_EQ(state->siteParameters.maxWidth, 4.0f);
-    EXPECT_GT(state->stageCount, 0);
+    EXPECT_EQ(state->site.siteParameters.maxWidth, 4.0f);
+    EXPECT_GT(state->hydraulics.stageCount, 0);
   }
 
   // A stored macro roughness below 0, where the model runs on the stored set.
   auto state = oewr::testing::surveyedState(dir);
-  state->siteParameters.macroRoughness = -0.5f;
+  state->site.siteParameters.macroRoughness = -0.5f;
   TForm4 form(*state, host.tx, host.ui, host.dialog);
   EXPECT_EQ(refusal([&] { form.FormCreate(); }),
             "Site parameters (slot 4): Macro Roughness (m) is -0.5; it must be above 0: the hydraulic model is not "
@@ -400,7 +400,7 @@ TEST(ChannelInput, StoredValuesThatCannotBeAChannelStopTheOpening) {
             "Site parameters (slot 4): Macro Roughness (m) is -0.5; it must be above 0: the hydraulic model is not "
             "run with it");
   EXPECT_FALSE(form.observedMode);
-  EXPECT_EQ(state->stageCount, 0);
+  EXPECT_EQ(state->hydraulics.stageCount, 0);
 }
 
 namespace {
@@ -409,19 +409,19 @@ namespace {
 // or "" when there is none.
 std::string firstNonNumber(const ModelState& s) {
   for (int position = 1; position <= SiteParameters::count; ++position)
-    if (!std::isfinite(s.siteParameters.at(position))) return SiteParameters::nameAt(position);
+    if (!std::isfinite(s.site.siteParameters.at(position))) return SiteParameters::nameAt(position);
   const std::pair<const char*, const StageArray*> arrays[] = {
-      {"stageDischarge", &s.stageDischarge}, {"stageDischargeLow", &s.stageDischargeLow},
-      {"stageDischargeHigh", &s.stageDischargeHigh}, {"stageWidth", &s.stageWidth}};
+      {"stageDischarge", &s.hydraulics.stageDischarge}, {"stageDischargeLow", &s.hydraulics.stageDischargeLow},
+      {"stageDischargeHigh", &s.hydraulics.stageDischargeHigh}, {"stageWidth", &s.hydraulics.stageWidth}};
   for (const auto& [name, a] : arrays)
     for (int j = 0; j <= kMaxStageIndex; ++j)
       if (!std::isfinite((*a)[j])) return name + ("[" + std::to_string(j) + "]");
   for (int c = 0; c < kHabitatClassCount; ++c)
     for (int j = 0; j <= kMaxStageIndex; ++j)
-      if (!std::isfinite(s.stageClassShare[c][j])) return "stageClassShare";
+      if (!std::isfinite(s.hydraulics.stageClassShare[c][j])) return "stageClassShare";
   for (int i = 0; i <= kMaxSectionPoint; ++i)
-    if (!std::isfinite(s.modelXsDistance[i]) || !std::isfinite(s.modelXsElevation[i])) return "modelXs";
-  if (!std::isfinite(s.wetBaseflowDepth) || !std::isfinite(s.dryBaseflowDepth)) return "baseflow depths";
+    if (!std::isfinite(s.hydraulics.modelXsDistance[i]) || !std::isfinite(s.hydraulics.modelXsElevation[i])) return "modelXs";
+  if (!std::isfinite(s.hydraulics.wetBaseflowDepth) || !std::isfinite(s.hydraulics.dryBaseflowDepth)) return "baseflow depths";
   return "";
 }
 
@@ -440,14 +440,14 @@ TEST(ChannelInput, NoValueTypedOrStoredLeavesANonNumberInTheState) {
   TForm4& form = w.form;
   // A surveyed and a saved section, so that both single computations run.
   auto surveyed = oewr::testing::surveyedState(w.dir);
-  s.xsPointCount = s.savedXsCount = surveyed->xsPointCount;
-  for (int i = 0; i < s.xsPointCount; ++i) {
-    s.xsDistance[i] = s.savedXsDistance[i] = surveyed->xsDistance[i];
-    s.xsElevation[i] = s.savedXsElevation[i] = surveyed->xsElevation[i];
+  s.site.xsPointCount = s.site.savedXsCount = surveyed->site.xsPointCount;
+  for (int i = 0; i < s.site.xsPointCount; ++i) {
+    s.site.xsDistance[i] = s.site.savedXsDistance[i] = surveyed->site.xsDistance[i];
+    s.site.xsElevation[i] = s.site.savedXsElevation[i] = surveyed->site.xsElevation[i];
   }
   form.Button6.enabled = form.Button7.enabled = true;
   // Every case starts from a zone A channel 1 m wide whose runs are quick.
-  SiteParameters& p = s.siteParameters;
+  SiteParameters& p = s.site.siteParameters;
   p.geoZone = 1;
   p.valleySlope = 0.1f;
   p.maxWidth = 1.0f;
@@ -456,7 +456,7 @@ TEST(ChannelInput, NoValueTypedOrStoredLeavesANonNumberInTheState) {
   p.macroRoughness = 0.5f;
   const SiteParameters start = p;
   auto reset = [&] {
-    s.siteParameters = start;
+    s.site.siteParameters = start;
     form.fillParameterTable();
     form.fillObservedTable();
   };

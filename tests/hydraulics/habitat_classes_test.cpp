@@ -204,13 +204,13 @@ TEST(HabitatClasses, ClassBoundaryCases) {
 TEST(HabitatClasses, HabitatFileLayout) {
   ScratchDir dir;
   auto state = makeModelState();
-  state->dataDirectory = dir.path().string();
-  state->siteName = "Berg/River: G1H020";
-  state->stageCount = 2;
-  state->stageDischarge[0] = 0.5f;
-  state->stageWidth[0] = 12.25f;
-  for (int c = 0; c < 7; ++c) state->stageClassShare[c][0] = static_cast<float>(c + 1);
-  state->stageDischarge[1] = 1234.5678f;
+  state->site.dataDirectory = dir.path().string();
+  state->site.siteName = "Berg/River: G1H020";
+  state->hydraulics.stageCount = 2;
+  state->hydraulics.stageDischarge[0] = 0.5f;
+  state->hydraulics.stageWidth[0] = 12.25f;
+  for (int c = 0; c < 7; ++c) state->hydraulics.stageClassShare[c][0] = static_cast<float>(c + 1);
+  state->hydraulics.stageDischarge[1] = 1234.5678f;
   writeHabitatFile(*state);
   const std::filesystem::path file = dir.path() / "Berg_River_ G1H020_habitat.txt";
   ASSERT_TRUE(std::filesystem::exists(file));
@@ -231,13 +231,13 @@ TEST(HabitatClasses, HabitatFileLayout) {
 TEST(HabitatClasses, HabitatFileIsWrittenCompletelyOrNotAtAll) {
   ScratchDir dir;
   auto state = makeModelState();
-  state->siteName = "Site";
-  state->dataDirectory = (dir.path() / "missing").string();
+  state->site.siteName = "Site";
+  state->site.dataDirectory = (dir.path() / "missing").string();
   EXPECT_THROW(writeHabitatFile(*state), ModelError);
 
   // A file that cannot be replaced keeps what it was, and no temporary
   // file is left behind.
-  state->dataDirectory = dir.path().string();
+  state->site.dataDirectory = dir.path().string();
   std::filesystem::create_directories(dir.path() / "Site_habitat.txt" / "inside");
   try {
     writeHabitatFile(*state);

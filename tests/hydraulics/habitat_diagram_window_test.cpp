@@ -17,16 +17,16 @@ namespace {
 // Five stages whose discharge falls back once (12 then 9).
 std::unique_ptr<ModelState> stagesState() {
   auto s = makeModelState();
-  s->siteName = "Vaal at Site 3";
-  s->dataDirectory = "/data";
+  s->site.siteName = "Vaal at Site 3";
+  s->site.dataDirectory = "/data";
   const float discharge[] = {1.0f, 4.0f, 12.0f, 9.0f, 30.0f};
-  s->stageCount = 5;
+  s->hydraulics.stageCount = 5;
   for (int j = 0; j < 5; ++j) {
-    s->stageDischarge[j] = discharge[j];
-    s->stageWidth[j] = 10.0f + static_cast<float>(j);
-    for (int c = 0; c < kHabitatClassCount; ++c) s->stageClassShare[c][j] = static_cast<float>(c + j);
+    s->hydraulics.stageDischarge[j] = discharge[j];
+    s->hydraulics.stageWidth[j] = 10.0f + static_cast<float>(j);
+    for (int c = 0; c < kHabitatClassCount; ++c) s->hydraulics.stageClassShare[c][j] = static_cast<float>(c + j);
   }
-  s->wetBaseflowStage = 2;
+  s->hydraulics.wetBaseflowStage = 2;
   return s;
 }
 
@@ -89,12 +89,12 @@ TEST(HabitatDiagram, OpensWithTheDefaultLimitAndTheSevenStackedClasses) {
 
 TEST(HabitatDiagram, DefaultLimitWithoutAWetSeasonCrossing) {
   auto s = stagesState();
-  s->wetBaseflowStage = 0;
-  s->stageDischarge[0] = 0.4f;
+  s->hydraulics.wetBaseflowStage = 0;
+  s->hydraulics.stageDischarge[0] = 0.4f;
   EXPECT_EQ(TForm5b::defaultLimit(*s), 10.0f);
-  s->stageDischarge[0] = 10.0f;
+  s->hydraulics.stageDischarge[0] = 10.0f;
   EXPECT_EQ(TForm5b::defaultLimit(*s), 10.0f);  // a multiple of 10 stays
-  s->stageDischarge[0] = 0.0f;
+  s->hydraulics.stageDischarge[0] = 0.0f;
   EXPECT_EQ(TForm5b::defaultLimit(*s), 0.0f);
 }
 
@@ -128,7 +128,7 @@ TEST(HabitatDiagram, TheLimitDecidesHowManyStagesArePlotted) {
   EXPECT_EQ(pointsOf(form.Chart2, 0), 2u);
 
   // Without stages both charts stay empty.
-  s->stageCount = 0;
+  s->hydraulics.stageCount = 0;
   form.Edit1.text = "100";
   form.Button1Click();
   EXPECT_EQ(pointsOf(form.Chart1, 0), 0u);

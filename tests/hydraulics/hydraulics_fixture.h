@@ -43,18 +43,18 @@ class ScratchDir {
 // estimation; the habitat file goes to `dir`.
 inline std::unique_ptr<ModelState> workedExampleState(const ScratchDir& dir) {
   auto state = makeModelState();
-  state->dataDirectory = dir.path().string();
-  state->siteName = "Worked example";
-  SiteParameters& p = state->siteParameters;
+  state->site.dataDirectory = dir.path().string();
+  state->site.siteName = "Worked example";
+  SiteParameters& p = state->site.siteParameters;
   p.geoZone = 4;
   p.widthDepthScaling = 0.5f;
   p.hydroVariability = 2.0f;
   p.valleySlope = 0.01f;
   p.maxWidth = 40.0f;
   p.microRoughness = 0.01f;
-  state->naturalFlows.hydroIndex = 2.0f;
-  state->maxBaseflowWet = 5.0f;
-  state->maxBaseflowDry = 1.0f;
+  state->site.naturalFlows.hydroIndex = 2.0f;
+  state->hydrology.maxBaseflowWet = 5.0f;
+  state->hydrology.maxBaseflowDry = 1.0f;
   return state;
 }
 
@@ -63,7 +63,7 @@ inline std::unique_ptr<ModelState> workedExampleState(const ScratchDir& dir) {
 // wide whose bank level is 1.8 m, and an observed rating table of 151 rows.
 inline std::unique_ptr<ModelState> surveyedState(const ScratchDir& dir) {
   auto state = workedExampleState(dir);
-  SiteParameters& p = state->siteParameters;
+  SiteParameters& p = state->site.siteParameters;
   p.maxDepth = 2.0f;
   p.bedWidthFraction = 0.0f;
   p.macroRoughness = 0.5f;
@@ -81,15 +81,15 @@ inline std::unique_ptr<ModelState> surveyedState(const ScratchDir& dir) {
   p.obsNShapeFactor = 15;
   const float xs[][2] = {{0, 2.0f},  {2, 1.2f},  {4, 0.5f},  {6, 0.1f}, {8, 0.0f},
                          {10, 0.2f}, {12, 0.6f}, {14, 1.3f}, {16, 1.8f}};
-  state->xsPointCount = 9;
+  state->site.xsPointCount = 9;
   for (int i = 0; i < 9; ++i) {
-    state->xsDistance[i] = xs[i][0];
-    state->xsElevation[i] = xs[i][1];
+    state->site.xsDistance[i] = xs[i][0];
+    state->site.xsElevation[i] = xs[i][1];
   }
-  state->ratingCount = 151;
+  state->site.ratingCount = 151;
   for (int i = 0; i < 151; ++i) {
-    state->ratingDepth[i] = static_cast<float>(i) * 0.01f;
-    state->ratingFlow[i] = 10.0f * std::pow(state->ratingDepth[i], 1.6f);
+    state->site.ratingDepth[i] = static_cast<float>(i) * 0.01f;
+    state->site.ratingFlow[i] = 10.0f * std::pow(state->site.ratingDepth[i], 1.6f);
   }
   return state;
 }

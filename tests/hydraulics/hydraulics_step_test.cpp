@@ -20,9 +20,9 @@ TEST(HydraulicsStep, MaximumDepthZeroEstimatesAndRunsTwice) {
   const HydraulicsStepCharts charts = runHydraulicsStep(*headless, host.tx, ui, host.dialog);
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(headless->reportLines->at(1), "HYDRAULICS DATA SUMMARY");
-  EXPECT_EQ(headless->stageCount, 362);
+  EXPECT_EQ(headless->hydraulics.stageCount, 362);
   EXPECT_EQ(charts.stageDischarge.series[0].points.size(), 362u);
-  EXPECT_EQ(charts.section.series[0].points.size(), static_cast<std::size_t>(headless->modelXsCount));
+  EXPECT_EQ(charts.section.series[0].points.size(), static_cast<std::size_t>(headless->hydraulics.modelXsCount));
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "Worked example_habitat.txt"));
 
   // The same as Re-Calc (which runs the model) followed by a second run.
@@ -32,15 +32,15 @@ TEST(HydraulicsStep, MaximumDepthZeroEstimatesAndRunsTwice) {
   form.recalcParameters();
   HydraulicsCharts more = makeHydraulicsCharts();
   runHydraulicModel(*byHand, ui, more);
-  EXPECT_EQ(headless->randomSeed, byHand->randomSeed);
-  EXPECT_EQ(headless->stageDischarge, byHand->stageDischarge);
-  EXPECT_EQ(headless->stageClassShare, byHand->stageClassShare);
+  EXPECT_EQ(headless->hydraulics.randomSeed, byHand->hydraulics.randomSeed);
+  EXPECT_EQ(headless->hydraulics.stageDischarge, byHand->hydraulics.stageDischarge);
+  EXPECT_EQ(headless->hydraulics.stageClassShare, byHand->hydraulics.stageClassShare);
 }
 
 TEST(HydraulicsStep, LoadedParametersRunOnceAsLoaded) {
   ScratchDir dir;
   auto state = workedExampleState(dir);
-  SiteParameters& p = state->siteParameters;
+  SiteParameters& p = state->site.siteParameters;
   p.maxDepth = 2.0f;
   p.bedWidthFraction = 0.0f;  // as loaded: shape 0, a V split at 0.3 W
   p.macroRoughness = 0.5f;
@@ -56,11 +56,11 @@ TEST(HydraulicsStep, LoadedParametersRunOnceAsLoaded) {
   form.FormCreate();
   EXPECT_TRUE(form.informationLines.empty());  // no Re-Calc
   EXPECT_EQ(p.maxDepth, 2.0f);
-  EXPECT_EQ(state->xsShape, 0);
-  EXPECT_EQ(state->stageCount, 220);
+  EXPECT_EQ(state->hydraulics.xsShape, 0);
+  EXPECT_EQ(state->hydraulics.stageCount, 220);
   EXPECT_EQ(form.parameterGrid.cell(1, 7), "      2.00");
   EXPECT_EQ(form.observedGrid.cell(1, 6), "        20");
   // Lowest point 0, bank tops at the maximum depth.
-  EXPECT_EQ(state->modelXsElevation[0], 2.0f);
-  EXPECT_EQ(state->modelXsElevation[state->modelXsCount - 1], 2.0f);
+  EXPECT_EQ(state->hydraulics.modelXsElevation[0], 2.0f);
+  EXPECT_EQ(state->hydraulics.modelXsElevation[state->hydraulics.modelXsCount - 1], 2.0f);
 }

@@ -43,8 +43,8 @@ std::vector<std::string> tail(const std::vector<std::string>& lines, std::size_t
 std::vector<float> hostSiteParameters() {
   ScratchDir dir;
   auto s = oewr::testing::surveyedState(dir);
-  s->siteParameters.catchmentArea = 500.0f;
-  return siteParameterValues(s->siteParameters);
+  s->site.siteParameters.catchmentArea = 500.0f;
+  return siteParameterValues(s->site.siteParameters);
 }
 
 // A host site with every input the hydraulics window reads, and "Read Data"
@@ -84,10 +84,10 @@ class HydraulicsHost {
     EXPECT_TRUE(hydrology::readSiteParameters(*l->state, tx, l->ui, "test"));
     tx.ddt3.close();
     tx.ddt4.close();
-    l->state->dataDirectory = data.path().string();
-    l->state->maxBaseflowWet = 5.0f;
-    l->state->maxBaseflowDry = 1.0f;
-    l->state->naturalFlows.hydroIndex = l->state->siteParameters.hydroVariability;
+    l->state->site.dataDirectory = data.path().string();
+    l->state->hydrology.maxBaseflowWet = 5.0f;
+    l->state->hydrology.maxBaseflowDry = 1.0f;
+    l->state->site.naturalFlows.hydroIndex = l->state->site.siteParameters.hydroVariability;
     EXPECT_TRUE(l->ui.messages.empty());
     return l;
   }
@@ -109,7 +109,7 @@ TEST(HydraulicsWindow, OpeningTicksTheDataItHasAndRunsTheModel) {
   EXPECT_FALSE(w.form.Button7.enabled);
   EXPECT_TRUE(w.form.Button6.enabled);
   EXPECT_EQ(w.form.datag.items[kRatingTableItem].caption, "Observed Rating Table");
-  EXPECT_EQ(w.state->stageCount, oewr::testing::stagesBelow(2.0f));
+  EXPECT_EQ(w.state->hydraulics.stageCount, oewr::testing::stagesBelow(2.0f));
   EXPECT_EQ(w.form.charts.stageDischarge.series[0].title, "Lower estimate");
 
   w.form.Button8Click();
@@ -165,12 +165,12 @@ TEST(HydraulicsReport, ObservedSectionStaysReportedAfterRePlot) {
                                       "Max. Gradient         0.01800", "Min. Gradient         0.00500",
                                       "Gradient Shape Factor       8", "Max. Mannings n         0.070",
                                       "Min. Mannings n         0.040", "n Shape Factor             15", " "}));
-  EXPECT_EQ(w.state->siteParameters.obsMaxGradient, 0.018f);
+  EXPECT_EQ(w.state->site.siteParameters.obsMaxGradient, 0.018f);
 }
 
 TEST(HydraulicsReport, ObservedSectionWithoutRatingTableAndSavedSection) {
   SurveyedWindow w;
-  w.state->ratingCount = 0;
+  w.state->site.ratingCount = 0;
   w.form.checkParametersOnOpen();
   w.state->reportLines.emplace();
   w.form.useObservedData();
@@ -181,10 +181,10 @@ TEST(HydraulicsReport, ObservedSectionWithoutRatingTableAndSavedSection) {
   // The observed section's depth is its bank level.
   EXPECT_EQ(report[6], "Max. Channel Depth (m)  1.80");
 
-  w.state->savedXsCount = 9;
+  w.state->site.savedXsCount = 9;
   for (int i = 0; i < 9; ++i) {
-    w.state->savedXsDistance[i] = w.state->xsDistance[i];
-    w.state->savedXsElevation[i] = w.state->xsElevation[i];
+    w.state->site.savedXsDistance[i] = w.state->site.xsDistance[i];
+    w.state->site.savedXsElevation[i] = w.state->site.xsElevation[i];
   }
   w.form.useSavedSection();
   w.state->reportLines.emplace();
@@ -192,7 +192,7 @@ TEST(HydraulicsReport, ObservedSectionWithoutRatingTableAndSavedSection) {
   EXPECT_EQ(tail(*w.state->reportLines, 7),
             (std::vector<std::string>{" ", "Previously saved Channel XS used",
                                       "Max. Channel Discharge (m3/s) " +
-                                          formatText("%8.3f", w.state->stageDischargeHigh[w.state->stageCount - 1])}));
+                                          formatText("%8.3f", w.state->hydraulics.stageDischargeHigh[w.state->hydraulics.stageCount - 1])}));
 }
 
 TEST(HydraulicsSave, SectionsOf400PointsAreRefusedAnd399Saved) {
@@ -202,20 +202,20 @@ TEST(HydraulicsSave, SectionsOf400PointsAreRefusedAnd399Saved) {
   form.FormCreate();
   ModelState& s = *l->state;
   for (int i = 0; i < 400; ++i) {
-    s.modelXsDistance[i] = 0.1f * static_cast<float>(i);
-    s.modelXsElevation[i] = static_cast<float>(i % 7);
+    s.hydraulics.modelXsDistance[i] = 0.1f * static_cast<float>(i);
+    s.hydraulics.modelXsElevation[i] = static_cast<float>(i % 7);
   }
 
-  s.modelXsCount = 400;
+  s.hydraulics.modelXsCount = 400;
   EXPECT_FALSE(form.saveSection());
   EXPECT_EQ(l->ui.texts(), (std::vector<std::string>{"Cannot save X-Section as there are too many points"}));
   EXPECT_FALSE(h.host.admin->readArray(h.host.target(7)).has_value());
-  EXPECT_EQ(s.savedXsCount, 0);
+  EXPECT_EQ(s.site.savedXsCount, 0);
 
-  s.modelXsCount = 399;
+  s.hydraulics.modelXsCount = 399;
   EXPECT_TRUE(form.saveSection());
-  EXPECT_EQ(s.savedXsCount, 399);
-  EXPECT_EQ(s.savedXsDistance[399], -999.0f);
+  EXPECT_EQ(s.site.savedXsCount, 399);
+  EXPECT_EQ(s.site.savedXsDistance[399], -999.0f);
   EXPECT_TRUE(form.datag.items[kSavedSectionItem].checked);
   EXPECT_TRUE(form.Button7.enabled);
 
@@ -232,10 +232,10 @@ TEST(HydraulicsSave, SectionsOf400PointsAreRefusedAnd399Saved) {
 
   // "Read Data" finds the 399 points.
   auto again = h.read();
-  EXPECT_EQ(again->state->savedXsCount, 399);
+  EXPECT_EQ(again->state->site.savedXsCount, 399);
   for (int i = 0; i < 399; ++i) {
-    ASSERT_EQ(again->state->savedXsDistance[i], s.modelXsDistance[i]) << i;
-    ASSERT_EQ(again->state->savedXsElevation[i], s.modelXsElevation[i]) << i;
+    ASSERT_EQ(again->state->site.savedXsDistance[i], s.hydraulics.modelXsDistance[i]) << i;
+    ASSERT_EQ(again->state->site.savedXsElevation[i], s.hydraulics.modelXsElevation[i]) << i;
   }
 }
 
@@ -243,7 +243,7 @@ TEST(HydraulicsSave, ParametersAndSectionReadBackAsSaved) {
   HydraulicsHost h;
   auto l = h.read();
   ModelState& s = *l->state;
-  ASSERT_EQ(s.xsPointCount, 9);
+  ASSERT_EQ(s.site.xsPointCount, 9);
   TForm4 form(*l->state, l->tx(), l->ui, l->dialog);
   form.FormCreate();
   form.useObservedData();
@@ -253,9 +253,9 @@ TEST(HydraulicsSave, ParametersAndSectionReadBackAsSaved) {
   form.parameterGrid.cell(1, 2) = "0.45";
   form.observedGrid.cell(1, 2) = "0.00400";
   ASSERT_TRUE(form.saveParameters());
-  EXPECT_EQ(s.siteParameters.widthDepthScaling, 0.45f);
-  EXPECT_EQ(s.siteParameters.obsMinGradient, 0.004f);
-  EXPECT_FLOAT_EQ(s.siteParameters.maxDepth, 2.0f);  // row 7, not the bank level
+  EXPECT_EQ(s.site.siteParameters.widthDepthScaling, 0.45f);
+  EXPECT_EQ(s.site.siteParameters.obsMinGradient, 0.004f);
+  EXPECT_FLOAT_EQ(s.site.siteParameters.maxDepth, 2.0f);  // row 7, not the bank level
   ASSERT_TRUE(form.saveSection());
   EXPECT_TRUE(l->ui.messages.empty());
 
@@ -268,14 +268,14 @@ TEST(HydraulicsSave, ParametersAndSectionReadBackAsSaved) {
 
   auto again = h.read();
   const ModelState& r = *again->state;
-  EXPECT_EQ(siteParameterValues(r.siteParameters), siteParameterValues(s.siteParameters));
-  ASSERT_EQ(r.savedXsCount, 9);
+  EXPECT_EQ(siteParameterValues(r.site.siteParameters), siteParameterValues(s.site.siteParameters));
+  ASSERT_EQ(r.site.savedXsCount, 9);
   for (int i = 0; i < 9; ++i) {
-    EXPECT_EQ(r.savedXsDistance[i], s.xsDistance[i]);
-    EXPECT_EQ(r.savedXsElevation[i], s.xsElevation[i]);
+    EXPECT_EQ(r.site.savedXsDistance[i], s.site.xsDistance[i]);
+    EXPECT_EQ(r.site.savedXsElevation[i], s.site.xsElevation[i]);
   }
-  EXPECT_EQ(r.xsDistance[8], 16.0f);  // the survey from its first point
-  EXPECT_EQ(r.xsElevation[0], 2.0f);  // above its lowest point
+  EXPECT_EQ(r.site.xsDistance[8], 16.0f);  // the survey from its first point
+  EXPECT_EQ(r.site.xsElevation[0], 2.0f);  // above its lowest point
 }
 
 TEST(HydraulicsSave, NothingIsWrittenWithoutASlotOrWithUnreadableTables) {
@@ -284,19 +284,19 @@ TEST(HydraulicsSave, NothingIsWrittenWithoutASlotOrWithUnreadableTables) {
   ModelState& s = *l->state;
   TForm4 form(s, l->tx(), l->ui, l->dialog);
   form.FormCreate();
-  const std::vector<float> before = siteParameterValues(s.siteParameters);
+  const std::vector<float> before = siteParameterValues(s.site.siteParameters);
 
   // A cell that is no number: no parameter changes and nothing is written.
   form.parameterGrid.cell(1, 1) = "5";
   form.parameterGrid.cell(1, 10) = "rough";
   EXPECT_THROW(form.saveParameters(), ModelError);
-  EXPECT_EQ(siteParameterValues(s.siteParameters), before);
+  EXPECT_EQ(siteParameterValues(s.site.siteParameters), before);
   EXPECT_EQ(h.host.admin->readArray(h.host.target(4))->data, hostSiteParameters());
 
   // No attribute in the slots: nothing written, nothing said.
   form.parameterGrid.cell(1, 10) = "0.5";
-  s.attributeCodes[kParameterSlot] = 0;
-  s.attributeCodes[kSavedSectionSlot] = 0;
+  s.site.attributeCodes[kParameterSlot] = 0;
+  s.site.attributeCodes[kSavedSectionSlot] = 0;
   EXPECT_FALSE(form.saveParameters());
   EXPECT_FALSE(form.saveSection());
   EXPECT_TRUE(l->ui.messages.empty());
@@ -324,8 +324,8 @@ TEST(HydraulicsStep, ObservedSectionSavedAndReported) {
   EXPECT_EQ(s.reportLines->at(8), "Observed Channel XS used");
 
   auto again = h.read();
-  EXPECT_EQ(again->state->savedXsCount, 9);
-  EXPECT_EQ(again->state->savedXsElevation[8], 1.8f);
+  EXPECT_EQ(again->state->site.savedXsCount, 9);
+  EXPECT_EQ(again->state->site.savedXsElevation[8], 1.8f);
 }
 
 TEST(HydraulicsStep, AskingForASectionTheSiteLacksIsAnError) {
@@ -358,11 +358,11 @@ void expectOpeningEqualsTwoWholeRuns(float wetBaseflow, float dryBaseflow) {
   auto sa = oewr::testing::workedExampleState(dirA);
   auto sb = oewr::testing::workedExampleState(dirB);
   for (ModelState* s : {sa.get(), sb.get()}) {
-    s->randomSeed = 4711;
-    s->maxBaseflowWet = wetBaseflow;
-    s->maxBaseflowDry = dryBaseflow;
-    s->wetBaseflowStage = 3;
-    s->dryBaseflowStage = 2;
+    s->hydraulics.randomSeed = 4711;
+    s->hydrology.maxBaseflowWet = wetBaseflow;
+    s->hydrology.maxBaseflowDry = dryBaseflow;
+    s->hydraulics.wetBaseflowStage = 3;
+    s->hydraulics.dryBaseflowStage = 2;
   }
   TForm4 fa(*sa, a.tx, a.ui, a.dialog);
   fa.FormCreate();
@@ -371,22 +371,22 @@ void expectOpeningEqualsTwoWholeRuns(float wetBaseflow, float dryBaseflow) {
   fb.recalcParameters();
   ASSERT_TRUE(runHydraulicModel(*sb, b.ui, fb.charts));
 
-  EXPECT_EQ(sa->randomSeed, sb->randomSeed);
-  ASSERT_EQ(sa->stageCount, sb->stageCount);
-  ASSERT_GT(sa->stageCount, 0);
-  EXPECT_EQ(sa->wetBaseflowStage, sb->wetBaseflowStage);
-  EXPECT_EQ(sa->dryBaseflowStage, sb->dryBaseflowStage);
-  EXPECT_EQ(sa->wetBaseflowDepth, sb->wetBaseflowDepth);
-  EXPECT_EQ(sa->dryBaseflowDepth, sb->dryBaseflowDepth);
-  for (int32_t j = 0; j < sa->stageCount; ++j) {
-    EXPECT_EQ(sa->stageDischarge[j], sb->stageDischarge[j]) << j;
-    EXPECT_EQ(sa->stageDischargeLow[j], sb->stageDischargeLow[j]) << j;
-    EXPECT_EQ(sa->stageDischargeHigh[j], sb->stageDischargeHigh[j]) << j;
-    EXPECT_EQ(sa->stageWidth[j], sb->stageWidth[j]) << j;
-    for (int c = 0; c < kHabitatClassCount; ++c) EXPECT_EQ(sa->stageClassShare[c][j], sb->stageClassShare[c][j]);
+  EXPECT_EQ(sa->hydraulics.randomSeed, sb->hydraulics.randomSeed);
+  ASSERT_EQ(sa->hydraulics.stageCount, sb->hydraulics.stageCount);
+  ASSERT_GT(sa->hydraulics.stageCount, 0);
+  EXPECT_EQ(sa->hydraulics.wetBaseflowStage, sb->hydraulics.wetBaseflowStage);
+  EXPECT_EQ(sa->hydraulics.dryBaseflowStage, sb->hydraulics.dryBaseflowStage);
+  EXPECT_EQ(sa->hydraulics.wetBaseflowDepth, sb->hydraulics.wetBaseflowDepth);
+  EXPECT_EQ(sa->hydraulics.dryBaseflowDepth, sb->hydraulics.dryBaseflowDepth);
+  for (int32_t j = 0; j < sa->hydraulics.stageCount; ++j) {
+    EXPECT_EQ(sa->hydraulics.stageDischarge[j], sb->hydraulics.stageDischarge[j]) << j;
+    EXPECT_EQ(sa->hydraulics.stageDischargeLow[j], sb->hydraulics.stageDischargeLow[j]) << j;
+    EXPECT_EQ(sa->hydraulics.stageDischargeHigh[j], sb->hydraulics.stageDischargeHigh[j]) << j;
+    EXPECT_EQ(sa->hydraulics.stageWidth[j], sb->hydraulics.stageWidth[j]) << j;
+    for (int c = 0; c < kHabitatClassCount; ++c) EXPECT_EQ(sa->hydraulics.stageClassShare[c][j], sb->hydraulics.stageClassShare[c][j]);
   }
-  ASSERT_EQ(sa->modelXsCount, sb->modelXsCount);
-  for (int32_t i = 0; i < sa->modelXsCount; ++i) EXPECT_EQ(sa->modelXsElevation[i], sb->modelXsElevation[i]);
+  ASSERT_EQ(sa->hydraulics.modelXsCount, sb->hydraulics.modelXsCount);
+  for (int32_t i = 0; i < sa->hydraulics.modelXsCount; ++i) EXPECT_EQ(sa->hydraulics.modelXsElevation[i], sb->hydraulics.modelXsElevation[i]);
   ASSERT_EQ(fa.charts.section.series.front().points.size(), fb.charts.section.series.front().points.size());
   for (std::size_t k = 0; k < fa.charts.section.series.front().points.size(); ++k)
     EXPECT_EQ(fa.charts.section.series.front().points[k].y, fb.charts.section.series.front().points[k].y);

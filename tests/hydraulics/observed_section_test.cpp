@@ -53,8 +53,8 @@ float stageDepth(int j) {
 
 Results resultsOf(const SurveyedWindow& w) {
   const ModelState& s = *w.state;
-  return {s.stageCount,         s.stageDischarge, s.stageDischargeLow, s.stageDischargeHigh, s.stageWidth,
-          s.stageClassShare,    s.wetBaseflowDepth, s.dryBaseflowDepth, w.habitatFile(),
+  return {s.hydraulics.stageCount,         s.hydraulics.stageDischarge, s.hydraulics.stageDischargeLow, s.hydraulics.stageDischargeHigh, s.hydraulics.stageWidth,
+          s.hydraulics.stageClassShare,    s.hydraulics.wetBaseflowDepth, s.hydraulics.dryBaseflowDepth, w.habitatFile(),
           pointsOf(w.form.charts.stageDischarge.series[kUpperEstimateSeries])};
 }
 
@@ -96,41 +96,41 @@ TEST(UseObservedData, ComputesOnceOnTheSurveyedSection) {
   EXPECT_TRUE(w.form.observedGrid.visible);
   EXPECT_FALSE(w.form.parameterGrid.enabled);
   EXPECT_EQ(w.form.maxDepthBox.text, "  1.80");
-  EXPECT_FLOAT_EQ(s.siteParameters.maxDepth, 1.8f);
+  EXPECT_FLOAT_EQ(s.site.siteParameters.maxDepth, 1.8f);
 
   // The surveyed section is the section in use.
-  ASSERT_EQ(s.modelXsCount, 9);
-  EXPECT_EQ(s.modelXsDistance[4], 8.0f);
-  EXPECT_EQ(s.modelXsElevation[8], 1.8f);
+  ASSERT_EQ(s.hydraulics.modelXsCount, 9);
+  EXPECT_EQ(s.hydraulics.modelXsDistance[4], 8.0f);
+  EXPECT_EQ(s.hydraulics.modelXsElevation[8], 1.8f);
   EXPECT_EQ(w.form.charts.section.series[0].points.size(), 9u);
 
   // One computation: the three discharges of a stage are one.
-  ASSERT_EQ(s.stageCount, oewr::testing::stagesBelow(1.8f));
-  for (int32_t j = 0; j < s.stageCount; ++j) {
-    EXPECT_EQ(s.stageDischargeLow[j], s.stageDischarge[j]);
-    EXPECT_EQ(s.stageDischargeHigh[j], s.stageDischarge[j]);
+  ASSERT_EQ(s.hydraulics.stageCount, oewr::testing::stagesBelow(1.8f));
+  for (int32_t j = 0; j < s.hydraulics.stageCount; ++j) {
+    EXPECT_EQ(s.hydraulics.stageDischargeLow[j], s.hydraulics.stageDischarge[j]);
+    EXPECT_EQ(s.hydraulics.stageDischargeHigh[j], s.hydraulics.stageDischarge[j]);
   }
-  EXPECT_GT(s.stageDischarge[s.stageCount - 1], s.stageDischarge[0]);
+  EXPECT_GT(s.hydraulics.stageDischarge[s.hydraulics.stageCount - 1], s.hydraulics.stageDischarge[0]);
   float sum = 0;
-  for (int c = 0; c < kHabitatClassCount; ++c) sum += s.stageClassShare[c][100];
+  for (int c = 0; c < kHabitatClassCount; ++c) sum += s.hydraulics.stageClassShare[c][100];
   EXPECT_NEAR(sum, 100.0f, 0.01f);
-  EXPECT_GT(s.stageWidth[100], 0.0f);
+  EXPECT_GT(s.hydraulics.stageWidth[100], 0.0f);
 
   // Both curves: the observed rating and the calculated one.
   const auto& sd = w.form.charts.stageDischarge.series;
   EXPECT_EQ(sd[0].title, "Observed Rating Curve");
   ASSERT_EQ(sd[0].points.size(), 151u);
-  EXPECT_EQ(sd[0].points[100].x, static_cast<double>(s.ratingFlow[100]));
-  EXPECT_EQ(sd[0].points[100].y, static_cast<double>(s.ratingDepth[100]));
+  EXPECT_EQ(sd[0].points[100].x, static_cast<double>(s.site.ratingFlow[100]));
+  EXPECT_EQ(sd[0].points[100].y, static_cast<double>(s.site.ratingDepth[100]));
   EXPECT_EQ(sd[1].title, "Calculated Rating Curve");
-  ASSERT_EQ(sd[1].points.size(), static_cast<std::size_t>(s.stageCount));
-  EXPECT_EQ(sd[1].points.back().x, static_cast<double>(s.stageDischargeHigh[s.stageCount - 1]));
+  ASSERT_EQ(sd[1].points.size(), static_cast<std::size_t>(s.hydraulics.stageCount));
+  EXPECT_EQ(sd[1].points.back().x, static_cast<double>(s.hydraulics.stageDischargeHigh[s.hydraulics.stageCount - 1]));
 
   // The habitat file: no header, no width, eight fields a stage.
   const auto file = w.habitatFile();
-  ASSERT_EQ(file.size(), static_cast<std::size_t>(s.stageCount));
-  std::string first = formatText("%10.3f", s.stageDischarge[0]);
-  for (int c = 0; c < kHabitatClassCount; ++c) first += formatText("%10.3f", s.stageClassShare[c][0]);
+  ASSERT_EQ(file.size(), static_cast<std::size_t>(s.hydraulics.stageCount));
+  std::string first = formatText("%10.3f", s.hydraulics.stageDischarge[0]);
+  for (int c = 0; c < kHabitatClassCount; ++c) first += formatText("%10.3f", s.hydraulics.stageClassShare[c][0]);
   EXPECT_EQ(file[0], first + "\r");
   for (const auto& line : file) EXPECT_EQ(line.size(), 81u);
 }
@@ -139,10 +139,10 @@ TEST(UseObservedData, SecondPressGivesIdenticalResults) {
   SurveyedWindow w;
   w.form.useObservedData();
   const Results once = resultsOf(w);
-  const uint32_t seed = w.state->randomSeed;
+  const uint32_t seed = w.state->hydraulics.randomSeed;
   w.form.useObservedData();
   EXPECT_TRUE(resultsOf(w) == once);
-  EXPECT_EQ(w.state->randomSeed, seed);  // no random numbers in this mode
+  EXPECT_EQ(w.state->hydraulics.randomSeed, seed);  // no random numbers in this mode
   EXPECT_EQ(w.form.charts.stageDischarge.series[0].points.size(), 151u);  // drawn anew, not added to
 }
 
@@ -153,44 +153,44 @@ TEST(UseObservedData, EachPressTakesTheObservedTableAsTyped) {
   // Calibration: a steeper minimum gradient carries more water at every
   // stage; the main set is not used.
   w.form.observedGrid.cell(1, 2) = "0.00800";
-  w.state->siteParameters.minGradient = 0.5f;
+  w.state->site.siteParameters.minGradient = 0.5f;
   w.form.useObservedData();
-  EXPECT_EQ(w.state->siteParameters.obsMinGradient, 0.008f);
+  EXPECT_EQ(w.state->site.siteParameters.obsMinGradient, 0.008f);
   const ModelState& s = *w.state;
-  ASSERT_EQ(s.stageCount, before.stageCount);
-  for (int32_t j = 0; j < s.stageCount; ++j) EXPECT_GT(s.stageDischarge[j], before.discharge[j]) << "stage " << j;
+  ASSERT_EQ(s.hydraulics.stageCount, before.stageCount);
+  for (int32_t j = 0; j < s.hydraulics.stageCount; ++j) EXPECT_GT(s.hydraulics.stageDischarge[j], before.discharge[j]) << "stage " << j;
 }
 
 TEST(UseObservedData, WithoutARatingTableOnlyTheCalculatedCurveIsDrawn) {
   SurveyedWindow w;
-  w.state->ratingCount = 0;
+  w.state->site.ratingCount = 0;
   w.form.useObservedData();
   const auto& sd = w.form.charts.stageDischarge.series;
   EXPECT_TRUE(sd[0].points.empty());
   EXPECT_EQ(sd[0].title, "Observed Rating Curve");
-  EXPECT_EQ(sd[1].points.size(), static_cast<std::size_t>(w.state->stageCount));
-  EXPECT_GT(w.state->stageCount, 0);
+  EXPECT_EQ(sd[1].points.size(), static_cast<std::size_t>(w.state->hydraulics.stageCount));
+  EXPECT_GT(w.state->hydraulics.stageCount, 0);
 }
 
 TEST(UseObservedData, DecreasingChainageWarnsAtEachPointAndComputes) {
   SurveyedWindow w;
-  w.state->xsDistance[4] = 5.0f;  // behind point 3 (6 m)
-  w.state->xsDistance[5] = 4.5f;  // behind point 4
+  w.state->site.xsDistance[4] = 5.0f;  // behind point 3 (6 m)
+  w.state->site.xsDistance[5] = 4.5f;  // behind point 4
   w.form.useObservedData();
   EXPECT_EQ(w.host.ui.texts(),
             (std::vector<std::string>{"Problem in X-Section Chainage", "Problem in X-Section Chainage"}));
-  EXPECT_EQ(w.state->stageCount, oewr::testing::stagesBelow(1.8f));
-  EXPECT_GT(w.state->stageDischarge[w.state->stageCount - 1], 0.0f);
-  EXPECT_EQ(w.state->modelXsDistance[5], 4.5f);  // used as surveyed
+  EXPECT_EQ(w.state->hydraulics.stageCount, oewr::testing::stagesBelow(1.8f));
+  EXPECT_GT(w.state->hydraulics.stageDischarge[w.state->hydraulics.stageCount - 1], 0.0f);
+  EXPECT_EQ(w.state->hydraulics.modelXsDistance[5], 4.5f);  // used as surveyed
 }
 
 TEST(UseObservedData, BankLevelZeroComputesNoStagesAndSaysSo) {
   SurveyedWindow w;
-  w.state->xsElevation[8] = 0.0f;  // the right bank at the bed: bank level 0
-  w.state->stageCount = 50;
+  w.state->site.xsElevation[8] = 0.0f;  // the right bank at the bed: bank level 0
+  w.state->hydraulics.stageCount = 50;
   w.form.useObservedData();
   EXPECT_EQ(w.form.maxDepthBox.text, "  0.00");
-  EXPECT_EQ(w.state->stageCount, 0);
+  EXPECT_EQ(w.state->hydraulics.stageCount, 0);
   EXPECT_TRUE(w.form.charts.stageDischarge.series[1].points.empty());
   EXPECT_TRUE(w.habitatFile().empty());
   ASSERT_EQ(w.host.ui.messages.size(), 1u);
@@ -203,27 +203,27 @@ TEST(UseObservedData, RefusedInputChangesNothing) {
   // More rating rows than the chart takes.
   {
     SurveyedWindow w;
-    w.state->ratingCount = 501;
-    w.state->stageCount = 7;
+    w.state->site.ratingCount = 501;
+    w.state->hydraulics.stageCount = 7;
     w.form.useObservedData();
     ASSERT_EQ(w.host.ui.messages.size(), 1u);
     EXPECT_EQ(w.host.ui.messages[0].text.rfind("array bound: the observed rating table has 501 rows", 0), 0u);
     EXPECT_FALSE(w.form.observedMode);
     EXPECT_EQ(w.form.charts.stageDischarge.series[0].title, "Lower estimate");
-    EXPECT_EQ(w.state->modelXsCount, 0);
-    EXPECT_EQ(w.state->stageCount, 7);
+    EXPECT_EQ(w.state->hydraulics.modelXsCount, 0);
+    EXPECT_EQ(w.state->hydraulics.stageCount, 7);
     EXPECT_FALSE(w.form.observedGrid.visible);
   }
   // More points than the tables hold.
   {
     SurveyedWindow w;
-    w.state->xsPointCount = 502;
+    w.state->site.xsPointCount = 502;
     w.form.useObservedData();
     EXPECT_EQ(w.host.ui.texts(),
               (std::vector<std::string>{
                   "The observed cross-section has 502 points; the window holds at most 501: it is not used"}));
     EXPECT_FALSE(w.form.observedMode);
-    EXPECT_EQ(w.state->modelXsCount, 0);
+    EXPECT_EQ(w.state->hydraulics.modelXsCount, 0);
   }
   // A text in the observed-data table that is no number.
   {
@@ -232,31 +232,31 @@ TEST(UseObservedData, RefusedInputChangesNothing) {
     w.form.observedGrid.cell(1, 4) = "n/a";
     EXPECT_THROW(w.form.useObservedData(), ModelError);
     EXPECT_FALSE(w.form.observedMode);
-    EXPECT_EQ(w.state->siteParameters.obsMaxGradient, 0.015f);
-    EXPECT_EQ(w.state->modelXsCount, 0);
+    EXPECT_EQ(w.state->site.siteParameters.obsMaxGradient, 0.015f);
+    EXPECT_EQ(w.state->hydraulics.modelXsCount, 0);
   }
 }
 
 TEST(UseObservedData, BaseflowDepthsOfAnEarlierRunDoNotStay) {
   SurveyedWindow w;
-  w.state->maxBaseflowWet = 1e6f;  // above every discharge of the section
-  w.state->wetBaseflowDepth = 0.7f;
-  w.state->wetBaseflowStage = 60;
+  w.state->hydrology.maxBaseflowWet = 1e6f;  // above every discharge of the section
+  w.state->hydraulics.wetBaseflowDepth = 0.7f;
+  w.state->hydraulics.wetBaseflowStage = 60;
   w.form.useObservedData();
-  EXPECT_EQ(w.state->wetBaseflowDepth, 0.0f);
-  EXPECT_EQ(w.state->wetBaseflowStage, 60);  // set only by a crossing
+  EXPECT_EQ(w.state->hydraulics.wetBaseflowDepth, 0.0f);
+  EXPECT_EQ(w.state->hydraulics.wetBaseflowStage, 60);  // set only by a crossing
   EXPECT_TRUE(w.form.charts.stageDischarge.series[kWetBaseflowSeries].points.empty());
-  EXPECT_GT(w.state->dryBaseflowDepth, 0.0f);  // 1 m3/s is crossed
+  EXPECT_GT(w.state->hydraulics.dryBaseflowDepth, 0.0f);  // 1 m3/s is crossed
   EXPECT_EQ(w.form.charts.stageDischarge.series[kDryBaseflowSeries].points.size(), 2u);
 }
 
 TEST(UseSavedSection, ComputesOnTheSavedSectionWithTheMainSet) {
   SurveyedWindow w;
   ModelState& s = *w.state;
-  s.savedXsCount = 9;
+  s.site.savedXsCount = 9;
   for (int i = 0; i < 9; ++i) {
-    s.savedXsDistance[i] = s.xsDistance[i];
-    s.savedXsElevation[i] = s.xsElevation[i];
+    s.site.savedXsDistance[i] = s.site.xsDistance[i];
+    s.site.savedXsElevation[i] = s.site.xsElevation[i];
   }
   w.form.useObservedData();
   w.form.useSavedSection();
@@ -268,23 +268,23 @@ TEST(UseSavedSection, ComputesOnTheSavedSectionWithTheMainSet) {
   EXPECT_TRUE(sd[0].points.empty());
   EXPECT_EQ(sd[1].title, "Saved Rating Curve");
   // The depth of row 7 (2.00), not the bank level.
-  ASSERT_EQ(s.stageCount, oewr::testing::stagesBelow(2.0f));
-  EXPECT_EQ(sd[1].points.size(), static_cast<std::size_t>(s.stageCount));
+  ASSERT_EQ(s.hydraulics.stageCount, oewr::testing::stagesBelow(2.0f));
+  EXPECT_EQ(sd[1].points.size(), static_cast<std::size_t>(s.hydraulics.stageCount));
 
   // The main set of gradients and n values.
   HydraulicSection section;
   for (int i = 0; i < 9; ++i) {
-    section.x[i] = s.xsDistance[i];
-    section.y[i] = s.xsElevation[i];
+    section.x[i] = s.site.xsDistance[i];
+    section.y[i] = s.site.xsElevation[i];
   }
   section.npt = 9;
-  const SiteParameters& p = s.siteParameters;
+  const SiteParameters& p = s.site.siteParameters;
   FlowParameters fp{2.0f, p.maxGradient, p.minGradient, p.gradientShapeFactor, p.maxManningN, p.minManningN,
                     p.nShapeFactor};
   SectionHydraulics hyd;
-  for (int j : {0, 30, 119, s.stageCount - 1}) {
+  for (int j : {0, 30, 119, s.hydraulics.stageCount - 1}) {
     const float d = stageDepth(j);
-    EXPECT_EQ(s.stageDischarge[j], sectionDischarge(section, 9, d, stageGradient(fp, d), fp.nShapeFactor,
+    EXPECT_EQ(s.hydraulics.stageDischarge[j], sectionDischarge(section, 9, d, stageGradient(fp, d), fp.nShapeFactor,
                                                     fp.maxManningN, fp.minManningN, fp.maxDepth, hyd, w.host.ui))
         << "stage " << j;
   }
@@ -293,10 +293,10 @@ TEST(UseSavedSection, ComputesOnTheSavedSectionWithTheMainSet) {
 TEST(ModeFlags, RePlotAndReCalcKeepTheFlagsTheyDoNotOwn) {
   SurveyedWindow w;
   ModelState& s = *w.state;
-  s.savedXsCount = 9;
+  s.site.savedXsCount = 9;
   for (int i = 0; i < 9; ++i) {
-    s.savedXsDistance[i] = s.xsDistance[i];
-    s.savedXsElevation[i] = s.xsElevation[i];
+    s.site.savedXsDistance[i] = s.site.xsDistance[i];
+    s.site.savedXsElevation[i] = s.site.xsElevation[i];
   }
   w.form.FormCreate();
   EXPECT_TRUE(w.form.Button7.enabled);
@@ -310,8 +310,8 @@ TEST(ModeFlags, RePlotAndReCalcKeepTheFlagsTheyDoNotOwn) {
   EXPECT_TRUE(w.form.parameterGrid.enabled);
   EXPECT_FALSE(w.form.Button7.enabled);
   EXPECT_EQ(w.form.charts.stageDischarge.series[0].title, "Observed Rating Curve");
-  EXPECT_EQ(w.form.charts.stageDischarge.series[0].points.size(), static_cast<std::size_t>(s.stageCount));
-  EXPECT_FLOAT_EQ(s.siteParameters.maxDepth, 2.0f);  // row 7 again
+  EXPECT_EQ(w.form.charts.stageDischarge.series[0].points.size(), static_cast<std::size_t>(s.hydraulics.stageCount));
+  EXPECT_FLOAT_EQ(s.site.siteParameters.maxDepth, 2.0f);  // row 7 again
 
   // Re-Calc offers the saved section again; the observed mode stays.
   w.form.recalcParameters();
@@ -329,7 +329,7 @@ TEST(ModeFlags, RePlotAndReCalcKeepTheFlagsTheyDoNotOwn) {
 
 TEST(UseSavedSection, RefusedWhenTheSectionIsLargerThanItsTable) {
   SurveyedWindow w;
-  w.state->savedXsCount = 402;
+  w.state->site.savedXsCount = 402;
   w.form.useSavedSection();
   EXPECT_EQ(w.host.ui.texts(),
             (std::vector<std::string>{

@@ -30,7 +30,7 @@ HydraulicSection sectionOf(std::initializer_list<std::pair<float, float>> points
 
 // The worked example's estimated channel and flow parameters.
 void setWorkedChannel(ModelState& s) {
-  SiteParameters& p = s.siteParameters;
+  SiteParameters& p = s.site.siteParameters;
   p.geoZone = 4;
   p.maxWidth = 40;
   p.maxDepth = 3.42f;
@@ -42,7 +42,7 @@ void setWorkedChannel(ModelState& s) {
   p.maxManningN = 0.084f;
   p.minManningN = 0.07f;
   p.nShapeFactor = 23;
-  s.xsShape = 0;
+  s.hydraulics.xsShape = 0;
 }
 
 }  // namespace
@@ -131,35 +131,35 @@ TEST(RatingCurve, CrossingDepthsOfTheFirstStages) {
   EXPECT_FLOAT_EQ(crossingDepth(30, 0.0f), 0.1f);
 
   auto state = makeModelState();
-  for (int j = 0; j < 40; ++j) state->stageDischarge[j] = static_cast<float>(j);
-  state->maxBaseflowWet = 24.5f;  // between stages 24 and 25
-  state->maxBaseflowDry = 23.5f;  // between stages 23 and 24
+  for (int j = 0; j < 40; ++j) state->hydraulics.stageDischarge[j] = static_cast<float>(j);
+  state->hydrology.maxBaseflowWet = 24.5f;  // between stages 24 and 25
+  state->hydrology.maxBaseflowDry = 23.5f;  // between stages 23 and 24
   charting::Series wet, dry;
   for (int j = 1; j < 40; ++j) markBaseflowCrossings(*state, j, &wet, &dry);
-  EXPECT_EQ(state->wetBaseflowStage, 25);
-  EXPECT_FLOAT_EQ(state->wetBaseflowDepth, 0.05f + 0.01f * 0.5f);
-  EXPECT_EQ(state->dryBaseflowStage, 24);
-  EXPECT_FLOAT_EQ(state->dryBaseflowDepth, 0.05f + 0.002f * 0.5f);
+  EXPECT_EQ(state->hydraulics.wetBaseflowStage, 25);
+  EXPECT_FLOAT_EQ(state->hydraulics.wetBaseflowDepth, 0.05f + 0.01f * 0.5f);
+  EXPECT_EQ(state->hydraulics.dryBaseflowStage, 24);
+  EXPECT_FLOAT_EQ(state->hydraulics.dryBaseflowDepth, 0.05f + 0.002f * 0.5f);
   ASSERT_EQ(wet.points.size(), 2u);
   EXPECT_EQ(wet.points[0].x, 24.5);
   EXPECT_EQ(wet.points[0].y, 0.0);
-  EXPECT_EQ(wet.points[1].y, static_cast<double>(state->wetBaseflowDepth));
+  EXPECT_EQ(wet.points[1].y, static_cast<double>(state->hydraulics.wetBaseflowDepth));
 }
 
 TEST(RatingCurve, EveryUpwardCrossingOfANonMonotonicMeanDrawsALine) {
   auto state = makeModelState();
   const float q[] = {0, 1, 3, 2, 4, 5};
-  for (int j = 0; j < 6; ++j) state->stageDischarge[j] = q[j];
-  state->maxBaseflowWet = 2.5f;
-  state->maxBaseflowDry = 2.0f;  // equal to stage 3: passes from 3 to 4 only
+  for (int j = 0; j < 6; ++j) state->hydraulics.stageDischarge[j] = q[j];
+  state->hydrology.maxBaseflowWet = 2.5f;
+  state->hydrology.maxBaseflowDry = 2.0f;  // equal to stage 3: passes from 3 to 4 only
   charting::Series wet, dry;
   for (int j = 1; j < 6; ++j) markBaseflowCrossings(*state, j, &wet, &dry);
   EXPECT_EQ(wet.points.size(), 4u);
-  EXPECT_EQ(state->wetBaseflowStage, 4);
-  EXPECT_FLOAT_EQ(state->wetBaseflowDepth, crossingDepth(4, 0.25f));
+  EXPECT_EQ(state->hydraulics.wetBaseflowStage, 4);
+  EXPECT_FLOAT_EQ(state->hydraulics.wetBaseflowDepth, crossingDepth(4, 0.25f));
   EXPECT_EQ(dry.points.size(), 4u);  // 1 <= 2 < 3 and 2 <= 2 < 4
-  EXPECT_EQ(state->dryBaseflowStage, 4);
-  EXPECT_FLOAT_EQ(state->dryBaseflowDepth, crossingDepth(4, 0.0f));
+  EXPECT_EQ(state->hydraulics.dryBaseflowStage, 4);
+  EXPECT_FLOAT_EQ(state->hydraulics.dryBaseflowDepth, crossingDepth(4, 0.0f));
 }
 
 TEST(RatingCurve, AHabitatFileThatCannotBeWrittenLeavesTheRunStanding) {
@@ -168,11 +168,11 @@ TEST(RatingCurve, AHabitatFileThatCannotBeWrittenLeavesTheRunStanding) {
   ScratchDir dir;
   auto state = workedExampleState(dir);
   setWorkedChannel(*state);
-  state->dataDirectory = (dir.path() / "no such folder").string();
+  state->site.dataDirectory = (dir.path() / "no such folder").string();
   ScriptedUi ui;
   HydraulicsCharts charts = makeHydraulicsCharts();
   ASSERT_TRUE(runHydraulicModel(*state, ui, charts));
-  EXPECT_EQ(state->stageCount, 362);
+  EXPECT_EQ(state->hydraulics.stageCount, 362);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_NE(ui.messages[0].text.find("no such folder"), std::string::npos) << ui.messages[0].text;
   EXPECT_NE(ui.messages[0].text.find("the hydraulic results stand"), std::string::npos) << ui.messages[0].text;
@@ -182,29 +182,29 @@ TEST(RatingCurve, RunOfTwentyRealisations) {
   ScratchDir dir;
   auto state = workedExampleState(dir);
   setWorkedChannel(*state);
-  state->dryBaseflowStage = 77;
-  state->maxBaseflowDry = 1e9f;  // never reached
-  state->dryBaseflowDepth = 9;
+  state->hydraulics.dryBaseflowStage = 77;
+  state->hydrology.maxBaseflowDry = 1e9f;  // never reached
+  state->hydraulics.dryBaseflowDepth = 9;
   ScriptedUi ui;
   HydraulicsCharts charts = makeHydraulicsCharts();
   ASSERT_TRUE(runHydraulicModel(*state, ui, charts));
   EXPECT_TRUE(ui.messages.empty());
-  EXPECT_EQ(state->stageCount, 362);  // 25 stages to 0.05 m, 337 to just below 3.42 m
-  for (int j = 0; j < state->stageCount; ++j) {
-    EXPECT_LE(state->stageDischargeLow[j], state->stageDischarge[j] * 1.00001f);
-    EXPECT_GE(state->stageDischargeHigh[j] * 1.00001f, state->stageDischarge[j]);
+  EXPECT_EQ(state->hydraulics.stageCount, 362);  // 25 stages to 0.05 m, 337 to just below 3.42 m
+  for (int j = 0; j < state->hydraulics.stageCount; ++j) {
+    EXPECT_LE(state->hydraulics.stageDischargeLow[j], state->hydraulics.stageDischarge[j] * 1.00001f);
+    EXPECT_GE(state->hydraulics.stageDischargeHigh[j] * 1.00001f, state->hydraulics.stageDischarge[j]);
   }
-  EXPECT_EQ(state->stageDischargeLow[state->stageCount], 1e8f);  // beyond the grid
-  EXPECT_GT(state->stageDischarge[361], state->stageDischarge[100]);
-  EXPECT_GT(state->stageWidth[361], 38.0f);
+  EXPECT_EQ(state->hydraulics.stageDischargeLow[state->hydraulics.stageCount], 1e8f);  // beyond the grid
+  EXPECT_GT(state->hydraulics.stageDischarge[361], state->hydraulics.stageDischarge[100]);
+  EXPECT_GT(state->hydraulics.stageWidth[361], 38.0f);
 
   // The wet baseflow is crossed once; the dry one never: its stage keeps the
   // earlier value, its depth is 0 and no line is drawn.
-  EXPECT_GT(state->wetBaseflowDepth, 0.0f);
-  EXPECT_LT(state->stageDischarge[state->wetBaseflowStage - 1], 5.0f);
-  EXPECT_GE(state->stageDischarge[state->wetBaseflowStage], 5.0f);
-  EXPECT_EQ(state->dryBaseflowStage, 77);
-  EXPECT_EQ(state->dryBaseflowDepth, 0.0f);
+  EXPECT_GT(state->hydraulics.wetBaseflowDepth, 0.0f);
+  EXPECT_LT(state->hydraulics.stageDischarge[state->hydraulics.wetBaseflowStage - 1], 5.0f);
+  EXPECT_GE(state->hydraulics.stageDischarge[state->hydraulics.wetBaseflowStage], 5.0f);
+  EXPECT_EQ(state->hydraulics.dryBaseflowStage, 77);
+  EXPECT_EQ(state->hydraulics.dryBaseflowDepth, 0.0f);
 
   const charting::Chart& chart = charts.stageDischarge;
   ASSERT_EQ(chart.series.size(), 4u);
@@ -215,16 +215,16 @@ TEST(RatingCurve, RunOfTwentyRealisations) {
   EXPECT_EQ(chart.bottomAxis.title, "Discharge (cumecs m^3 / s)");
   EXPECT_EQ(chart.leftAxis.title, "Depth or Stage (m)");
   ASSERT_EQ(chart.series[0].points.size(), 362u);
-  EXPECT_EQ(chart.series[0].points.back().x, static_cast<double>(state->stageDischargeLow[361]));
-  EXPECT_EQ(chart.series[1].points.back().x, static_cast<double>(state->stageDischargeHigh[361]));
+  EXPECT_EQ(chart.series[0].points.back().x, static_cast<double>(state->hydraulics.stageDischargeLow[361]));
+  EXPECT_EQ(chart.series[1].points.back().x, static_cast<double>(state->hydraulics.stageDischargeHigh[361]));
   EXPECT_NEAR(chart.series[1].points.back().y, 3.42, 1e-5);
   EXPECT_LT(chart.series[1].points.back().y, 3.42);
   EXPECT_EQ(chart.series[2].points.size(), 2u);
   EXPECT_TRUE(chart.series[3].points.empty());
 
   // The 20th realisation is the section in use.
-  EXPECT_EQ(state->modelXsCount, 184);
-  EXPECT_EQ(state->modelXsElevation[0], 3.42f);
+  EXPECT_EQ(state->hydraulics.modelXsCount, 184);
+  EXPECT_EQ(state->hydraulics.modelXsElevation[0], 3.42f);
 }
 
 TEST(RatingCurve, RunsRepeatFromAFreshStateAndContinueWithinOne) {
@@ -236,26 +236,26 @@ TEST(RatingCurve, RunsRepeatFromAFreshStateAndContinueWithinOne) {
   setWorkedChannel(*b);
   HydraulicsCharts charts = makeHydraulicsCharts();
   runHydraulicModel(*a, ui, charts);
-  const StageArray first = a->stageDischarge;
+  const StageArray first = a->hydraulics.stageDischarge;
   runHydraulicModel(*b, ui, charts);
-  EXPECT_EQ(first, b->stageDischarge);
+  EXPECT_EQ(first, b->hydraulics.stageDischarge);
   runHydraulicModel(*a, ui, charts);
-  EXPECT_NE(first, a->stageDischarge);
+  EXPECT_NE(first, a->hydraulics.stageDischarge);
 }
 
 TEST(RatingCurve, StageCountIsCappedAt2000) {
   ScratchDir dir;
   auto state = workedExampleState(dir);
   setWorkedChannel(*state);
-  SiteParameters& p = state->siteParameters;
+  SiteParameters& p = state->site.siteParameters;
   p.maxDepth = 25.0f;  // 2520 stages
   p.macroRoughness = 10.0f;  // few points, to keep the test quick
   ScriptedUi ui;
   HydraulicsCharts charts = makeHydraulicsCharts();
   ASSERT_TRUE(runHydraulicModel(*state, ui, charts));
-  EXPECT_EQ(state->stageCount, 2000);
+  EXPECT_EQ(state->hydraulics.stageCount, 2000);
   EXPECT_TRUE(ui.said("array bounds exceeded"));
-  EXPECT_GT(state->stageDischarge[2000], 0.0f);  // filled, not counted
+  EXPECT_GT(state->hydraulics.stageDischarge[2000], 0.0f);  // filled, not counted
   EXPECT_EQ(charts.stageDischarge.series[0].points.size(), 2000u);
   const auto lines = oewr::testing::readLines(habitatFilePath(*state));
   EXPECT_EQ(lines.size(), 2002u);

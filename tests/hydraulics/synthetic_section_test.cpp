@@ -16,13 +16,13 @@ namespace {
 
 // The worked example's channel as "Re-Calc Parameters" estimates it.
 void setWorkedChannel(ModelState& s) {
-  SiteParameters& p = s.siteParameters;
+  SiteParameters& p = s.site.siteParameters;
   p.geoZone = 4;
   p.maxWidth = 40;
   p.maxDepth = 3.42f;
   p.bedWidthFraction = 0.6f;
   p.macroRoughness = 0.694f;
-  s.xsShape = 0;
+  s.hydraulics.xsShape = 0;
 }
 
 SectionLayout layoutOf(ModelState& s) {
@@ -54,13 +54,13 @@ HydraulicSection flatSection(int n, float top) {
 
 TEST(SyntheticSection, RandomNumbersFollowTheGeneratorFromSeedZero) {
   auto state = makeModelState();
-  EXPECT_EQ(state->randomSeed, 0u);
-  EXPECT_EQ(nextRandom(*state), 1.0 / 4294967296.0);
-  EXPECT_EQ(state->randomSeed, 1u);
-  EXPECT_EQ(nextRandom(*state), 134775814.0 / 4294967296.0);
-  state->randomSeed = 0xFFFFFFFFu;  // wraps modulo 2^32
-  const double r = nextRandom(*state);
-  EXPECT_EQ(state->randomSeed, 0xFFFFFFFFu * 134775813u + 1u);
+  EXPECT_EQ(state->hydraulics.randomSeed, 0u);
+  EXPECT_EQ(nextRandom(state->hydraulics), 1.0 / 4294967296.0);
+  EXPECT_EQ(state->hydraulics.randomSeed, 1u);
+  EXPECT_EQ(nextRandom(state->hydraulics), 134775814.0 / 4294967296.0);
+  state->hydraulics.randomSeed = 0xFFFFFFFFu;  // wraps modulo 2^32
+  const double r = nextRandom(state->hydraulics);
+  EXPECT_EQ(state->hydraulics.randomSeed, 0xFFFFFFFFu * 134775813u + 1u);
   EXPECT_GE(r, 0.0);
   EXPECT_LT(r, 1.0);
 }
@@ -86,15 +86,15 @@ TEST(SyntheticSection, WorkedExampleLayout) {
   const float lowest = *std::min_element(s.y.begin() + 1, s.y.begin() + s.npt);
   EXPECT_EQ(lowest, 0.0f);
   // Published as the section in use.
-  EXPECT_EQ(state->modelXsCount, s.npt);
-  EXPECT_EQ(state->modelXsDistance[s.npt - 1], s.x[s.npt - 1]);
-  EXPECT_EQ(state->modelXsElevation[5], s.y[5]);
+  EXPECT_EQ(state->hydraulics.modelXsCount, s.npt);
+  EXPECT_EQ(state->hydraulics.modelXsDistance[s.npt - 1], s.x[s.npt - 1]);
+  EXPECT_EQ(state->hydraulics.modelXsElevation[5], s.y[5]);
 }
 
 TEST(SyntheticSection, ManyPointsCoarsenTheSpacing) {
   auto state = makeModelState();
   setWorkedChannel(*state);
-  state->siteParameters.macroRoughness = 0.1f;  // 240 / 0.025 points on the bed alone
+  state->site.siteParameters.macroRoughness = 0.1f;  // 240 / 0.025 points on the bed alone
   const SectionLayout l = layoutOf(*state);
   EXPECT_GT(l.spacingFactor, 1.0f);
   EXPECT_LE(l.spacingFactor, 2.0f + 1e-5f);
@@ -105,7 +105,7 @@ TEST(SyntheticSection, ManyPointsCoarsenTheSpacing) {
 TEST(SyntheticSection, ProfilesByBedWidth) {
   auto state = makeModelState();
   setWorkedChannel(*state);
-  SiteParameters& p = state->siteParameters;
+  SiteParameters& p = state->site.siteParameters;
   const float D = p.maxDepth;
 
   // Fraction 0 as loaded (shape 0): the spacing uses a bed of 0.4 W, the
@@ -153,7 +153,7 @@ TEST(SyntheticSection, ProfilesByBedWidth) {
   EXPECT_NEAR(bedEnd - bedStart, 2.0f, l.bankSpacing + l.bedSpacing);
 
   // The parabola: deepest at the centre.
-  state->xsShape = 1;
+  state->hydraulics.xsShape = 1;
   l = layoutOf(*state);
   EXPECT_FLOAT_EQ(l.parabola, 4.0f / 1600.0f);
   s = profileOnly(l);
@@ -165,8 +165,8 @@ TEST(SyntheticSection, ZonesFiveAndSixWidenTheBedSpacing) {
   for (float zone : {5.0f, 6.0f}) {
     auto state = makeModelState();
     setWorkedChannel(*state);
-    state->siteParameters.geoZone = zone;
-    const float k = state->siteParameters.macroRoughness;
+    state->site.siteParameters.geoZone = zone;
+    const float k = state->site.siteParameters.macroRoughness;
     const SectionLayout l = layoutOf(*state);
     EXPECT_GE(l.bedSpacing, 1.5f * k) << "zone " << zone;
     EXPECT_GT(l.spacingFactor, 1.0f);
@@ -181,33 +181,33 @@ TEST(SyntheticSection, LayoutRefusals) {
   setWorkedChannel(*state);
   ScriptedUi ui;
   SectionLayout l;
-  state->siteParameters.macroRoughness = 0;
+  state->site.siteParameters.macroRoughness = 0;
   EXPECT_FALSE(buildLayout(*state, ui, l));
   EXPECT_TRUE(ui.said("Probelm with macro-roughness estimate"));
 
   // A bed as wide as the channel leaves no banks: refused by name.
-  state->siteParameters.macroRoughness = 0.694f;
+  state->site.siteParameters.macroRoughness = 0.694f;
   for (float fraction : {1.0f, 1.5f, -0.1f}) {
     ui.messages.clear();
-    state->siteParameters.bedWidthFraction = fraction;
+    state->site.siteParameters.bedWidthFraction = fraction;
     EXPECT_FALSE(buildLayout(*state, ui, l));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].text.find("Bed Width (Fraction)"), std::string::npos);
   }
   // The parabola does not use the fraction.
-  state->xsShape = 1;
+  state->hydraulics.xsShape = 1;
   EXPECT_TRUE(buildLayout(*state, ui, l));
-  state->xsShape = 0;
+  state->hydraulics.xsShape = 0;
   // A refused layout runs nothing and clears nothing.
   ScratchDir dir;
-  state->dataDirectory = dir.path().string();
-  state->stageCount = 7;
-  state->stageDischarge[0] = 1.5f;
+  state->site.dataDirectory = dir.path().string();
+  state->hydraulics.stageCount = 7;
+  state->hydraulics.stageDischarge[0] = 1.5f;
   HydraulicsCharts charts = makeHydraulicsCharts();
   EXPECT_FALSE(runHydraulicModel(*state, ui, charts));
-  EXPECT_EQ(state->stageCount, 7);
-  EXPECT_EQ(state->stageDischarge[0], 1.5f);
-  EXPECT_EQ(state->randomSeed, 0u);
+  EXPECT_EQ(state->hydraulics.stageCount, 7);
+  EXPECT_EQ(state->hydraulics.stageDischarge[0], 1.5f);
+  EXPECT_EQ(state->hydraulics.randomSeed, 0u);
 }
 
 TEST(SyntheticSection, BedFormAboveTheBankTopIsMirroredBelowIt) {
@@ -219,12 +219,12 @@ TEST(SyntheticSection, BedFormAboveTheBankTopIsMirroredBelowIt) {
   l.bankSpacing = 1.0f;
   HydraulicSection s = flatSection(11, 1.0f);
   auto copy = makeModelState();
-  addBedForms(*state, l, s);
+  addBedForms(state->hydraulics, l, s);
   // Bed forms of two points end at 3, 5, 7, 9; every offset upwards is
   // turned downwards by the same amount.
   float previous = 0;
   for (int e : {3, 5, 7, 9}) {
-    const float r = static_cast<float>(nextRandom(*copy) - 0.5);
+    const float r = static_cast<float>(nextRandom(copy->hydraulics) - 0.5);
     const float off = -std::fabs(1.0f * r);
     EXPECT_FLOAT_EQ(s.y[e], 1.0f + off) << "point " << e;
     EXPECT_FLOAT_EQ(s.y[e - 1], 1.0f + previous + (off - previous) * 0.5f);
@@ -243,17 +243,17 @@ TEST(SyntheticSection, BedFormsAdvanceWhenTheBedSpacingExceedsTwiceTheBankSpacin
   l.bedSpacing = 3.0f;
   l.bankSpacing = 1.0f;
   HydraulicSection s = flatSection(12, 1.0f);
-  addBedForms(*state, l, s);
+  addBedForms(state->hydraulics, l, s);
   // One-point bed forms end at 2, 3, ..., 10.
   auto copy = makeModelState();
   for (int e = 2; e <= 10; ++e)
-    EXPECT_FLOAT_EQ(s.y[e], 1.0f + 0.5f * static_cast<float>(nextRandom(*copy) - 0.5)) << "point " << e;
-  EXPECT_EQ(state->randomSeed, copy->randomSeed);
+    EXPECT_FLOAT_EQ(s.y[e], 1.0f + 0.5f * static_cast<float>(nextRandom(copy->hydraulics) - 0.5)) << "point " << e;
+  EXPECT_EQ(state->hydraulics.randomSeed, copy->hydraulics.randomSeed);
 
   // A bed fraction of 0.001 of the worked channel: no point on the bed.
   auto channel = makeModelState();
   setWorkedChannel(*channel);
-  channel->siteParameters.bedWidthFraction = 0.001f;
+  channel->site.siteParameters.bedWidthFraction = 0.001f;
   const SectionLayout tiny = layoutOf(*channel);
   EXPECT_TRUE(std::isinf(tiny.bedSpacing));
   HydraulicSection section;
@@ -277,8 +277,8 @@ TEST(SyntheticSection, ShortSectionTransitionNeverStartsBeforePointOne) {
     s.y[i] = 2.0f;
   }
   auto copy = makeModelState();
-  ASSERT_NO_THROW(addBedForms(*state, l, s));
-  const float off = 1.0f * static_cast<float>(nextRandom(*copy) - 0.5);
+  ASSERT_NO_THROW(addBedForms(state->hydraulics, l, s));
+  const float off = 1.0f * static_cast<float>(nextRandom(copy->hydraulics) - 0.5);
   EXPECT_EQ(s.y[0], 2.0f);
   EXPECT_FLOAT_EQ(s.y[3], 2.0f + off);
   EXPECT_FLOAT_EQ(s.y[1], 2.0f + off * (18.0f / 20.0f));
@@ -302,5 +302,5 @@ TEST(SyntheticSection, SeedBelongsToTheState) {
   EXPECT_EQ(a1.y, b1.y);
   EXPECT_EQ(a2.y, b2.y);
   EXPECT_NE(a1.y, a2.y);
-  EXPECT_EQ(a->randomSeed, b->randomSeed);
+  EXPECT_EQ(a->hydraulics.randomSeed, b->hydraulics.randomSeed);
 }

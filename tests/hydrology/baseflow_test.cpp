@@ -16,7 +16,7 @@ namespace {
 
 std::unique_ptr<ModelState> naturalState(const std::vector<float>& values, int startMonth = 10) {
   auto state = makeModelState();
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   s.header.startYear = 1990;
   s.header.startMonth = static_cast<int16_t>(startMonth);
   s.header.count = static_cast<int32_t>(values.size());
@@ -28,7 +28,7 @@ std::unique_ptr<ModelState> naturalState(const std::vector<float>& values, int s
 
 TEST(BaseflowFilter, ConstantSeriesIsAllBaseflowWithHalfTheRiseAsQuickflow) {
   auto state = naturalState(std::vector<float>(36, 2.0f));
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   read_tsdata(s);
   do_baseflow(s, 0.0f, 0.5f);
   for (int t = 0; t < 36; ++t) EXPECT_EQ(s.baseflows[t], 2.0f);
@@ -37,15 +37,15 @@ TEST(BaseflowFilter, ConstantSeriesIsAllBaseflowWithHalfTheRiseAsQuickflow) {
   // A rise of 4 makes a quickflow of 2 with A = 0; the fall back gives a
   // negative quickflow, so all of that month is baseflow.
   auto rise = naturalState({2, 6, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2});
-  read_tsdata(rise->naturalFlows);
-  do_baseflow(rise->naturalFlows, 0.0f, 0.5f);
-  EXPECT_EQ(rise->naturalFlows.baseflows[1], 4.0f);
-  EXPECT_EQ(rise->naturalFlows.baseflows[2], 2.0f);
+  read_tsdata(rise->site.naturalFlows);
+  do_baseflow(rise->site.naturalFlows, 0.0f, 0.5f);
+  EXPECT_EQ(rise->site.naturalFlows.baseflows[1], 4.0f);
+  EXPECT_EQ(rise->site.naturalFlows.baseflows[2], 2.0f);
 }
 
 TEST(BaseflowFilter, ZeroMonthResetsTheFilter) {
   auto state = naturalState({4, 0, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6});
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   read_tsdata(s);
   do_baseflow(s, 0.0f, 0.5f);
   EXPECT_EQ(s.baseflows[0], 4.0f);
@@ -60,7 +60,7 @@ TEST(BaseflowFilter, BaseflowStaysBetweenZeroAndTheFlow) {
   std::vector<float> v;
   for (int i = 0; i < 600; ++i) v.push_back(i % 17 == 0 ? 0.0f : flow(random));
   auto state = naturalState(v);
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   read_tsdata(s);
   do_baseflow(s, 0.925f, 0.5f);
   for (int t = 0; t < 600; ++t) {
@@ -91,7 +91,7 @@ TEST(BaseflowIndices, SeasonalVariability) {
 
 TEST(BaseflowIndices, ZeroBfiDividesVariabilityByPointFifteen) {
   auto state = naturalState(std::vector<float>(24, 0.0f));
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   s.mar = 10.0f;
   for (int m : {0, 1, 2, 5, 6, 7}) s.monthCv[m] = 0.3f;
   do_baseflow(s, 0.0f, 0.5f);
@@ -100,9 +100,9 @@ TEST(BaseflowIndices, ZeroBfiDividesVariabilityByPointFifteen) {
 
   // A hydrological index below 1 becomes 1.
   auto steady = naturalState(std::vector<float>(24, 3.0f));
-  read_tsdata(steady->naturalFlows);
-  do_baseflow(steady->naturalFlows, 0.0f, 0.5f);
-  EXPECT_EQ(steady->naturalFlows.hydroIndex, 1.0f);
+  read_tsdata(steady->site.naturalFlows);
+  do_baseflow(steady->site.naturalFlows, 0.0f, 0.5f);
+  EXPECT_EQ(steady->site.naturalFlows.hydroIndex, 1.0f);
 }
 
 TEST(ExceedenceValue, ExampleOfFortyYears) {
@@ -129,7 +129,7 @@ TEST(CriticalMonths, LargestAndSmallestBaseflowAtThePoint) {
   for (int y = 0; y < 3; ++y)
     for (int h = 0; h < 12; ++h) v.push_back(level[h] * 2 + static_cast<float>(y));
   auto state = naturalState(v);
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   for (int i = 0; i < 36; ++i) s.baseflows[i] = level[i % 12] + 0.1f * static_cast<float>(i / 12);
   auto flows = chooseCriticalMonths(s, 50);
   EXPECT_EQ(flows.wetMonth, 1);  // January ties with February: the earlier month from October
@@ -140,7 +140,7 @@ TEST(CriticalMonths, LargestAndSmallestBaseflowAtThePoint) {
   EXPECT_FLOAT_EQ(flows.qTotal75Dry, 3.0f);
 
   auto none = naturalState(std::vector<float>(11, 1.0f));
-  auto unchosen = chooseCriticalMonths(none->naturalFlows, 15);
+  auto unchosen = chooseCriticalMonths(none->site.naturalFlows, 15);
   EXPECT_EQ(unchosen.wetMonth, 0);
   EXPECT_EQ(unchosen.dryMonth, 0);
 }
@@ -155,10 +155,10 @@ TEST(Conversions, MonthlyVolumesAndFlows) {
 
 TEST(HydrologyReport, StartsTheReportAfresh) {
   auto state = makeModelState();
-  state->siteName = std::string(150, 'S');
-  state->criticalWetMonth = 2;
-  state->criticalDryMonth = 8;
-  state->maxBaseflowExceedence = 15;
+  state->site.siteName = std::string(150, 'S');
+  state->hydrology.criticalWetMonth = 2;
+  state->hydrology.criticalDryMonth = 8;
+  state->site.maxBaseflowExceedence = 15;
   HydrologyReportInput input;
   input.naturalSummary = {"Natural Flows:", std::string(45, 'n')};
   input.presentSummary = {"Present Day Flows:", "pd"};

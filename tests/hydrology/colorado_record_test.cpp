@@ -20,7 +20,7 @@ std::unique_ptr<ModelState> loadRecord(const std::string& gauge) {
   std::ifstream in(kColorado / (gauge + ".csv"));
   if (!in) throw std::runtime_error("cannot open " + gauge);
   auto state = makeModelState();
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   s.name = gauge;
   std::string line;
   std::getline(in, line);  // header
@@ -47,7 +47,7 @@ std::unique_ptr<ModelState> loadRecord(const std::string& gauge) {
 TEST(ColoradoRecord, StatisticsOfAPartialFinalYearAndANegativeMonth) {
   if (!std::filesystem::exists(kColorado)) GTEST_SKIP() << "no shared data at " << kColorado;
   auto state = loadRecord("09072500");
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   ASSERT_EQ(s.header.count, 1383);
   ASSERT_EQ(s.header.startMonth, 10);
   ASSERT_FALSE(refusalReason(s, "Natural flows").has_value());
@@ -94,7 +94,7 @@ TEST(ColoradoRecord, StatisticsOfAPartialFinalYearAndANegativeMonth) {
 TEST(ColoradoRecord, ZeroFlowMonthsOfAnEphemeralRiver) {
   if (!std::filesystem::exists(kColorado)) GTEST_SKIP() << "no shared data at " << kColorado;
   auto state = loadRecord("09426000");
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   read_tsdata(s);
   do_baseflow(s, 0.925f, 0.5f);
   int zeros = 0;

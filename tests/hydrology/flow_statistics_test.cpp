@@ -11,10 +11,10 @@ using namespace oewr::hydrology;
 
 namespace {
 
-std::unique_ptr<ModelState> stateWith(TimeSeries ModelState::*which, int startYear, int startMonth,
+std::unique_ptr<ModelState> stateWith(TimeSeries SiteInputs::*which, int startYear, int startMonth,
                                       const std::vector<float>& values) {
   auto state = makeModelState();
-  TimeSeries& s = (*state).*which;
+  TimeSeries& s = state->site.*which;
   s.name = "Test series";
   s.header.startYear = static_cast<int16_t>(startYear);
   s.header.startMonth = static_cast<int16_t>(startMonth);
@@ -24,7 +24,7 @@ std::unique_ptr<ModelState> stateWith(TimeSeries ModelState::*which, int startYe
 }
 
 std::unique_ptr<ModelState> naturalState(int startMonth, const std::vector<float>& values) {
-  return stateWith(&ModelState::naturalFlows, 2000, startMonth, values);
+  return stateWith(&SiteInputs::naturalFlows, 2000, startMonth, values);
 }
 
 constexpr int kOct = 9, kNov = 10, kJan = 0, kApr = 3, kSep = 8;
@@ -54,7 +54,7 @@ TEST(DurationPosition, ExampleAndBounds) {
 
 TEST(ReadTsdata, TwoYearsOfOnes) {
   auto state = naturalState(10, std::vector<float>(24, 1.0f));
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   read_tsdata(s);
   EXPECT_FLOAT_EQ(s.mar, 12.0f);
   EXPECT_EQ(s.annualSd, 0.0f);
@@ -75,9 +75,9 @@ TEST(ReadTsdata, QuarterOfMonthsZero) {
   for (int i = 0; i < 24; i += 4) v[static_cast<std::size_t>(i)] = 0.0f;  // 6 of 24
   v[1] = 1.0f;
   auto state = naturalState(10, v);
-  read_tsdata(state->naturalFlows);
-  EXPECT_FLOAT_EQ(state->naturalFlows.pctZero, 25.0f);
-  EXPECT_EQ(state->naturalFlows.q75, 1.0f);  // index 24 div 4 = 6 of the ascending sort
+  read_tsdata(state->site.naturalFlows);
+  EXPECT_FLOAT_EQ(state->site.naturalFlows.pctZero, 25.0f);
+  EXPECT_EQ(state->site.naturalFlows.q75, 1.0f);  // index 24 div 4 = 6 of the ascending sort
 }
 
 TEST(ReadTsdata, ThirtyValuesUseTwoAndAHalfYearsForMeansAndTwoForDurations) {
@@ -86,7 +86,7 @@ TEST(ReadTsdata, ThirtyValuesUseTwoAndAHalfYearsForMeansAndTwoForDurations) {
   v[12] = 2.0f;   // October, year 2
   v[24] = 100.0f; // October of the partial third year
   auto state = naturalState(10, v);
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   read_tsdata(s);
   // Two full years of 12 and 13 make the annual totals, over Y = 2.5.
   EXPECT_FLOAT_EQ(s.mar, 25.0f / 2.5f);
@@ -107,7 +107,7 @@ TEST(ReadTsdata, JanuaryStartCountsMonthsFromJanuary) {
   for (int year = 0; year < 3; ++year)
     for (int m = 1; m <= 12; ++m) v.push_back(static_cast<float>(m + 12 * year));
   auto state = naturalState(1, v);
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   read_tsdata(s);
   EXPECT_FLOAT_EQ(s.monthMean[kJan], (1 + 13 + 25) / 3.0f);
   EXPECT_FLOAT_EQ(s.monthMean[kSep], (9 + 21 + 33) / 3.0f);
@@ -120,7 +120,7 @@ TEST(ReadTsdata, JanuaryStartCountsMonthsFromJanuary) {
 
 TEST(ReadTsdata, ShortAndEmptySeriesGiveZeroNotNaN) {
   auto state = naturalState(10, {3.0f, 4.0f, 0.0f, 5.0f, 6.0f});
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   read_tsdata(s);
   do_baseflow(s, 0.0f, 0.5f);
   expectFiniteStatistics(s);
@@ -137,7 +137,7 @@ TEST(ReadTsdata, ShortAndEmptySeriesGiveZeroNotNaN) {
             "baseflow index are 0");
 
   auto empty = naturalState(10, {});
-  TimeSeries& e = empty->naturalFlows;
+  TimeSeries& e = empty->site.naturalFlows;
   e.q75 = 7;  // a previous series' statistics are not kept
   read_tsdata(e);
   do_baseflow(e, 0.925f, 0.5f);
@@ -149,7 +149,7 @@ TEST(ReadTsdata, ShortAndEmptySeriesGiveZeroNotNaN) {
 
 TEST(ReadTsdata, OneYearHasNoSpread) {
   auto state = naturalState(10, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   read_tsdata(s);
   EXPECT_FLOAT_EQ(s.mar, 78.0f);
   EXPECT_EQ(s.annualSd, 0.0f);
@@ -159,7 +159,7 @@ TEST(ReadTsdata, OneYearHasNoSpread) {
 
 TEST(ReadTsdata, RefusesSeriesBeyondTheWindowsTables) {
   auto state = naturalState(10, std::vector<float>(2002, 1.0f));
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   auto why = refusalReason(s, "Natural flows");
   ASSERT_TRUE(why.has_value());
   EXPECT_NE(why->find("2002 monthly values"), std::string::npos);
@@ -167,13 +167,13 @@ TEST(ReadTsdata, RefusesSeriesBeyondTheWindowsTables) {
   EXPECT_THROW(read_tsdata(s), ModelError);
 
   auto fits = naturalState(10, std::vector<float>(2001, 1.0f));
-  EXPECT_FALSE(refusalReason(fits->naturalFlows, "Natural flows").has_value());
-  EXPECT_NO_THROW(read_tsdata(fits->naturalFlows));
-  EXPECT_FLOAT_EQ(fits->naturalFlows.monthMean[kNov], 167.0f / (2001.0f / 12.0f));
+  EXPECT_FALSE(refusalReason(fits->site.naturalFlows, "Natural flows").has_value());
+  EXPECT_NO_THROW(read_tsdata(fits->site.naturalFlows));
+  EXPECT_FLOAT_EQ(fits->site.naturalFlows.monthMean[kNov], 167.0f / (2001.0f / 12.0f));
 
   auto noStart = naturalState(0, {1.0f, 2.0f});
-  EXPECT_NE(refusalReason(noStart->naturalFlows, "Natural flows")->find("month 0"), std::string::npos);
-  EXPECT_THROW(read_tsdata(noStart->naturalFlows), ModelError);
+  EXPECT_NE(refusalReason(noStart->site.naturalFlows, "Natural flows")->find("month 0"), std::string::npos);
+  EXPECT_THROW(read_tsdata(noStart->site.naturalFlows), ModelError);
 }
 
 TEST(ReadTsdata, NegativeMonthsCountAsZeroFlowsAndAreReported) {
@@ -181,7 +181,7 @@ TEST(ReadTsdata, NegativeMonthsCountAsZeroFlowsAndAreReported) {
   v[5] = -0.25f;  // March 2001
   v[16] = -0.5f;  // February 2002
   auto state = naturalState(10, v);
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   read_tsdata(s);
   EXPECT_FLOAT_EQ(s.pctZero, 100.0f * 2 / 24);
   EXPECT_FLOAT_EQ(s.monthMean[2], (-0.25f + 2.0f) / 2.0f);
@@ -196,7 +196,7 @@ TEST(ReadTsdata, NegativeMonthsCountAsZeroFlowsAndAreReported) {
 
 TEST(DisplayQdata, SummaryLinesRunOctoberToSeptember) {
   auto state = naturalState(10, std::vector<float>(24, 1.0f));
-  TimeSeries& s = state->naturalFlows;
+  TimeSeries& s = state->site.naturalFlows;
   read_tsdata(s);
   SiteParameters site;
   site.baseflowA = 0.925f;

@@ -49,14 +49,14 @@ class HydrologyHost {
     addAttribute(kScenario, "Scenario flows", hostdb::kTimeseries, "timeseries");
     tx = std::make_unique<hostdb::Ttxtab>(*session, kAlias, ui);
     state = makeModelState();
-    state->databaseName = kAlias;
-    state->requestSpatialRecord = kSite;
-    state->siteName = "Test River at Weir";
-    state->attributeCodes[4] = kSiteParameters;
-    state->attributeCodes[5] = kEcological;
-    state->attributeCodes[10] = kNatural;
-    state->attributeCodes[11] = kPresent;
-    state->attributeCodes[12] = kScenario;
+    state->site.databaseName = kAlias;
+    state->site.requestSpatialRecord = kSite;
+    state->site.siteName = "Test River at Weir";
+    state->site.attributeCodes[4] = kSiteParameters;
+    state->site.attributeCodes[5] = kEcological;
+    state->site.attributeCodes[10] = kNatural;
+    state->site.attributeCodes[11] = kPresent;
+    state->site.attributeCodes[12] = kScenario;
     saveDialog.ui = &ui;
   }
   ~HydrologyHost() {

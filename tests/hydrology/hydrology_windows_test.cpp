@@ -73,13 +73,13 @@ TEST(HydrologyWindow, OpeningReadsSummarisesAndSeparatesBaseflows) {
   EXPECT_EQ(form.ListBox1[3].substr(0, 8), "  850.00");
   EXPECT_EQ(form.ListBox1[6], "Baseflow Parameters: A = 0.000, B = 0.500");
 
-  const TimeSeries& natural = state.naturalFlows;
+  const TimeSeries& natural = state.site.naturalFlows;
   EXPECT_EQ(natural.header.count, 480);
   EXPECT_EQ(natural.name, "Test River flows 110");
   EXPECT_GT(natural.mar, 0.0f);
   EXPECT_GT(natural.bfi, 0.0f);
   EXPECT_LE(natural.bfi, 1.0f);
-  EXPECT_GT(state.presentFlows.bfi, 0.0f);
+  EXPECT_GT(state.site.presentFlows.bfi, 0.0f);
   for (int m = 0; m < 12; ++m) {
     EXPECT_GT(natural.monthBaseFdc[m][0], 0.0f);
     for (int k = 1; k < kDurationPointCount; ++k) EXPECT_LE(natural.monthBaseFdc[m][k], natural.monthBaseFdc[m][k - 1]);
@@ -95,27 +95,27 @@ TEST(HydrologyWindow, SiteParameterRulesAndShortRecords) {
   p[5] = 0.0f;  // valley slope
   p[6] = 0.0f;  // catchment area
   host.setSiteParameters(p);
-  host.state->xsShape = 1;
+  host.state->hydraulics.xsShape = 1;
   TForm3 form(*host.state, *host.tx, host.ui, host.saveDialog);
   EXPECT_EQ(host.ui.texts(), (std::vector<std::string>{"Geo Zone out of range (1 - 6): set to 4",
                                                        "Valley slope is reset to 0.005",
                                                        "Catchment area is read as zero"}));
-  EXPECT_EQ(host.state->siteParameters.geoZone, 4.0f);
-  EXPECT_EQ(host.state->siteParameters.valleySlope, 0.005f);
-  EXPECT_EQ(host.state->xsShape, 0);
+  EXPECT_EQ(host.state->site.siteParameters.geoZone, 4.0f);
+  EXPECT_EQ(host.state->site.siteParameters.valleySlope, 0.005f);
+  EXPECT_EQ(host.state->hydraulics.xsShape, 0);
   EXPECT_TRUE(form.datag.items[0].checked);
   EXPECT_FALSE(form.datag.items[1].checked);  // no flows stored
   EXPECT_TRUE(form.ListBox1.empty());
 
   // A record of 10 values keeps the later parameters as they were.
   auto state = makeModelState();
-  state->siteParameters.obsNShapeFactor = 0.7f;
+  state->site.siteParameters.obsNShapeFactor = 0.7f;
   auto messages = storeSiteParameters(*state, std::vector<float>(10, 2.0f));
   ASSERT_FALSE(messages.empty());
   EXPECT_EQ(messages[0], "The hydrology/hydraulic parameters hold 10 of their 24 values; the others keep their "
                          "previous values");
-  EXPECT_EQ(state->siteParameters.bedWidthFraction, 2.0f);
-  EXPECT_EQ(state->siteParameters.obsNShapeFactor, 0.7f);
+  EXPECT_EQ(state->site.siteParameters.bedWidthFraction, 2.0f);
+  EXPECT_EQ(state->site.siteParameters.obsNShapeFactor, 0.7f);
 }
 
 TEST(HydrologyWindow, StoredParametersThatAreNoNumberAreReadAsZero) {
@@ -136,7 +136,7 @@ TEST(HydrologyWindow, StoredParametersThatAreNoNumberAreReadAsZero) {
                 "Site parameters (slot 4): Max. Width (m) is nan; it must be a finite number: it is read as 0",
                 "Site parameters (slot 4): n Shape Factor (Obs. Hydraulic Data) is nan; it must be a finite number: "
                 "it is read as 0"}));
-  const SiteParameters& p = state->siteParameters;
+  const SiteParameters& p = state->site.siteParameters;
   EXPECT_EQ(p.baseflowA, 0.0f);
   EXPECT_EQ(p.geoZone, 4.0f);
   EXPECT_EQ(p.catchmentArea, 0.0f);
@@ -151,9 +151,9 @@ TEST(HydrologyWindow, NaturalFlowsNotStartingInOctober) {
   TForm3 form(*host.state, *host.tx, host.ui, host.saveDialog);
   EXPECT_EQ(host.ui.texts(), std::vector<std::string>{"Flow data must start with October in this version"});
   EXPECT_TRUE(form.datag.items[1].checked);
-  EXPECT_GT(host.state->naturalFlows.mar, 0.0f);
+  EXPECT_GT(host.state->site.naturalFlows.mar, 0.0f);
   // Months are counted from January: the January mean is the January level.
-  EXPECT_GT(host.state->naturalFlows.monthMean[1], host.state->naturalFlows.monthMean[6]);
+  EXPECT_GT(host.state->site.naturalFlows.monthMean[1], host.state->site.naturalFlows.monthMean[6]);
 }
 
 TEST(HydrologyWindow, RealRecordsGetClearMessages) {
@@ -177,10 +177,10 @@ TEST(HydrologyWindow, RealRecordsGetClearMessages) {
   EXPECT_NE(texts[3].find("Scenario flows: the series is too short (2 monthly values"), std::string::npos);
   EXPECT_TRUE(form.datag.items[1].checked);
   EXPECT_FALSE(form.datag.items[2].checked);
-  EXPECT_EQ(host.state->presentFlows.header.count, 0);
+  EXPECT_EQ(host.state->site.presentFlows.header.count, 0);
   EXPECT_TRUE(form.ListBox2.empty());
-  EXPECT_TRUE(std::isfinite(host.state->scenarioFlows.hydroIndex));
-  EXPECT_EQ(host.state->scenarioFlows.bfi, 0.0f);
+  EXPECT_TRUE(std::isfinite(host.state->site.scenarioFlows.hydroIndex));
+  EXPECT_EQ(host.state->site.scenarioFlows.bfi, 0.0f);
 }
 
 TEST(HydrologyWindow, NaturalFlowsTheModelCannotTakeStopTheRunWithOnePlainMessage) {
@@ -223,7 +223,7 @@ TEST(HydrologyWindow, NaturalFlowsTheModelCannotTakeStopTheRunWithOnePlainMessag
       EXPECT_EQ(host.ui.texts(), std::vector<std::string>{c.expected});
       EXPECT_EQ(form.refusal, c.expected);
       EXPECT_FALSE(form.datag.items[1].checked);
-      EXPECT_EQ(host.state->naturalFlows.header.count, 0);
+      EXPECT_EQ(host.state->site.naturalFlows.header.count, 0);
       // Nothing to plot or choose from: the window can only be closed.
       EXPECT_FALSE(form.Button3.enabled);
       form.Button3Click();
@@ -260,14 +260,14 @@ TEST(HydrologyWindow, OptionBoxesAreExclusive) {
 TEST(HydrologyWindow, FinishedPlotsSetCriticalMonthsFlowsAndSaveTheirPoint) {
   TidySite host;
   ModelState& state = *host.state;
-  state.maxBaseflowExceedence = 10;
+  state.site.maxBaseflowExceedence = 10;
   TForm3 form(state, *host.tx, host.ui, host.saveDialog);
   host.ui.onModal = finishPlotsAt("20");
   form.Button3Click();
-  const CriticalMonthFlows expected = chooseCriticalMonths(state.naturalFlows, 20);
+  const CriticalMonthFlows expected = chooseCriticalMonths(state.site.naturalFlows, 20);
   ASSERT_GT(expected.wetMonth, 0);
-  EXPECT_EQ(state.criticalWetMonth, expected.wetMonth);
-  EXPECT_EQ(state.criticalDryMonth, expected.dryMonth);
+  EXPECT_EQ(state.hydrology.criticalWetMonth, expected.wetMonth);
+  EXPECT_EQ(state.hydrology.criticalDryMonth, expected.dryMonth);
   EXPECT_EQ(form.SpinEdit1.value, expected.wetMonth);
   EXPECT_EQ(form.SpinEdit2.value, expected.dryMonth);
   EXPECT_EQ(form.Edit1.text, formatText("%10.3f", volumeToFlow(expected.qTotal75Wet, expected.wetMonth)));
@@ -277,7 +277,7 @@ TEST(HydrologyWindow, FinishedPlotsSetCriticalMonthsFlowsAndSaveTheirPoint) {
   EXPECT_EQ(form.Label7, "Using QBase 20%");
   EXPECT_TRUE(form.Button1.enabled);
   EXPECT_TRUE(form.Button4.enabled);
-  EXPECT_EQ(state.maxBaseflowExceedence, 20);
+  EXPECT_EQ(state.site.maxBaseflowExceedence, 20);
   const auto stored = host.storedEcologicalParameters();
   ASSERT_EQ(stored.size(), 27u);
   EXPECT_EQ(stored[0], 20.0f);
@@ -286,16 +286,16 @@ TEST(HydrologyWindow, FinishedPlotsSetCriticalMonthsFlowsAndSaveTheirPoint) {
   form.Edit2.text = " 2.5 ";
   form.Button1Click();
   EXPECT_EQ(form.modalResult, mrOK);
-  EXPECT_FLOAT_EQ(state.maxBaseflowWet, 2.5f);
+  EXPECT_FLOAT_EQ(state.hydrology.maxBaseflowWet, 2.5f);
   double dry = 0;
   ASSERT_TRUE(parseNumber(form.Edit4.text, dry));
-  EXPECT_FLOAT_EQ(state.maxBaseflowDry, static_cast<float>(dry));
+  EXPECT_FLOAT_EQ(state.hydrology.maxBaseflowDry, static_cast<float>(dry));
 }
 
 TEST(HydrologyWindow, ReturnWithQTotalAndTheReport) {
   TidySite host;
   ModelState& state = *host.state;
-  state.maxBaseflowExceedence = 15;
+  state.site.maxBaseflowExceedence = 15;
   TForm3 form(state, *host.tx, host.ui, host.saveDialog);
   host.ui.onModal = finishPlotsAt("");
   form.Button3Click();
@@ -308,8 +308,8 @@ TEST(HydrologyWindow, ReturnWithQTotalAndTheReport) {
   EXPECT_EQ(r[2], formatText("%-40s", "Natural Flows:") + "Present Day Flows:");
   EXPECT_EQ(r[13].substr(0, 4), " Oct");
   EXPECT_EQ(r[24].substr(0, 4), " Sep");
-  EXPECT_EQ(r[26], formatText("Critical months: WET : %3s, DRY : %3s", kMonthNames[state.criticalWetMonth - 1],
-                              kMonthNames[state.criticalDryMonth - 1]));
+  EXPECT_EQ(r[26], formatText("Critical months: WET : %3s, DRY : %3s", kMonthNames[state.hydrology.criticalWetMonth - 1],
+                              kMonthNames[state.hydrology.criticalDryMonth - 1]));
   EXPECT_EQ(r[27], "Using 75th percentile of FDC of Total Q");
   EXPECT_EQ(r[28], formatText("Max. baseflows (m3/s): WET : %-10.10s, DRY : %-10.10s", form.Edit1.text, form.Edit3.text));
 
@@ -317,42 +317,42 @@ TEST(HydrologyWindow, ReturnWithQTotalAndTheReport) {
   EXPECT_EQ(form.modalResult, mrOK);
   double wet = 0;
   ASSERT_TRUE(parseNumber(form.Edit1.text, wet));
-  EXPECT_FLOAT_EQ(state.maxBaseflowWet, static_cast<float>(wet));
+  EXPECT_FLOAT_EQ(state.hydrology.maxBaseflowWet, static_cast<float>(wet));
 }
 
 TEST(HydrologyWindow, ReturnNeedsCriticalMonthsAndNumbers) {
   HydrologyHost host;  // no flows at all
   ModelState& state = *host.state;
-  state.maxBaseflowWet = 1.25f;
+  state.hydrology.maxBaseflowWet = 1.25f;
   TForm3 form(state, *host.tx, host.ui, host.saveDialog);
   form.Button1Click();  // still disabled
   EXPECT_EQ(form.modalResult, mrNone);
 
   host.ui.onModal = finishPlotsAt("");
-  state.maxBaseflowExceedence = 15;
+  state.site.maxBaseflowExceedence = 15;
   form.Button3Click();
   EXPECT_TRUE(host.ui.said("The natural flows hold no full year: the critical months cannot be chosen"));
   EXPECT_EQ(form.SpinEdit1.value, 0);
   form.Button1Click();
   EXPECT_TRUE(host.ui.said(TForm3::kNoCriticalMonths));
   EXPECT_EQ(form.modalResult, mrNone);  // the window stays open
-  EXPECT_EQ(state.maxBaseflowWet, 1.25f);
+  EXPECT_EQ(state.hydrology.maxBaseflowWet, 1.25f);
 
   TidySite site;
   TForm3 tidy(*site.state, *site.tx, site.ui, site.saveDialog);
-  site.state->maxBaseflowExceedence = 15;
+  site.state->site.maxBaseflowExceedence = 15;
   site.ui.onModal = finishPlotsAt("");
   tidy.Button3Click();
   tidy.Edit2.text = "1,5x";
   tidy.Button1Click();
   EXPECT_EQ(tidy.modalResult, mrNone);
   EXPECT_TRUE(site.ui.said("The maximum baseflow of the high flow month, \"1,5x\", is not a flow of 0 m3/s or more"));
-  EXPECT_EQ(site.state->maxBaseflowWet, 0.0f);
+  EXPECT_EQ(site.state->hydrology.maxBaseflowWet, 0.0f);
 }
 
 TEST(HydrologyWindow, PlotsClosedWithoutFinishedChangeNothingButTheReportButton) {
   TidySite host;
-  host.state->maxBaseflowExceedence = 15;
+  host.state->site.maxBaseflowExceedence = 15;
   TForm3 form(*host.state, *host.tx, host.ui, host.saveDialog);
   host.ui.onModal = [](ModalForm& f) {
     dynamic_cast<Tform3a&>(f).close();
@@ -368,23 +368,23 @@ TEST(HydrologyWindow, PlotsClosedWithoutFinishedChangeNothingButTheReportButton)
 TEST(HydrologyWindow, SiteWithoutStoredPointUsesFifteen) {
   TidySite host;
   ModelState& state = *host.state;
-  ASSERT_EQ(state.maxBaseflowExceedence, 0);
+  ASSERT_EQ(state.site.maxBaseflowExceedence, 0);
   TForm3 form(state, *host.tx, host.ui, host.saveDialog);
   host.ui.onModal = finishPlotsAt("");
   form.Button3Click();
   EXPECT_TRUE(host.ui.said("No maximum baseflow exceedence point is set for this site: the 15% point is used"));
-  const CriticalMonthFlows expected = chooseCriticalMonths(state.naturalFlows, 15);
-  EXPECT_EQ(state.criticalWetMonth, expected.wetMonth);
+  const CriticalMonthFlows expected = chooseCriticalMonths(state.site.naturalFlows, 15);
+  EXPECT_EQ(state.hydrology.criticalWetMonth, expected.wetMonth);
   EXPECT_EQ(form.Edit2.text, formatText("%10.3f", volumeToFlow(expected.qBaseWet, expected.wetMonth)));
   EXPECT_NE(form.Edit2.text, formatText("%10.3f", 0.0));
-  EXPECT_EQ(state.maxBaseflowExceedence, 15);
+  EXPECT_EQ(state.site.maxBaseflowExceedence, 15);
   EXPECT_EQ(form.Label7, "Using QBase 15%");
 }
 
 TEST(HydrologyPlots, ChartsSeriesAndRedrawing) {
   TidySite host;
   ModelState& state = *host.state;
-  state.maxBaseflowExceedence = 15;
+  state.site.maxBaseflowExceedence = 15;
   TForm3 form(state, *host.tx, host.ui, host.saveDialog);
   Tform3a plots(state, host.ui);
   EXPECT_EQ(plots.ComboBox1.text, "15");
@@ -407,12 +407,12 @@ TEST(HydrologyPlots, ChartsSeriesAndRedrawing) {
   plots.ComboBox1.text = "5";
   plots.ComboBox1Change();
   EXPECT_EQ(plots.Chart3.title, "Monthly Distribution for 5% FDC Precent. Point");
-  const auto janBase = valuesByCalendarMonth(state.naturalFlows, state.naturalFlows.baseflows, 40)[0];
+  const auto janBase = valuesByCalendarMonth(state.site.naturalFlows, state.site.naturalFlows.baseflows, 40)[0];
   EXPECT_EQ(plots.Chart3.series[1].points[3].y, exceedenceValue(janBase, 5));
-  EXPECT_EQ(plots.criticalFlows.wetMonth, chooseCriticalMonths(state.naturalFlows, 5).wetMonth);
+  EXPECT_EQ(plots.criticalFlows.wetMonth, chooseCriticalMonths(state.site.naturalFlows, 5).wetMonth);
 
   // An unticked series leaves all three charts; the months are still chosen.
-  state.criticalWetMonth = 0;
+  state.hydrology.criticalWetMonth = 0;
   plots.CheckBox2.checked = false;
   plots.Button1Click();
   for (const charting::Chart* chart : {&plots.Chart1, &plots.Chart2, &plots.Chart3}) {
@@ -420,7 +420,7 @@ TEST(HydrologyPlots, ChartsSeriesAndRedrawing) {
     EXPECT_FALSE(chart->series[0].points.empty());
     EXPECT_FALSE(chart->series[3].points.empty());
   }
-  EXPECT_GT(state.criticalWetMonth, 0);
+  EXPECT_GT(state.hydrology.criticalWetMonth, 0);
 
   plots.ComboBox1.text = Tform3a::kNoPointSelected;
   plots.Button1Click();
@@ -434,7 +434,7 @@ TEST(HydrologyPlots, ChartsSeriesAndRedrawing) {
 TEST(HydrologyPlots, OnlyFullYearsAreDrawn) {
   HydrologyHost host;
   host.setSeries(HydrologyHost::kNatural, 2000, 10, seasonalFlows(30, 10));
-  host.state->maxBaseflowExceedence = 15;
+  host.state->site.maxBaseflowExceedence = 15;
   TForm3 form(*host.state, *host.tx, host.ui, host.saveDialog);
   Tform3a plots(*host.state, host.ui);
   EXPECT_EQ(plots.Chart1.series[0].points.size(), 24u);
@@ -445,18 +445,18 @@ TEST(HydrologyPlots, OnlyFullYearsAreDrawn) {
 TEST(HydrologyRun, HeadlessStepChoosesSavesAndStartsTheReport) {
   TidySite host;
   ModelState& state = *host.state;
-  state.maxBaseflowExceedence = 15;
+  state.site.maxBaseflowExceedence = 15;
   HydrologyOptions options;
   options.exceedence = 10;
   runHydrologyStep(state, *host.tx, host.ui, host.saveDialog, options);
-  const CriticalMonthFlows expected = chooseCriticalMonths(state.naturalFlows, 10);
-  EXPECT_EQ(state.criticalWetMonth, expected.wetMonth);
-  EXPECT_EQ(state.criticalDryMonth, expected.dryMonth);
-  EXPECT_EQ(state.maxBaseflowExceedence, 10);
+  const CriticalMonthFlows expected = chooseCriticalMonths(state.site.naturalFlows, 10);
+  EXPECT_EQ(state.hydrology.criticalWetMonth, expected.wetMonth);
+  EXPECT_EQ(state.hydrology.criticalDryMonth, expected.dryMonth);
+  EXPECT_EQ(state.site.maxBaseflowExceedence, 10);
   EXPECT_EQ(host.storedEcologicalParameters().at(0), 10.0f);
   double wet = 0;
   ASSERT_TRUE(parseNumber(formatText("%10.3f", volumeToFlow(expected.qBaseWet, expected.wetMonth)), wet));
-  EXPECT_FLOAT_EQ(state.maxBaseflowWet, static_cast<float>(wet));
+  EXPECT_FLOAT_EQ(state.hydrology.maxBaseflowWet, static_cast<float>(wet));
   ASSERT_TRUE(state.reportLines.has_value());
   EXPECT_EQ(state.reportLines->at(27), "Using  10th percentile of FDC of separated baseflows");
 
@@ -464,7 +464,7 @@ TEST(HydrologyRun, HeadlessStepChoosesSavesAndStartsTheReport) {
   options.exceedence = 0;  // keeps 10
   runHydrologyStep(state, *host.tx, host.ui, host.saveDialog, options);
   ASSERT_TRUE(parseNumber(formatText("%10.3f", volumeToFlow(expected.qTotal75Wet, expected.wetMonth)), wet));
-  EXPECT_FLOAT_EQ(state.maxBaseflowWet, static_cast<float>(wet));
+  EXPECT_FLOAT_EQ(state.hydrology.maxBaseflowWet, static_cast<float>(wet));
   EXPECT_EQ(state.reportLines->at(27), "Using 75th percentile of FDC of Total Q");
 
   options.exceedence = 12;
@@ -475,7 +475,7 @@ TEST(HydrologyRun, HeadlessStepChoosesSavesAndStartsTheReport) {
 
 TEST(HydrologyRun, WithoutNaturalFlowsTheStepDoesNotFinish) {
   HydrologyHost host;
-  host.state->maxBaseflowExceedence = 15;
+  host.state->site.maxBaseflowExceedence = 15;
   EXPECT_THROW(runHydrologyStep(*host.state, *host.tx, host.ui, host.saveDialog, {}), ActionStopped);
   EXPECT_TRUE(host.ui.said(TForm3::kNoCriticalMonths));
 }

@@ -107,7 +107,7 @@ TEST(ReportReview, TextFileHoldsTheMemoLineForLine) {
   Menu m;
   m.state->reportLines = std::vector<std::string>{"(Orvane Model outputs for site: X", "HYDROLOGY DATA SUMMARY", "",
                                                    " ", "Critical months: WET : Feb, DRY : Aug"};
-  m.state->dataDirectory = dir.path().string();
+  m.state->site.dataDirectory = dir.path().string();
   TForm8 review(*m.state, m.ui);
   review.FormShow();
   ASSERT_EQ(review.Memo1.size(), 5u);

@@ -56,11 +56,11 @@ TEST(ProcessStart, LoadsTheRequestGivenAsSecondArgument) {
   int rec = host.addRequest();
   auto l = start(host, {"INI", std::to_string(rec)});
   EXPECT_EQ(l->form->Button1, "Run Model");
-  EXPECT_EQ(l->state->siteName, "Test River at Gauge");
+  EXPECT_EQ(l->state->site.siteName, "Test River at Gauge");
   EXPECT_EQ(l->form->Label1, "TERAVOX PROCESS : new_oewr.exe");
   EXPECT_EQ(l->form->Label2, "Test request");
   EXPECT_EQ(l->form->gaugeProgress, 1);
-  EXPECT_EQ(l->state->requestSpatialRecord, TestHost::kSite);
+  EXPECT_EQ(l->state->site.requestSpatialRecord, TestHost::kSite);
   EXPECT_TRUE(l->ui.messages.empty());
 }
 
@@ -70,7 +70,7 @@ TEST(ProcessStart, ArgumentsThatLoadNothing) {
   host.addRequest();
   auto one = start(host, {"INI"});
   EXPECT_EQ(one->form->Button1, "Read Data");
-  EXPECT_TRUE(one->state->siteName.empty());
+  EXPECT_TRUE(one->state->site.siteName.empty());
   auto negative = start(host, {"INI", "-1"});
   EXPECT_EQ(negative->form->Button1, "Read Data");
   EXPECT_TRUE(negative->ui.messages.empty());
@@ -81,14 +81,14 @@ TEST(ProcessStart, ArgumentsThatLoadNothing) {
   one->form->moveToRequest(0);
   one->form->Button1Click();
   EXPECT_EQ(one->form->Button1, "Run Model");
-  EXPECT_EQ(one->state->siteName, "Site");
+  EXPECT_EQ(one->state->site.siteName, "Site");
 }
 
 TEST(ProcessStart, IniFileAndItsDefaults) {
   TestHost host;
   auto l = start(host, {"INI"});
-  EXPECT_EQ(l->state->iniFilePath, host.ini.string());
-  EXPECT_EQ(l->state->databaseName, "TERAVOX");
+  EXPECT_EQ(l->state->site.iniFilePath, host.ini.string());
+  EXPECT_EQ(l->state->site.databaseName, "TERAVOX");
   // No arguments, the open dialog cancelled: the executable's directory and teravox.ini.
   auto s = makeModelState();
   ScriptedUi ui;
@@ -96,9 +96,9 @@ TEST(ProcessStart, IniFileAndItsDefaults) {
   ModelWindows w;
   TForm1 f(*s, ui, d, w);
   f.FormCreate({}, "/opt/oewr");
-  EXPECT_EQ(s->iniFilePath, "/opt/oewr/teravox.ini");
-  EXPECT_EQ(s->dataDirectory, "/opt/oewr");
-  EXPECT_EQ(s->databaseName, "TERAVOX");
+  EXPECT_EQ(s->site.iniFilePath, "/opt/oewr/teravox.ini");
+  EXPECT_EQ(s->site.dataDirectory, "/opt/oewr");
+  EXPECT_EQ(s->site.databaseName, "TERAVOX");
   EXPECT_EQ(f.Button1, "Read Data");
 
   // A relative dat_dir is the ini file's folder's, wherever the program starts.
@@ -107,7 +107,7 @@ TEST(ProcessStart, IniFileAndItsDefaults) {
     out << "[Startup]\ndat_dir=db\ndatab_name=TERAVOX\n";
   }
   auto r = start(host, {(host.dir.path() / "relative.ini").string()});
-  EXPECT_EQ(r->state->dataDirectory, (host.dir.path() / "db").string());
+  EXPECT_EQ(r->state->site.dataDirectory, (host.dir.path() / "db").string());
   EXPECT_EQ(r->form->Button1, "Read Data");
 }
 
@@ -150,7 +150,7 @@ TEST(ProcessStart, ExecutableNameComparedInLowerCase) {
   auto b = start(host, {"INI", std::to_string(path)});
   EXPECT_EQ(b->form->Button1, "Read Data");
   EXPECT_TRUE(b->ui.said("Incompatible Requirement Record. Please Select an New Orvane EWR Model Application"));
-  EXPECT_TRUE(b->state->siteName.empty());
+  EXPECT_TRUE(b->state->site.siteName.empty());
 }
 
 TEST(ProcessStart, FilterOnModelNameHidesOtherProcesses) {
@@ -175,7 +175,7 @@ TEST(InputLoading, MissingSiteNameStopsLoadingButSucceeds) {
   auto l = start(host, {"INI", std::to_string(rec)});
   EXPECT_TRUE(l->ui.said("The site name attribute has not been populated"));
   EXPECT_EQ(l->form->Button1, "Run Model");
-  EXPECT_EQ(l->state->maxBaseflowExceedence, 0);  // not reached
+  EXPECT_EQ(l->state->site.maxBaseflowExceedence, 0);  // not reached
 }
 
 TEST(InputLoading, EcologicalParameters) {
@@ -185,18 +185,18 @@ TEST(InputLoading, EcologicalParameters) {
     host.admin->setText(host.target(3), "Site");
     host.admin->setArray(host.target(5), hostdb::ecologicalParametersArray(ecoParams(first)));
     auto l = start(host, {"INI", std::to_string(host.addRequest())});
-    EXPECT_EQ(l->state->maxBaseflowExceedence, expected) << first;
+    EXPECT_EQ(l->state->site.maxBaseflowExceedence, expected) << first;
     EXPECT_EQ(l->ui.said("The maximum baseflow exceedence frequency has been set to 15%"), message) << first;
     if (first == 4.9f) {
       const float wet[] = {10, 15, 20, 25, 30, 35, 40};
       const float dry[] = {50, 55, 60, 65, 70, 75, 80};
       for (int c = 0; c < 7; ++c) {
-        EXPECT_FLOAT_EQ(l->state->highShift[0][c], wet[c]);
-        EXPECT_FLOAT_EQ(l->state->highShift[1][c], dry[c]);
+        EXPECT_FLOAT_EQ(l->state->site.highShift[0][c], wet[c]);
+        EXPECT_FLOAT_EQ(l->state->site.highShift[1][c], dry[c]);
       }
-      EXPECT_FLOAT_EQ(l->state->lowShift[0][1], 1.5f);
-      EXPECT_FLOAT_EQ(l->state->stressAtZeroFs[0], 9);
-      EXPECT_FLOAT_EQ(l->state->fdWeight[1], 1);
+      EXPECT_FLOAT_EQ(l->state->site.lowShift[0][1], 1.5f);
+      EXPECT_FLOAT_EQ(l->state->site.stressAtZeroFs[0], 9);
+      EXPECT_FLOAT_EQ(l->state->site.fdWeight[1], 1);
     }
   }
 }
@@ -210,8 +210,8 @@ TEST(InputLoading, WetWeightsBelowFiveStopTheLoading) {
   auto l = start(host, {"INI", std::to_string(host.addRequest())});
   EXPECT_TRUE(l->ui.said("The stress weight parameters for the wet season are not set"));
   EXPECT_EQ(l->form->Button1, "Run Model");
-  EXPECT_EQ(l->state->xsPointCount, 0);
-  EXPECT_EQ(l->state->ratingCount, 0);
+  EXPECT_EQ(l->state->site.xsPointCount, 0);
+  EXPECT_EQ(l->state->site.ratingCount, 0);
 }
 
 TEST(InputLoading, ObservedCrossSectionIsShiftedToItsFirstPointAndLowestBed) {
@@ -220,54 +220,54 @@ TEST(InputLoading, ObservedCrossSectionIsShiftedToItsFirstPointAndLowestBed) {
   host.admin->setArray(host.target(8), hostdb::crossSectionArray({10, 12, 15}, {5.2f, 3.1f, 4.0f}));
   auto l = start(host, {"INI", std::to_string(host.addRequest())});
   ModelState& s = *l->state;
-  ASSERT_EQ(s.xsPointCount, 3);
-  EXPECT_FLOAT_EQ(s.xsDistance[0], 0);
-  EXPECT_FLOAT_EQ(s.xsDistance[1], 2);
-  EXPECT_FLOAT_EQ(s.xsDistance[2], 5);
-  EXPECT_NEAR(s.xsElevation[0], 2.1, 1e-5);
-  EXPECT_FLOAT_EQ(s.xsElevation[1], 0);
-  EXPECT_NEAR(s.xsElevation[2], 0.9, 1e-5);
-  EXPECT_EQ(s.ratingCount, 0);
-  EXPECT_EQ(s.savedXsCount, 0);
+  ASSERT_EQ(s.site.xsPointCount, 3);
+  EXPECT_FLOAT_EQ(s.site.xsDistance[0], 0);
+  EXPECT_FLOAT_EQ(s.site.xsDistance[1], 2);
+  EXPECT_FLOAT_EQ(s.site.xsDistance[2], 5);
+  EXPECT_NEAR(s.site.xsElevation[0], 2.1, 1e-5);
+  EXPECT_FLOAT_EQ(s.site.xsElevation[1], 0);
+  EXPECT_NEAR(s.site.xsElevation[2], 0.9, 1e-5);
+  EXPECT_EQ(s.site.ratingCount, 0);
+  EXPECT_EQ(s.site.savedXsCount, 0);
 }
 
 TEST(InputLoading, CrossSectionWithoutClosingRowStopsAtItsRows) {
   auto s = makeModelState();
   readObservedCrossSection(*s, 2, hostdb::floatsToBlob({0, 4, 1.5f, 0.5f}));
-  EXPECT_EQ(s->xsPointCount, 2);
-  EXPECT_FLOAT_EQ(s->xsElevation[0], 1.0f);
+  EXPECT_EQ(s->site.xsPointCount, 2);
+  EXPECT_FLOAT_EQ(s->site.xsElevation[0], 1.0f);
   // A record whose Data is shorter than its rows reads zeros, never past the end.
   readObservedCrossSection(*s, 500, hostdb::floatsToBlob({0, 4}));
-  EXPECT_EQ(s->xsPointCount, 500);
+  EXPECT_EQ(s->site.xsPointCount, 500);
   readObservedCrossSection(*s, 600, {});
-  EXPECT_EQ(s->xsPointCount, 501);
+  EXPECT_EQ(s->site.xsPointCount, 501);
 }
 
 TEST(InputLoading, SavedCrossSectionCountsToItsMissingRow) {
   auto s = makeModelState();
   readSavedCrossSection(*s, 4, hostdb::floatsToBlob({0, 1, 2, -999, 3, 2, 3, -999}));
-  EXPECT_EQ(s->savedXsCount, 3);
-  EXPECT_FLOAT_EQ(s->savedXsElevation[1], 2);
+  EXPECT_EQ(s->site.savedXsCount, 3);
+  EXPECT_FLOAT_EQ(s->site.savedXsElevation[1], 2);
   // More rows than the 401 held: the elevations are still found after the distances.
   std::vector<float> big;
   for (int i = 0; i < 450; ++i) big.push_back(static_cast<float>(i));
   for (int i = 0; i < 450; ++i) big.push_back(i == 10 ? -999.0f : 1000.0f + static_cast<float>(i));
   readSavedCrossSection(*s, 450, hostdb::floatsToBlob(big));
-  EXPECT_EQ(s->savedXsCount, 10);
-  EXPECT_FLOAT_EQ(s->savedXsElevation[400], 1400);
+  EXPECT_EQ(s->site.savedXsCount, 10);
+  EXPECT_FLOAT_EQ(s->site.savedXsElevation[400], 1400);
 }
 
 TEST(InputLoading, RatingTableFromOneSegment) {
   auto s = makeModelState();
   hostdb::ArrayValue a = hostdb::ratingSegmentsArray({{0.5f, 0.6f, 0.1f, 20}});
   readRatingTable(*s, hostdb::floatsToBlob(a.data));
-  ASSERT_GT(s->ratingCount, 50);
-  for (int i = 0; i <= 10; ++i) EXPECT_EQ(s->ratingFlow[i], 0.0f) << i;
-  EXPECT_NEAR(s->ratingDepth[50], 0.5, 1e-6);
-  EXPECT_NEAR(s->ratingFlow[50], 0.689, 0.001);
+  ASSERT_GT(s->site.ratingCount, 50);
+  for (int i = 0; i <= 10; ++i) EXPECT_EQ(s->site.ratingFlow[i], 0.0f) << i;
+  EXPECT_NEAR(s->site.ratingDepth[50], 0.5, 1e-6);
+  EXPECT_NEAR(s->site.ratingFlow[50], 0.689, 0.001);
   // The table ends at the first depth whose discharge exceeds 20 m3/s.
-  const int n = s->ratingCount;
-  EXPECT_LE(s->ratingFlow[n - 1], 20.0f);
+  const int n = s->site.ratingCount;
+  EXPECT_LE(s->site.ratingFlow[n - 1], 20.0f);
   const double next = std::pow((n * 0.01 - 0.1) / 0.5, 1 / 0.6);
   EXPECT_GT(next, 20.0);
 }
@@ -276,9 +276,9 @@ TEST(InputLoading, RatingTableOfTwoSegmentsAndItsCap) {
   auto s = makeModelState();
   hostdb::ArrayValue a = hostdb::ratingSegmentsArray({{0.5f, 0.6f, 0.1f, 2}, {0.6f, 0.5f, 0.0f, 1e9f}});
   readRatingTable(*s, hostdb::floatsToBlob(a.data));
-  EXPECT_EQ(s->ratingCount, 501);  // never beyond the 501 rows held
+  EXPECT_EQ(s->site.ratingCount, 501);  // never beyond the 501 rows held
   // Past 2 m3/s the second law takes over: depth = 0.6 Q^0.5.
-  EXPECT_NEAR(s->ratingFlow[300], std::pow(3.0 / 0.6, 2.0), 1e-3);
+  EXPECT_NEAR(s->site.ratingFlow[300], std::pow(3.0 / 0.6, 2.0), 1e-3);
 }
 
 TEST(InputLoading, ASecondRequestCarriesNothingOfTheFirstIntoItsResults) {
@@ -295,36 +295,36 @@ TEST(InputLoading, ASecondRequestCarriesNothingOfTheFirstIntoItsResults) {
 
   auto l = start(host, {"INI", std::to_string(first)});
   ModelState& s = *l->state;
-  ASSERT_EQ(s.attributeCodes[13], host.codes[13]);
-  ASSERT_EQ(s.maxBaseflowExceedence, 20);
-  ASSERT_EQ(s.xsPointCount, 3);
+  ASSERT_EQ(s.site.attributeCodes[13], host.codes[13]);
+  ASSERT_EQ(s.site.maxBaseflowExceedence, 20);
+  ASSERT_EQ(s.site.xsPointCount, 3);
   // What a run of the first site leaves behind.
   s.reportLines = std::vector<std::string>{"HYDROLOGY of Test River at Gauge"};
-  s.criticalWetMonth = 2;
-  s.highFlowSeries[2][0] = 5.0f;
+  s.hydrology.criticalWetMonth = 2;
+  s.floods.highFlowSeries[2][0] = 5.0f;
 
   // "Read Data" on the second request, as after closing the menu.
   l->form->moveToRequest(second - 1);
   l->form->Button1 = TForm1::kReadData;
   l->form->Button1Click();
   ASSERT_EQ(l->form->Button1, TForm1::kRunModel);
-  EXPECT_EQ(s.siteName, "Second River at Weir");
-  EXPECT_EQ(s.requestSpatialRecord, kSecondSite);
-  EXPECT_EQ(s.attributeCodes[10], host.codes[10]);
-  for (int slot = 12; slot <= 17; ++slot) EXPECT_EQ(s.attributeCodes[slot], 0) << "slot " << slot;
-  EXPECT_EQ(s.maxBaseflowExceedence, 0);
-  EXPECT_EQ(s.highShift[0][0], 0.0f);
-  EXPECT_EQ(s.fsWeight[0], 0.0f);
-  EXPECT_EQ(s.xsPointCount, 0);
+  EXPECT_EQ(s.site.siteName, "Second River at Weir");
+  EXPECT_EQ(s.site.requestSpatialRecord, kSecondSite);
+  EXPECT_EQ(s.site.attributeCodes[10], host.codes[10]);
+  for (int slot = 12; slot <= 17; ++slot) EXPECT_EQ(s.site.attributeCodes[slot], 0) << "slot " << slot;
+  EXPECT_EQ(s.site.maxBaseflowExceedence, 0);
+  EXPECT_EQ(s.site.highShift[0][0], 0.0f);
+  EXPECT_EQ(s.site.fsWeight[0], 0.0f);
+  EXPECT_EQ(s.site.xsPointCount, 0);
   EXPECT_FALSE(s.reportLines.has_value());
-  EXPECT_EQ(s.criticalWetMonth, 0);
-  EXPECT_EQ(s.highFlowSeries[2][0], 0.0f);
-  EXPECT_EQ(s.databaseName, "TERAVOX");
+  EXPECT_EQ(s.hydrology.criticalWetMonth, 0);
+  EXPECT_EQ(s.floods.highFlowSeries[2][0], 0.0f);
+  EXPECT_EQ(s.site.databaseName, "TERAVOX");
   EXPECT_EQ(s.hostTables, l->form->hostTables());
 
   // "Save Results to TERAVOX" of a run of the second site: its request names
   // no result attributes, so nothing is written anywhere.
-  oewr::testing::fillSeries(s.naturalFlows, 30 * 12, 10, 11u);
+  oewr::testing::fillSeries(s.site.naturalFlows, 30 * 12, 10, 11u);
   oewr::testing::fillEcology(s, 3, 9);
   oewr::testing::fillHighFlows(s);
   s.reportLines = std::vector<std::string>{"HYDROLOGY of Second River at Weir"};
@@ -347,12 +347,12 @@ TEST(InputLoading, ASecondRequestCarriesNothingOfTheFirstIntoItsResults) {
   l->form->Button1Click();
   ASSERT_TRUE(s.reportLines.has_value());
   EXPECT_EQ(s.reportLines->front(), "HYDROLOGY of Second River at Weir");
-  EXPECT_EQ(s.naturalFlows.header.count, 0);
+  EXPECT_EQ(s.site.naturalFlows.header.count, 0);
   l->form->moveToRequest(first - 1);
   l->form->Button1 = TForm1::kReadData;
   l->form->Button1Click();
   EXPECT_FALSE(s.reportLines.has_value());
-  EXPECT_EQ(s.attributeCodes[17], host.codes[17]);
+  EXPECT_EQ(s.site.attributeCodes[17], host.codes[17]);
 }
 
 TEST(ProcessStart, RequestDatesInTheShortDateFormatOfTheLocale) {
