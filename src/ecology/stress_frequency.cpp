@@ -73,7 +73,8 @@ void ShapeTable::prepare(int32_t n, int32_t start) {
     for (int t = 0; t < kOffsetCount; ++t) {
       float* v = values_.data() + (static_cast<std::size_t>(p) * kOffsetCount + static_cast<std::size_t>(t)) *
                                       static_cast<std::size_t>(n);
-      for (int32_t u = start; u < from_; ++u) v[u] = hydraulics::sCurve(durationFraction(u, n + t), e);
+      for (int32_t u = start; u < from_; ++u) v[u] = durationFraction(u, n + t);
+      hydraulics::sCurveBatch(v + start, e, v + start, from_ - start);
     }
   }
   from_ = start;

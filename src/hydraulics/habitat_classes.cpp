@@ -7,6 +7,7 @@
 #include <thread>
 #include <system_error>
 
+#include "common/batch_exp.h"
 #include "common/errors.h"
 #include "common/safe_file_name.h"
 #include "common/text_format.h"
@@ -43,31 +44,35 @@ float partBetween(float L, float U, float f, float lo, float hi, float range) {
   return 0.0f;
 }
 
-// exp(x), with the arguments whose value rounds to 0 (below about -103.97)
-// answered without the call.
-inline float expOrZero(float x) { return x < -104.0f ? 0.0f : std::exp(x); }
-
 // One pass of the velocity working table with class width du: the
 // frequencies in % and their cumulative sums. A term multiplied by an
-// exact 0 (s = 0 or s = 1) adds exactly 0 and is not evaluated.
+// exact 0 (s = 0 or s = 1) adds exactly 0 and is not evaluated. The
+// exponentials of the whole table are taken at once.
 void velocityTable(float s, float V, float du, std::array<float, kVelocityTableSize>& f,
                    std::array<float, kVelocityTableSize>& F) {
   const bool rough = s != 0.0f;
   const bool smooth = 1.0f - s != 0.0f;
-  float sum = 0.0f;
-  for (int i = 0; i < kVelocityTableSize; ++i) {
+  constexpr int n = kVelocityTableSize;
+  // Arguments, then values: rough decay, rough bell, smooth bell.
+  std::array<float, 3 * kVelocityTableSize> e;
+  for (int i = 0; i < n; ++i) {
     const float u = du / 2.0f + static_cast<float>(i) * du;
     const float r = u / V;
+    const float a = (r - 2.44f) / 1.73f;
+    const float b = (r - 1.0f) / 0.864f;
+    e[static_cast<std::size_t>(i)] = -r / 0.193f;
+    e[static_cast<std::size_t>(n + i)] = -(a * a);
+    e[static_cast<std::size_t>(2 * n + i)] = -(b * b);
+  }
+  if (rough) expBatch(e.data(), e.data(), 2 * n);
+  if (smooth) expBatch(e.data() + 2 * n, e.data() + 2 * n, n);
+  float sum = 0.0f;
+  for (int i = 0; i < n; ++i) {
     float roughPart = 0.0f;
-    if (rough) {
-      const float a = (r - 2.44f) / 1.73f;
-      roughPart = s * (3.33f * expOrZero(-r / 0.193f) + 0.117f * expOrZero(-(a * a)));
-    }
+    if (rough)
+      roughPart = s * (3.33f * e[static_cast<std::size_t>(i)] + 0.117f * e[static_cast<std::size_t>(n + i)]);
     float smoothPart = 0.0f;
-    if (smooth) {
-      const float b = (r - 1.0f) / 0.864f;
-      smoothPart = (1.0f - s) * 0.653f * expOrZero(-(b * b));
-    }
+    if (smooth) smoothPart = (1.0f - s) * 0.653f * e[static_cast<std::size_t>(2 * n + i)];
     f[i] = roughPart + smoothPart;
     sum += f[i];
   }

@@ -73,7 +73,87 @@ void TForm4::FormCreate() {
   datag.items[kRatingTableItem].checked = state_.site.ratingCount > 0;
   checkParametersOnOpen();
   resetCharts();
-  if (state_.site.siteParameters.maxDepth == 0.0f) recalcParameters();
+  if (state_.site.siteParameters.maxDepth == 0.0f) {
+    // The estimate ends with a run, and the window opens with another on the
+    // same parameters: rePlotGraphs makes both.
+    openingPairPending_ = true;
+    try {
+      recalcParameters();
+    } catch (...) {
+      openingPairPending_ = false;
+      throw;
+    }
+    const bool pairRan = !openingPairPending_;
+    openingPairPending_ = false;
+    if (pairRan) return;
+  }
+  runHydraulicModel(state_, ui_, charts);
+}
+
+namespace {
+
+// Keeps the messages of a run instead of showing them; any other dialog
+// makes the run one that is not taken.
+class QuietUi : public Ui {
+ public:
+  void showMessage(const std::string&, const std::string&) override { silent = false; }
+  bool askYesNo(const std::string&, const std::string&) override { return spoke(false); }
+  std::optional<std::string> pickOpenFile(const FileDialogOptions&) override { return spoke(std::nullopt); }
+  std::optional<std::string> pickSaveFile(const FileDialogOptions&) override { return spoke(std::nullopt); }
+  int showModal(ModalForm&) override { return spoke(mrCancel); }
+  int showTableSave(hostdb::Ttable_save&) override { return spoke(mrCancel); }
+  bool keepWaitingForLock(const std::string&, int) override { return spoke(false); }
+  bool silent = true;
+
+ private:
+  template <typename T>
+  T spoke(T answer) {
+    silent = false;
+    return answer;
+  }
+};
+
+}  // namespace
+
+// Of two runs in a row on the same parameters the second sets again all the
+// first one computed, but for what it leaves: the random numbers the first
+// one's sections drew (their count is fixed by the layout), the section
+// chart, the messages, and the baseflow stages when the second finds no
+// crossing. So the first runs its sections only (runSectionsOnly) and the
+// second runs whole, both quietly; that pair is taken when neither said
+// anything, the second gave numbers and found both crossings. Otherwise
+// everything goes back and the two runs are made as they are.
+void TForm4::runOpeningPair(const SiteParameters& before, int32_t shapeBefore) {
+  const HydraulicsState hydraulicsBefore = state_.hydraulics;
+  const HydraulicsCharts chartsBefore = charts;
+  QuietUi quiet;
+  bool taken = false;
+  try {
+    if (runSectionsOnly(state_, quiet, charts) && quiet.silent) {
+      state_.hydraulics.wetBaseflowStage = -1;
+      state_.hydraulics.dryBaseflowStage = -1;
+      taken = runHydraulicModel(state_, quiet, charts) && quiet.silent && state_.hydraulics.wetBaseflowStage >= 0 &&
+              state_.hydraulics.dryBaseflowStage >= 0;
+    }
+  } catch (const std::exception&) {
+    taken = false;
+  }
+  if (taken) return;
+  state_.hydraulics = hydraulicsBefore;
+  charts = chartsBefore;
+
+  bool ran = false;
+  try {
+    ran = runHydraulicModel(state_, ui_, charts);
+  } catch (const ModelError&) {
+    state_.site.siteParameters = before;
+    state_.hydraulics.xsShape = shapeBefore;
+    throw;
+  }
+  if (!ran) {
+    state_.site.siteParameters = before;
+    state_.hydraulics.xsShape = shapeBefore;
+  }
   runHydraulicModel(state_, ui_, charts);
 }
 
@@ -270,6 +350,11 @@ void TForm4::rePlotGraphs() {
   };
   storeParameterRows(6, typed);
   state_.hydraulics.xsShape = state_.site.siteParameters.bedWidthFraction > 0.0f ? 0 : 1;
+  if (openingPairPending_) {
+    openingPairPending_ = false;
+    runOpeningPair(before, shapeBefore);
+    return;
+  }
   bool ran = false;
   try {
     ran = runHydraulicModel(state_, ui_, charts);

@@ -149,6 +149,9 @@ class TForm4 : public ModalForm {
   void offerVariabilityFromHydrology();
   // Fresh charts whose revisions continue those shown so far.
   void resetCharts();
+  // The estimate's run and the opening run after it (maximum depth 0): see
+  // the definition.
+  void runOpeningPair(const SiteParameters& before, int32_t shapeBefore);
   // Shows a section on the section chart, makes it the section in use
   // (model and working section) and warns of each decreasing chainage.
   void takeSection(const float* distances, const float* elevations, int32_t count);
@@ -158,6 +161,7 @@ class TForm4 : public ModalForm {
   Ui& ui_;
   hostdb::Ttable_save& saveDialog_;
   HydraulicSection workingSection_;  // the surveyed or saved section in use
+  bool openingPairPending_ = false;  // the next rePlotGraphs is the opening's
 };
 
 }  // namespace oewr::hydraulics

@@ -1,6 +1,7 @@
 #include "hydraulics/rating_curve.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -32,51 +33,83 @@ float sectionDischarge(const HydraulicSection& section, int32_t npt, float d, fl
   const float* X = section.x.data();
   const float* Y = section.y.data();
   const float rootS = std::sqrt(S);
+
+  // The wet segments' geometry first, then the Manning n of all of them at
+  // once, then the sums in segment order.
+  // (Scratch arrays of this thread, kept between calls.)
+  struct Wet {
+    int32_t i;
+    uint8_t edge;  // kFull, kLeftEdge, kRightEdge
+    float w, a, p;
+  };
+  enum : uint8_t { kFull, kLeftEdge, kRightEdge };
+  struct Scratch {
+    std::array<Wet, kMaxWorkingPoint> wet;
+    std::array<float, kMaxWorkingPoint> x;  // 1 - h / maxDepth
+    std::array<float, kMaxWorkingPoint> n;  // its S-curve value
+  };
+  static thread_local Scratch scratch;
+  auto& wet = scratch.wet;
+  auto& x = scratch.x;
+  auto& n = scratch.n;
+  int32_t count = 0;
   for (int32_t i = 0; i <= npt - 2; ++i) {
     const float x1 = X[i];
     const float y1 = Y[i];
     const float x2 = X[i + 1];
     const float y2 = Y[i + 1];
-    float w = 0, a = 0, p = 0, h = 0;
+    Wet& g = wet[static_cast<std::size_t>(count)];
+    float h = 0;
     if (y1 > d && y2 > d) {
       continue;  // dry
     } else if (y1 > d) {
       // Water's edge on the left bank of the segment.
       const float f = (d - y2) / (y1 - y2);
-      w = (x2 - x1) * f;
+      g.w = (x2 - x1) * f;
       const float hw = d - y2;
-      a = 0.5f * w * hw;
-      p = std::sqrt(w * w + hw * hw);
+      g.a = 0.5f * g.w * hw;
+      g.p = std::sqrt(g.w * g.w + hw * hw);
       h = d / 2.0f;
-      hyd.xRight = x2;
-      if (hyd.xLeft == 0.0f) hyd.xLeft = x2 - w;
+      g.edge = kLeftEdge;
     } else if (y2 > d) {
       // Water's edge on the right bank of the segment.
       const float f = (d - y1) / (y2 - y1);
-      w = (x2 - x1) * f;
+      g.w = (x2 - x1) * f;
       const float hw = d - y1;
-      a = 0.5f * w * hw;
-      p = std::sqrt(w * w + hw * hw);
+      g.a = 0.5f * g.w * hw;
+      g.p = std::sqrt(g.w * g.w + hw * hw);
       h = d / 2.0f;
-      hyd.xRight = x2;
+      g.edge = kRightEdge;
     } else {
-      w = x2 - x1;
+      g.w = x2 - x1;
       h = d - (y1 + y2) / 2.0f;
-      a = w * h;
+      g.a = g.w * h;
       const float dy = y1 - y2;
-      p = std::sqrt(w * w + dy * dy);
-      hyd.xRight = x2;
+      g.p = std::sqrt(g.w * g.w + dy * dy);
+      g.edge = kFull;
     }
-    const float n = manningN(h, maxDepth, nShapeFactor, maxManningN, minManningN);
-    if (p > 0.0f && n > 0.0f && S > 0.0f && a > 0.0f) {
+    g.i = i;
+    x[static_cast<std::size_t>(count)] = 1.0f - h / maxDepth;
+    ++count;
+  }
+  sCurveBatch(x.data(), nShapeFactor / 10.0f, n.data(), count);
+
+  for (int32_t k = 0; k < count; ++k) {
+    const Wet& g = wet[static_cast<std::size_t>(k)];
+    hyd.xRight = X[g.i + 1];
+    if (g.edge == kLeftEdge && hyd.xLeft == 0.0f) hyd.xLeft = X[g.i + 1] - g.w;
+    const float nk = minManningN + (maxManningN - minManningN) * n[static_cast<std::size_t>(k)];
+    const float a = g.a;
+    const float p = g.p;
+    if (p > 0.0f && nk > 0.0f && S > 0.0f && a > 0.0f) {
       const float R = a / p;
       if (!(R > 0.0f)) {
         ui.showMessage(kHydraulicsCaption, "Calculation/data error in H.Radius");
         return Q;
       }
-      Q = Q + a * std::pow(R, 0.667f) * rootS / n;
+      Q = Q + a * std::pow(R, 0.667f) * rootS / nk;
     }
-    hyd.wettedWidth = hyd.wettedWidth + w;
+    hyd.wettedWidth = hyd.wettedWidth + g.w;
     hyd.area = hyd.area + a;
   }
   hyd.meanDepth = hyd.wettedWidth > 0.0f ? hyd.area / hyd.wettedWidth : 0.0f;
@@ -262,6 +295,27 @@ std::optional<std::string> channelCapacityShortfall(HydraulicsView state) {
                     "cannot be made. Check the channel's maximum width and depth (site parameters, hydraulics window) "
                     "and the unit of the flow record, then run again",
                     wet ? "wet" : "dry", wet ? state.hydrology.maxBaseflowWet : state.hydrology.maxBaseflowDry, capacity);
+}
+
+int32_t stageGridCount(float maxDepth) {
+  float d = 0.0f;
+  int32_t j = 0;
+  for (;;) {
+    d = nextStage(d);
+    if (!(d < maxDepth) || j > kMaxStageIndex) return j;
+    ++j;
+  }
+}
+
+bool runSectionsOnly(HydraulicsParts state, Ui& ui, HydraulicsCharts& charts) {
+  SectionLayout layout;
+  if (!buildLayout(state, ui, layout)) return false;
+  HydraulicSection section;
+  for (int r = 1; r <= kRealisationCount; ++r) buildSection(state, layout, section, &charts.section);
+  if (stageGridCount(state.site.siteParameters.maxDepth) > kMaxStageIndex)
+    ui.showMessage(kHydraulicsCaption, "array bounds exceeded");
+  charts.stageDischarge.changed();
+  return true;
 }
 
 }  // namespace oewr::hydraulics

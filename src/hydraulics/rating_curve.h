@@ -93,4 +93,15 @@ bool runHydraulicModel(HydraulicsParts state, Ui& ui, HydraulicsCharts& charts);
 // nullopt when the channel carries them, or before a hydraulics run.
 std::optional<std::string> channelCapacityShortfall(HydraulicsView state);
 
+// The number of stages a run computes below maxDepth (kMaxStageIndex + 1
+// when the grid goes beyond the arrays).
+int32_t stageGridCount(float maxDepth);
+
+// The part of runHydraulicModel that a second run on the same parameters
+// does not set again: the layout (false, after its message, when refused),
+// the 20 sections with their random numbers, the section in use and the
+// section chart, the message of a stage grid beyond the arrays and the
+// stage - discharge chart's revision. No stage is computed.
+bool runSectionsOnly(HydraulicsParts state, Ui& ui, HydraulicsCharts& charts);
+
 }  // namespace oewr::hydraulics

@@ -1,31 +1,62 @@
 #include "hydraulics/s_curve.h"
 
+#include <algorithm>
 #include <cmath>
+
+#include "common/batch_exp.h"
 
 namespace oewr::hydraulics {
 
-float normalDistribution(float z) {
-  // Simpson weights 1, 4, 2, 4, 2, 4, 2, 4, 1 at the nodes t = i / 8. The
-  // node t = 0 contributes exp(-0) = 1 exactly; 60.15908 = 24 sqrt(2 pi).
-  const auto term = [z](float weight, float t) {
-    const float tz = t * z;
-    return weight * std::exp(-0.5f * (tz * tz));
-  };
+namespace {
+
+// Simpson weights 1, 4, 2, 4, 2, 4, 2, 4, 1 at the nodes t = i / 8. The
+// node t = 0 contributes exp(-0) = 1 exactly; 60.15908 = 24 sqrt(2 pi).
+constexpr int kNodes = 8;
+constexpr float kNode[kNodes] = {0.125f, 0.25f, 0.375f, 0.5f, 0.625f, 0.75f, 0.875f, 1.0f};
+constexpr float kWeight[kNodes] = {4.0f, 2.0f, 4.0f, 2.0f, 4.0f, 2.0f, 4.0f, 1.0f};
+
+void simpsonArguments(float z, float* e) {
+  for (int i = 0; i < kNodes; ++i) {
+    const float tz = kNode[i] * z;
+    e[i] = -0.5f * (tz * tz);
+  }
+}
+
+// The sum in node order from the exponentials of the nodes.
+float simpsonSum(float z, const float* e) {
   float sum = 1.0f;
-  sum += term(4.0f, 0.125f);
-  sum += term(2.0f, 0.25f);
-  sum += term(4.0f, 0.375f);
-  sum += term(2.0f, 0.5f);
-  sum += term(4.0f, 0.625f);
-  sum += term(2.0f, 0.75f);
-  sum += term(4.0f, 0.875f);
-  sum += term(1.0f, 1.0f);
+  for (int i = 0; i < kNodes; ++i) sum += kWeight[i] * e[i];
   return 0.5f + z * sum / 60.15908f;
+}
+
+}  // namespace
+
+float normalDistribution(float z) {
+  float e[kNodes];
+  simpsonArguments(z, e);
+  expBatch(e, e, kNodes);
+  return simpsonSum(z, e);
+}
+
+void normalDistributionBatch(const float* z, float* out, int count) {
+  constexpr int kChunk = 32;
+  float e[kChunk * kNodes];
+  for (int start = 0; start < count; start += kChunk) {
+    const int n = std::min(kChunk, count - start);
+    for (int k = 0; k < n; ++k) simpsonArguments(z[start + k], e + k * kNodes);
+    expBatch(e, e, static_cast<std::size_t>(n * kNodes));
+    for (int k = 0; k < n; ++k) out[start + k] = simpsonSum(z[start + k], e + k * kNodes);
+  }
 }
 
 float sCurve(float x, float p) {
   const float z = 5.0f * (std::pow(x, p) - 0.5f);
   return normalDistribution(z);
+}
+
+void sCurveBatch(const float* x, float p, float* out, int count) {
+  for (int k = 0; k < count; ++k) out[k] = 5.0f * (std::pow(x[k], p) - 0.5f);
+  normalDistributionBatch(out, out, count);
 }
 
 }  // namespace oewr::hydraulics

@@ -12,4 +12,9 @@ float sCurve(float x, float p);
 // eight intervals of [0, z].
 float normalDistribution(float z);
 
+// The same for `count` values at once: out[k] = normalDistribution(z[k]),
+// and out[k] = sCurve(x[k], p). out may be the input array.
+void normalDistributionBatch(const float* z, float* out, int count);
+void sCurveBatch(const float* x, float p, float* out, int count);
+
 }  // namespace oewr::hydraulics

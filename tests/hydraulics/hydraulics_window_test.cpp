@@ -346,3 +346,61 @@ TEST(HydraulicsStep, AskingForASectionTheSiteLacksIsAnError) {
   EXPECT_TRUE(host.ui.said(
       "The request assigns no attribute to slot 4: the hydrology/hydraulic parameters were not saved"));
 }
+
+namespace {
+
+// Opens the window on the worked example without a maximum depth, and makes
+// the same estimate and the two whole model runs by hand on a copy; the
+// results, the random numbers left and the messages must be the same.
+void expectOpeningEqualsTwoWholeRuns(float wetBaseflow, float dryBaseflow) {
+  TempDir dirA, dirB;
+  NoHost a, b;
+  auto sa = oewr::testing::workedExampleState(dirA);
+  auto sb = oewr::testing::workedExampleState(dirB);
+  for (ModelState* s : {sa.get(), sb.get()}) {
+    s->hydraulics.randomSeed = 4711;
+    s->hydrology.maxBaseflowWet = wetBaseflow;
+    s->hydrology.maxBaseflowDry = dryBaseflow;
+    s->hydraulics.wetBaseflowStage = 3;
+    s->hydraulics.dryBaseflowStage = 2;
+  }
+  TForm4 fa(*sa, a.tx, a.ui, a.dialog);
+  fa.FormCreate();
+  TForm4 fb(*sb, b.tx, b.ui, b.dialog);
+  fb.checkParametersOnOpen();
+  fb.recalcParameters();
+  ASSERT_TRUE(runHydraulicModel(*sb, b.ui, fb.charts));
+
+  EXPECT_EQ(sa->hydraulics.randomSeed, sb->hydraulics.randomSeed);
+  ASSERT_EQ(sa->hydraulics.stageCount, sb->hydraulics.stageCount);
+  ASSERT_GT(sa->hydraulics.stageCount, 0);
+  EXPECT_EQ(sa->hydraulics.wetBaseflowStage, sb->hydraulics.wetBaseflowStage);
+  EXPECT_EQ(sa->hydraulics.dryBaseflowStage, sb->hydraulics.dryBaseflowStage);
+  EXPECT_EQ(sa->hydraulics.wetBaseflowDepth, sb->hydraulics.wetBaseflowDepth);
+  EXPECT_EQ(sa->hydraulics.dryBaseflowDepth, sb->hydraulics.dryBaseflowDepth);
+  for (int32_t j = 0; j < sa->hydraulics.stageCount; ++j) {
+    EXPECT_EQ(sa->hydraulics.stageDischarge[j], sb->hydraulics.stageDischarge[j]) << j;
+    EXPECT_EQ(sa->hydraulics.stageDischargeLow[j], sb->hydraulics.stageDischargeLow[j]) << j;
+    EXPECT_EQ(sa->hydraulics.stageDischargeHigh[j], sb->hydraulics.stageDischargeHigh[j]) << j;
+    EXPECT_EQ(sa->hydraulics.stageWidth[j], sb->hydraulics.stageWidth[j]) << j;
+    for (int c = 0; c < kHabitatClassCount; ++c) EXPECT_EQ(sa->hydraulics.stageClassShare[c][j], sb->hydraulics.stageClassShare[c][j]);
+  }
+  ASSERT_EQ(sa->hydraulics.modelXsCount, sb->hydraulics.modelXsCount);
+  for (int32_t i = 0; i < sa->hydraulics.modelXsCount; ++i) EXPECT_EQ(sa->hydraulics.modelXsElevation[i], sb->hydraulics.modelXsElevation[i]);
+  ASSERT_EQ(fa.charts.section.series.front().points.size(), fb.charts.section.series.front().points.size());
+  for (std::size_t k = 0; k < fa.charts.section.series.front().points.size(); ++k)
+    EXPECT_EQ(fa.charts.section.series.front().points[k].y, fb.charts.section.series.front().points[k].y);
+  ASSERT_EQ(a.ui.messages.size(), b.ui.messages.size());
+  for (std::size_t m = 0; m < a.ui.messages.size(); ++m) EXPECT_EQ(a.ui.messages[m].text, b.ui.messages[m].text);
+}
+
+}  // namespace
+
+TEST(HydraulicsWindow, OpeningWithoutADepthGivesTheEstimateRunAndTheOpeningRun) {
+  // Both baseflows cross the rating curve: the estimate's run computes its
+  // sections only.
+  expectOpeningEqualsTwoWholeRuns(5.0f, 1.0f);
+  // A wet baseflow above every discharge keeps the stage held before: both
+  // runs are made whole.
+  expectOpeningEqualsTwoWholeRuns(1e9f, 1.0f);
+}

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
+#include "common/batch_exp.h"
 #include "hydraulics/habitat_classes.h"
 #include "hydraulics/rating_curve.h"
 #include "hydraulics/s_curve.h"
@@ -256,4 +259,51 @@ TEST(RatingCurve, StageCountIsCappedAt2000) {
   EXPECT_EQ(charts.stageDischarge.series[0].points.size(), 2000u);
   const auto lines = oewr::testing::readLines(habitatFilePath(*state));
   EXPECT_EQ(lines.size(), 2002u);
+}
+
+// The batch exponential gives std::exp's float bit for bit: over a sample of
+// every float (each sign, exponent and about 2^20 patterns), a denser one of
+// the range the S-curve uses ([-4, 0]), batch lengths that leave a
+// remainder, and in place.
+TEST(SCurve, BatchExponentialsAreTheLibrarysBitForBit) {
+  std::vector<float> x;
+  for (uint64_t u = 0; u < (uint64_t{1} << 32); u += 4093) {
+    float f;
+    const uint32_t bits = static_cast<uint32_t>(u);
+    std::memcpy(&f, &bits, sizeof f);
+    x.push_back(f);
+  }
+  for (uint32_t bits = 0x80000000u; bits <= 0xC0800000u; bits += 257) {
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    x.push_back(f);
+  }
+  std::vector<float> batch(x.size());
+  oewr::expBatch(x.data(), batch.data(), x.size());
+  std::size_t differ = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const float one = std::exp(x[i]);
+    if (std::memcmp(&one, &batch[i], sizeof one) != 0 && ++differ < 5) ADD_FAILURE() << "exp(" << x[i] << ")";
+  }
+  EXPECT_EQ(differ, 0u);
+  for (std::size_t n = 1; n <= 17; ++n) {
+    std::vector<float> v(x.begin() + 1000, x.begin() + 1000 + static_cast<std::ptrdiff_t>(n));
+    oewr::expBatch(v.data(), v.data(), n);
+    for (std::size_t i = 0; i < n; ++i) EXPECT_EQ(v[i], std::exp(x[1000 + i])) << n;
+  }
+}
+
+// The batched S-curve and normal distribution are the single ones.
+TEST(SCurve, BatchesEqualTheSingleValues) {
+  std::vector<float> z;
+  for (float v = -6.0f; v <= 6.0f; v += 0.001953125f) z.push_back(v);
+  z.push_back(std::numeric_limits<float>::infinity());
+  std::vector<float> out(z.size());
+  normalDistributionBatch(z.data(), out.data(), static_cast<int>(z.size()));
+  for (std::size_t i = 0; i < z.size(); ++i) EXPECT_EQ(out[i], normalDistribution(z[i])) << z[i];
+  std::vector<float> x;
+  for (float v = 0.0f; v <= 1.0f; v += 0.0009765625f) x.push_back(v);
+  out.resize(x.size());
+  sCurveBatch(x.data(), 2.3f, out.data(), static_cast<int>(x.size()));
+  for (std::size_t i = 0; i < x.size(); ++i) EXPECT_EQ(out[i], sCurve(x[i], 2.3f)) << x[i];
 }
