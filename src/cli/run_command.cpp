@@ -478,7 +478,8 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
   run->add_flag("--save-floods", opts->saveFloods, "Floods: save the flood parameters to the host (slot 6)");
   run->add_flag("--timing", opts->timing, "Print the time each step took");
   run->add_flag("--no-charts", opts->noCharts,
-                "Write no chart pictures (in a batch the pictures are drawn one at a time, so they bound its speed)");
+                "Write no chart pictures (drawing them takes about as long as the model; in a batch they are drawn by "
+                "as many chart drawing processes as there are jobs)");
   run->add_option("--category", opts->category, "Final analysis: category A, A/B, B, B/C, C, C/D or D (default B)");
   run->add_option("--month", opts->month, "Final analysis: month shown, Oct .. Sep (default Feb)");
   run->add_option("--constraint", opts->constraint,
