@@ -78,6 +78,14 @@ std::vector<int> twoSites(const std::filesystem::path& dir, std::filesystem::pat
   return cli::buildSitesDatabase(dir, {a, b}, ini);
 }
 
+cli::RunOptions batchOptions(const std::filesystem::path& ini, const std::filesystem::path& outDir, int jobs) {
+  cli::RunOptions o;
+  o.ini = ini.string();
+  o.outDir = outDir.string();
+  o.jobs = jobs;
+  return o;
+}
+
 }  // namespace
 
 TEST(BatchRun, RecordLists) {
@@ -102,10 +110,7 @@ TEST(BatchRun, SitesRunSideBySideAndAFailureStopsNoOther) {
   ASSERT_EQ(requests.size(), 3u);
   EXPECT_EQ(cli::modelRequests(ini.string()), requests);
 
-  cli::RunOptions o;
-  o.ini = ini.string();
-  o.outDir = (dir.path() / "runs").string();
-  o.jobs = 2;
+  cli::RunOptions o = batchOptions(ini, dir.path() / "runs", 2);
   std::ostringstream out, err;
   EXPECT_EQ(cli::runBatch(o, requests, out, err), 1) << err.str();
   const auto rows = lines(fileText(dir.path() / "runs" / "summary.csv"));
@@ -172,10 +177,7 @@ TEST(BatchRun, EverySharedRecordInOneBatch) {
   oewr::testing::TempDir dir;
   std::filesystem::path ini;
   const auto requests = cli::buildSitesDatabase(dir.path(), sites, ini);
-  cli::RunOptions o;
-  o.ini = ini.string();
-  o.outDir = (dir.path() / "runs").string();
-  o.jobs = 2;
+  cli::RunOptions o = batchOptions(ini, dir.path() / "runs", 2);
   std::ostringstream out, err;
   const int code = cli::runBatch(o, cli::modelRequests(ini.string()), out, err);
   const auto rows = lines(fileText(dir.path() / "runs" / "summary.csv"));
@@ -192,10 +194,7 @@ TEST(BatchRun, ChartsDrawnByWorkersAreThoseOfARunAlone) {
   std::filesystem::path ini;
   const std::vector<int> requests = twoSites(dir.path(), ini);
   ChartWorkerCommandFor workers({OEWR_CLI_PATH, "chart-worker"});
-  cli::RunOptions o;
-  o.ini = ini.string();
-  o.outDir = (dir.path() / "runs").string();
-  o.jobs = 2;
+  cli::RunOptions o = batchOptions(ini, dir.path() / "runs", 2);
   std::ostringstream out, err;
   ASSERT_EQ(cli::runBatch(o, requests, out, err), 0) << err.str();
   for (int record : requests) {
@@ -225,10 +224,7 @@ TEST(BatchRun, AChartWorkerThatDiesLosesItsChartAlone) {
                                  "if [ -e " + shellQuote(mark) + " ]; then exec " + shellQuote(OEWR_CLI_PATH) +
                                      " chart-worker; fi; touch " + shellQuote(mark) +
                                      "; head -c 8 >/dev/null; kill -9 $$"});
-  cli::RunOptions o;
-  o.ini = ini.string();
-  o.outDir = (dir.path() / "runs").string();
-  o.jobs = 1;
+  const cli::RunOptions o = batchOptions(ini, dir.path() / "runs", 1);
   std::ostringstream out, err;
   EXPECT_EQ(cli::runBatch(o, requests, out, err), 1) << err.str();
   EXPECT_NE(err.str().find("oewr run: request 1: chart hydrology_time_series not written: its drawing process ended "
