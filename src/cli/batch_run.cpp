@@ -6,11 +6,13 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <sstream>
 #include <thread>
 
+#include "cli/chart_output.h"
 #include "common/text_format.h"
 #include "common/text_input.h"
 #include "hostdb/host_admin.h"
@@ -72,11 +74,6 @@ constexpr int kShiftCategories[] = {0, 2, 4, 6};
 constexpr const char* kShiftCategoryNames[] = {"A", "B", "C", "D"};
 constexpr std::size_t kShiftColumns = 2 * 2 * std::size(kShiftCategories);
 
-struct PendingChart {
-  charting::Chart chart;
-  std::string path;
-};
-
 }  // namespace
 
 std::string summaryCsv(const std::vector<RunSummary>& runs) {
@@ -128,17 +125,13 @@ int runBatch(const RunOptions& options, const std::vector<int>& records, std::os
   const int jobs = std::max(1, std::min<int>(options.jobs, static_cast<int>(total)));
   std::vector<RunSummary> summaries(total);
 
-  // Charts are drawn by this thread: the chart renderer is not for worker threads.
+  // Charts are drawn by processes of their own, as many as there are jobs:
+  // the chart renderer draws on the main thread of a process alone.
   std::mutex mutex;
   std::condition_variable wake;
-  std::vector<PendingChart> charts;
   std::size_t finished = 0, failed = 0;
-  const bool drawCharts = static_cast<bool>(chartPictureWriter());
-  ChartPictureWriter queueChart = [&](const charting::Chart& chart, const std::string& path, std::string&) {
-    std::lock_guard<std::mutex> lock(mutex);
-    charts.push_back({chart, path});
-    return true;
-  };
+  std::optional<ChartWorkers> chartWorkers;
+  if (!options.noCharts && !chartWorkerCommand().empty()) chartWorkers.emplace(chartWorkerCommand(), jobs, err);
 
   std::atomic<std::size_t> next{0};
   auto worker = [&] {
@@ -148,7 +141,13 @@ int runBatch(const RunOptions& options, const std::vector<int>& records, std::os
       o.outDir = (root / ("request-" + std::to_string(records[i]))).string();
       o.exportDir.clear();
       o.chartsDir.clear();
-      o.chartWriter = drawCharts ? queueChart : ChartPictureWriter{};
+      o.chartWriter = ChartPictureWriter{};
+      if (chartWorkers)
+        o.chartWriter = [&chartWorkers, record = records[i]](const charting::Chart& chart, const std::string& path,
+                                                            std::string&) {
+          chartWorkers->submit(record, chart, path);
+          return true;
+        };
       std::ostringstream log, messages;
       RunSummary summary;
       int code = 1;
@@ -165,11 +164,14 @@ int runBatch(const RunOptions& options, const std::vector<int>& records, std::os
         file << log.str() << (messages.str().empty() ? "" : "\nMessages:\n") << messages.str();
       } catch (const std::exception&) {
       }
-      std::lock_guard<std::mutex> lock(mutex);
-      summaries[i] = summary;
-      ++finished;
-      if (code != 0) ++failed;
-      wake.notify_all();
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        summaries[i] = summary;
+        ++finished;
+        if (code != 0) ++failed;
+        wake.notify_all();
+      }
+      if (chartWorkers) chartWorkers->notify();
     }
   };
 
@@ -184,25 +186,16 @@ int runBatch(const RunOptions& options, const std::vector<int>& records, std::os
   } joiner{threads};
   for (int j = 0; j < jobs; ++j) threads.emplace_back(worker);
 
-  auto drawPending = [&](std::vector<PendingChart>& batch) {
-    for (auto& c : batch) {
-      std::string error;
-      if (!chartPictureWriter()(c.chart, c.path, error)) err << "\noewr run: " << error << std::endl;
-    }
-    batch.clear();
-  };
   std::size_t shown = static_cast<std::size_t>(-1);
   for (;;) {
-    std::vector<PendingChart> batch;
     std::size_t doneNow = 0, failedNow = 0;
+    if (chartWorkers) chartWorkers->pump(200);
     {
       std::unique_lock<std::mutex> lock(mutex);
-      wake.wait_for(lock, std::chrono::milliseconds(200));
-      batch.swap(charts);
+      if (!chartWorkers) wake.wait_for(lock, std::chrono::milliseconds(200), [&] { return finished != shown; });
       doneNow = finished;
       failedNow = failed;
     }
-    drawPending(batch);
     if (doneNow != shown) {
       shown = doneNow;
       const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
@@ -214,10 +207,16 @@ int runBatch(const RunOptions& options, const std::vector<int>& records, std::os
     if (doneNow == total) break;
   }
   for (auto& t : threads) t.join();
-  {
-    std::vector<PendingChart> batch;
-    batch.swap(charts);
-    drawPending(batch);
+  if (chartWorkers) {
+    chartWorkers->finish();
+    // A site whose chart was not written did not give all its outputs.
+    for (const LostChart& c : chartWorkers->lost())
+      for (RunSummary& r : summaries)
+        if (r.record == c.record && r.ok) {
+          r.ok = false;
+          r.reason = "chart " + c.chart + " not written: " + c.reason;
+          ++failed;
+        }
   }
   err << std::endl;
 

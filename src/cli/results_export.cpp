@@ -255,7 +255,12 @@ std::string resultsJson(const ModelState& s, const CompletedSteps& steps) {
     j.key("ewrSeries").floats(s.ewr.ewrSeries.begin(), s.ewr.ewrSeries.begin() + n);
   }
   j.endObject();
-  return j.text() + "\n";
+  // One copy of a text of a few megabytes at a time: the peak memory of a run.
+  std::string text;
+  text.reserve(j.text().size() + 1);
+  text += j.text();
+  text += '\n';
+  return text;
 }
 
 std::vector<std::filesystem::path> writeResults(const ModelState& s, const CompletedSteps& steps,

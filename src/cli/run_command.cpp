@@ -305,6 +305,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
       writeChart(writer, plots.durationCurves, o.chartsDir, "hydrology_duration_curves", out, err);
       writeChart(writer, plots.monthlyDistribution, o.chartsDir, "hydrology_monthly_distribution", out, err);
     }
+    plots = {};  // written: their points are let go before the next step
 
     lap("hydrology");
     step = "hydraulics";
@@ -324,6 +325,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
       writeChart(writer, hc.habitat, o.chartsDir, "hydraulics_habitat", out, err);
       writeChart(writer, hc.width, o.chartsDir, "hydraulics_width", out, err);
     }
+    hc = {};
 
     lap("hydraulics");
     step = "ecology";
@@ -339,6 +341,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
       writeChart(writer, ec.dryStressFrequency, o.chartsDir, "ecology_stress_frequency_dry", out, err);
       writeChart(writer, ec.flowDuration, o.chartsDir, "ecology_flow_duration", out, err);
     }
+    ec = {};
 
     lap("ecology");
     step = "floods";
@@ -353,6 +356,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
       writeChart(writer, fc.rating, o.chartsDir, "floods_rating", out, err);
       writeChart(writer, fc.hydrograph, o.chartsDir, "floods_hydrograph", out, err);
     }
+    fc = {};
 
     lap("floods");
     step = "final analysis";
@@ -474,7 +478,8 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
   run->add_flag("--save-floods", opts->saveFloods, "Floods: save the flood parameters to the host (slot 6)");
   run->add_flag("--timing", opts->timing, "Print the time each step took");
   run->add_flag("--no-charts", opts->noCharts,
-                "Write no chart pictures (in a batch the pictures are drawn one at a time, so they bound its speed)");
+                "Write no chart pictures (drawing them takes about as long as the model; in a batch they are drawn by "
+                "as many chart drawing processes as there are jobs)");
   run->add_option("--category", opts->category, "Final analysis: category A, A/B, B, B/C, C, C/D or D (default B)");
   run->add_option("--month", opts->month, "Final analysis: month shown, Oct .. Sep (default Feb)");
   run->add_option("--constraint", opts->constraint,

@@ -1,10 +1,12 @@
 // Many requests in one command.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
 #include "cli/batch_run.h"
+#include "cli/chart_output.h"
 #include "cli/demo_site.h"
 #include "hostdb/flow_csv.h"
 #include "support/test_host.h"
@@ -47,6 +49,43 @@ std::vector<std::string> fields(const std::string& line) {
   return out;
 }
 
+std::string shellQuote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// The batch starts drawing processes with `command` while it lives.
+struct ChartWorkerCommandFor {
+  explicit ChartWorkerCommandFor(std::vector<std::string> command) { cli::chartWorkerCommand() = std::move(command); }
+  ~ChartWorkerCommandFor() { cli::chartWorkerCommand().clear(); }
+};
+
+std::vector<std::string> chartFiles(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  if (std::filesystem::exists(dir))
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Two demo sites in a host database; `ini` is set to its ini file.
+std::vector<int> twoSites(const std::filesystem::path& dir, std::filesystem::path& ini) {
+  cli::DemoSite a = cli::makeDemoSite();
+  cli::DemoSite b = cli::makeDemoSite();
+  b.name = "Second river";
+  for (float& v : b.natural) v *= 3.0f;
+  return cli::buildSitesDatabase(dir, {a, b}, ini);
+}
+
+cli::RunOptions batchOptions(const std::filesystem::path& ini, const std::filesystem::path& outDir, int jobs) {
+  cli::RunOptions o;
+  o.ini = ini.string();
+  o.outDir = outDir.string();
+  o.jobs = jobs;
+  return o;
+}
+
 }  // namespace
 
 TEST(BatchRun, RecordLists) {
@@ -71,10 +110,7 @@ TEST(BatchRun, SitesRunSideBySideAndAFailureStopsNoOther) {
   ASSERT_EQ(requests.size(), 3u);
   EXPECT_EQ(cli::modelRequests(ini.string()), requests);
 
-  cli::RunOptions o;
-  o.ini = ini.string();
-  o.outDir = (dir.path() / "runs").string();
-  o.jobs = 2;
+  cli::RunOptions o = batchOptions(ini, dir.path() / "runs", 2);
   std::ostringstream out, err;
   EXPECT_EQ(cli::runBatch(o, requests, out, err), 1) << err.str();
   const auto rows = lines(fileText(dir.path() / "runs" / "summary.csv"));
@@ -141,10 +177,7 @@ TEST(BatchRun, EverySharedRecordInOneBatch) {
   oewr::testing::TempDir dir;
   std::filesystem::path ini;
   const auto requests = cli::buildSitesDatabase(dir.path(), sites, ini);
-  cli::RunOptions o;
-  o.ini = ini.string();
-  o.outDir = (dir.path() / "runs").string();
-  o.jobs = 2;
+  cli::RunOptions o = batchOptions(ini, dir.path() / "runs", 2);
   std::ostringstream out, err;
   const int code = cli::runBatch(o, cli::modelRequests(ini.string()), out, err);
   const auto rows = lines(fileText(dir.path() / "runs" / "summary.csv"));
@@ -152,4 +185,63 @@ TEST(BatchRun, EverySharedRecordInOneBatch) {
   std::cout << out.str();
   for (std::size_t i = 1; i < rows.size(); ++i) std::cout << rows[i].substr(0, 120) << "\n";
   EXPECT_EQ(code, 0) << out.str();
+}
+
+// The charts of a batch are drawn by processes of their own, side by side;
+// each picture is the one a run of the site alone draws, byte for byte.
+TEST(BatchRun, ChartsDrawnByWorkersAreThoseOfARunAlone) {
+  oewr::testing::TempDir dir;
+  std::filesystem::path ini;
+  const std::vector<int> requests = twoSites(dir.path(), ini);
+  ChartWorkerCommandFor workers({OEWR_CLI_PATH, "chart-worker"});
+  cli::RunOptions o = batchOptions(ini, dir.path() / "runs", 2);
+  std::ostringstream out, err;
+  ASSERT_EQ(cli::runBatch(o, requests, out, err), 0) << err.str();
+  for (int record : requests) {
+    const auto alone = dir.path() / ("alone-" + std::to_string(record));
+    const std::string cmd = shellQuote(OEWR_CLI_PATH) + " run --ini " + shellQuote(ini.string()) + " --record " +
+                            std::to_string(record) + " --out " + shellQuote(alone.string()) + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    const auto batchCharts = dir.path() / "runs" / ("request-" + std::to_string(record)) / "charts";
+    const std::vector<std::string> names = chartFiles(alone / "charts");
+    ASSERT_EQ(names.size(), 14u);
+    EXPECT_EQ(chartFiles(batchCharts), names);
+    for (const std::string& name : names)
+      EXPECT_TRUE(fileText(batchCharts / name) == fileText(alone / "charts" / name)) << record << " " << name;
+  }
+}
+
+// A drawing process that dies loses the chart it was drawing, with a message
+// naming the request and the chart; another process draws the rest, and the
+// site is reported as failed, its other outputs kept.
+TEST(BatchRun, AChartWorkerThatDiesLosesItsChartAlone) {
+  oewr::testing::TempDir dir;
+  std::filesystem::path ini;
+  const std::vector<int> requests = twoSites(dir.path(), ini);
+  // The first process reads the start of its first chart and is killed.
+  const std::string mark = (dir.path() / "first-worker-started").string();
+  ChartWorkerCommandFor workers({"/bin/sh", "-c",
+                                 "if [ -e " + shellQuote(mark) + " ]; then exec " + shellQuote(OEWR_CLI_PATH) +
+                                     " chart-worker; fi; touch " + shellQuote(mark) +
+                                     "; head -c 8 >/dev/null; kill -9 $$"});
+  const cli::RunOptions o = batchOptions(ini, dir.path() / "runs", 1);
+  std::ostringstream out, err;
+  EXPECT_EQ(cli::runBatch(o, requests, out, err), 1) << err.str();
+  EXPECT_NE(err.str().find("oewr run: request 1: chart hydrology_time_series not written: its drawing process ended "
+                           "(killed by signal 9"),
+            std::string::npos)
+      << err.str();
+  const auto rows = lines(fileText(dir.path() / "runs" / "summary.csv"));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(fields(rows[1])[2], "failed");
+  EXPECT_EQ(fields(rows[1])[3].rfind("chart hydrology_time_series not written: its drawing process ended", 0), 0u)
+      << rows[1];
+  EXPECT_NE(fields(rows[1])[4], "");  // the site's results are kept
+  EXPECT_EQ(fields(rows[2])[2], "ok");
+  EXPECT_EQ(chartFiles(dir.path() / "runs" / "request-1" / "charts").size(), 13u);
+  EXPECT_EQ(chartFiles(dir.path() / "runs" / "request-2" / "charts").size(), 14u);
+  for (const char* site : {"request-1", "request-2"}) {
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "runs" / site / "results.json")) << site;
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "runs" / site / "report.txt")) << site;
+  }
 }
