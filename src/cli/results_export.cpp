@@ -211,7 +211,7 @@ std::string resultsJson(const ModelState& s, const CompletedSteps& steps) {
   j.beginObject();
   j.key("siteName").value(s.site.siteName);
   j.key("requestSpatialRecord").value(s.site.requestSpatialRecord);
-  if (steps.hydrology) {
+  if (steps.includes("hydrology")) {
     j.key("naturalFlows");
     writeSeries(j, s.site.naturalFlows);
     j.key("presentFlows");
@@ -224,10 +224,10 @@ std::string resultsJson(const ModelState& s, const CompletedSteps& steps) {
     j.key("maxBaseflowDry").value(s.hydrology.maxBaseflowDry);
     j.key("maxBaseflowExceedence").value(s.site.maxBaseflowExceedence);
   }
-  if (steps.hydraulics) writeHydraulics(j, s);
-  if (steps.ecology) writeEcology(j, s);
-  if (steps.floods) writeFloods(j, s);
-  if (steps.ewr) {
+  if (steps.includes("hydraulics")) writeHydraulics(j, s);
+  if (steps.includes("ecology")) writeEcology(j, s);
+  if (steps.includes("floods")) writeFloods(j, s);
+  if (steps.includes("final analysis")) {
     j.key("valuesPerMonth").beginArray();
     for (int m = 0; m < 12; ++m) j.value(s.ewr.valuesPerMonth[m]);
     j.endArray();
@@ -275,7 +275,7 @@ std::vector<std::filesystem::path> writeResults(const ModelState& s, const Compl
     files.push_back(dir / name);
   };
   put("results.json", resultsJson(s, steps));
-  if (steps.hydrology) {
+  if (steps.includes("hydrology")) {
     put("flows.csv", flowsCsv(s));
     put("natural_month_stats.csv", monthStatsCsv(s.site.naturalFlows));
     put("present_month_stats.csv", monthStatsCsv(s.site.presentFlows));
@@ -283,9 +283,9 @@ std::vector<std::filesystem::path> writeResults(const ModelState& s, const Compl
     put("natural_month_baseflow_fdc.csv", monthFdcCsv(s.site.naturalFlows.monthBaseFdc));
     put("present_month_fdc.csv", monthFdcCsv(s.site.presentFlows.monthFdc));
   }
-  if (steps.ecology)
+  if (steps.includes("ecology"))
     for (const auto& f : ecology::writeEcologyCsvFiles(s, dir)) files.push_back(f);
-  if (steps.floods) {
+  if (steps.includes("floods")) {
     put("flood_categories.csv", floods::floodCategoriesCsv(s));
     put("high_flow_series.csv", floods::highFlowSeriesCsv(s));
   }

@@ -6,17 +6,12 @@
 #include <vector>
 
 #include "process/model_state.h"
+#include "process/model_steps.h"
 
 namespace oewr::cli {
 
 // The steps a run has completed; only their fields are written.
-struct CompletedSteps {
-  bool hydrology = false;
-  bool hydraulics = false;
-  bool ecology = false;
-  bool floods = false;
-  bool ewr = false;
-};
+using CompletedSteps = process::FinishedSteps;
 
 std::string resultsJson(const ModelState& state, const CompletedSteps& steps);
 

@@ -28,6 +28,7 @@
 #include "menu/report_review.h"
 #include "menu/submodel_windows.h"
 #include "process/model_state.h"
+#include "process/model_steps.h"
 #include "process/process_window.h"
 
 namespace oewr::cli {
@@ -119,26 +120,44 @@ void writeChart(const ChartPictureWriter& writer, const charting::Chart& chart, 
 
 // What the steps that finished leave for the batch summary.
 void takeSummary(const ModelState& s, const CompletedSteps& done, RunSummary& sum) {
-  if (done.hydrology) {
+  if (done.includes("hydrology")) {
     sum.mar = s.site.naturalFlows.mar;
     sum.criticalWetMonth = s.hydrology.criticalWetMonth;
     sum.criticalDryMonth = s.hydrology.criticalDryMonth;
     sum.maxBaseflowWet = s.hydrology.maxBaseflowWet;
     sum.maxBaseflowDry = s.hydrology.maxBaseflowDry;
   }
-  sum.ecologyDone = done.ecology;
-  if (done.ecology)
+  sum.ecologyDone = done.includes("ecology");
+  if (done.includes("ecology"))
     for (int season = 0; season < 2; ++season)
       for (int c = 0; c < kCategoryCount; ++c) {
         sum.highShift[season][c] = s.site.highShift[season][c];
         sum.lowShift[season][c] = s.site.lowShift[season][c];
       }
-  sum.ewrDone = done.ewr;
-  if (done.ewr)
+  sum.ewrDone = done.includes("final analysis");
+  if (done.includes("final analysis"))
     for (int c = 0; c < kCategoryCount; ++c) {
       sum.meanLowEwr[c] = s.ewr.meanLowEwr[c];
       sum.meanTotalEwr[c] = s.ewr.meanTotalEwr[c];
     }
+}
+
+// The choices of each step, from the run's options.
+process::StepOptions stepOptionsOf(const RunOptions& o) {
+  process::StepOptions so;
+  so.hydrology.exceedence = o.exceedence;
+  so.hydrology.useQtotal = o.useQtotal;
+  so.hydraulics.section = o.section == "observed" ? hydraulics::HydraulicsOptions::Section::Observed
+                          : o.section == "saved"  ? hydraulics::HydraulicsOptions::Section::Saved
+                                                  : hydraulics::HydraulicsOptions::Section::Synthetic;
+  so.hydraulics.saveParameters = o.saveParameters;
+  so.hydraulics.saveSection = o.saveSection;
+  so.ecology.perennial = o.perennial;
+  so.ecology.align = o.align;
+  so.floods.useSaved = o.useSavedFloods;
+  so.floods.save = o.saveFloods;
+  so.ewr = o.ewr;
+  return so;
 }
 
 // True when the run writes nothing to the host.
@@ -279,97 +298,24 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
   ModelState& s = *state;
   hostdb::Ttxtab& tx = *form.hostTables();
   CompletedSteps done;
-  const char* step = "hydrology";
+  const char* step = process::modelSteps().front().name;
   using Clock = std::chrono::steady_clock;
   auto mark = Clock::now();
   std::vector<std::pair<std::string, double>> timings;
-  auto lap = [&](const char* name) {
-    const auto now = Clock::now();
-    timings.emplace_back(name, std::chrono::duration<double, std::milli>(now - mark).count());
-    mark = now;
-  };
-  mark = Clock::now();
+  process::StepOptions stepOptions = stepOptionsOf(o);
+  process::RunContext ctx{s, tx, ui, saveDialog};
   try {
-    hydrology::HydrologyOptions h;
-    h.exceedence = o.exceedence;
-    h.useQtotal = o.useQtotal;
-    hydrology::HydrologyStepCharts plots = hydrology::runHydrologyStep(s, tx, ui, saveDialog, h);
-    done.hydrology = true;
-    out << formatText("Hydrology: MAR %.3f million m3, critical months WET %s, DRY %s, "
-                      "maximum baseflows WET %.3f, DRY %.3f m3/s (%d%% point)\n",
-                      s.site.naturalFlows.mar, s.hydrology.criticalWetMonth > 0 ? kMonthNames[static_cast<std::size_t>(s.hydrology.criticalWetMonth - 1)] : "---",
-                      s.hydrology.criticalDryMonth > 0 ? kMonthNames[static_cast<std::size_t>(s.hydrology.criticalDryMonth - 1)] : "---",
-                      s.hydrology.maxBaseflowWet, s.hydrology.maxBaseflowDry, s.site.maxBaseflowExceedence);
-    if (!o.chartsDir.empty()) {
-      writeChart(writer, plots.timeSeries, o.chartsDir, "hydrology_time_series", out, err);
-      writeChart(writer, plots.durationCurves, o.chartsDir, "hydrology_duration_curves", out, err);
-      writeChart(writer, plots.monthlyDistribution, o.chartsDir, "hydrology_monthly_distribution", out, err);
+    for (const process::ModelStep& modelStep : process::modelSteps()) {
+      step = modelStep.name;
+      std::vector<process::NamedChart> charts = modelStep.run(ctx, stepOptions);
+      ++done.count;
+      out << modelStep.finishedLine(s, stepOptions);
+      if (!o.chartsDir.empty())
+        for (const process::NamedChart& c : charts) writeChart(writer, c.chart, o.chartsDir, c.name, out, err);
+      charts = {};  // written: their points are let go before the next step
+      timings.emplace_back(modelStep.name, std::chrono::duration<double, std::milli>(Clock::now() - mark).count());
+      mark = Clock::now();
     }
-    plots = {};  // written: their points are let go before the next step
-
-    lap("hydrology");
-    step = "hydraulics";
-    hydraulics::HydraulicsOptions hy;
-    hy.section = o.section == "observed" ? hydraulics::HydraulicsOptions::Section::Observed
-                 : o.section == "saved"  ? hydraulics::HydraulicsOptions::Section::Saved
-                                         : hydraulics::HydraulicsOptions::Section::Synthetic;
-    hy.saveParameters = o.saveParameters;
-    hy.saveSection = o.saveSection;
-    hydraulics::HydraulicsStepCharts hc = hydraulics::runHydraulicsStep(s, tx, ui, saveDialog, hy);
-    done.hydraulics = true;
-    out << formatText("Hydraulics: %d stages, wet baseflow at stage %d (%.3f m), dry baseflow at stage %d (%.3f m)\n",
-                      s.hydraulics.stageCount, s.hydraulics.wetBaseflowStage, s.hydraulics.wetBaseflowDepth, s.hydraulics.dryBaseflowStage, s.hydraulics.dryBaseflowDepth);
-    if (!o.chartsDir.empty()) {
-      writeChart(writer, hc.section, o.chartsDir, "hydraulics_section", out, err);
-      writeChart(writer, hc.stageDischarge, o.chartsDir, "hydraulics_stage_discharge", out, err);
-      writeChart(writer, hc.habitat, o.chartsDir, "hydraulics_habitat", out, err);
-      writeChart(writer, hc.width, o.chartsDir, "hydraulics_width", out, err);
-    }
-    hc = {};
-
-    lap("hydraulics");
-    step = "ecology";
-    ecology::EcologyOptions eo;
-    eo.perennial = o.perennial;
-    eo.align = o.align;
-    ecology::EcologyCharts ec = ecology::runEcologyStep(s, tx, ui, saveDialog, eo);
-    done.ecology = true;
-    out << "Ecology: low-flow requirements of the critical months computed\n";
-    if (!o.chartsDir.empty()) {
-      writeChart(writer, ec.flowStress, o.chartsDir, "ecology_flow_stress", out, err);
-      writeChart(writer, ec.wetStressFrequency, o.chartsDir, "ecology_stress_frequency_wet", out, err);
-      writeChart(writer, ec.dryStressFrequency, o.chartsDir, "ecology_stress_frequency_dry", out, err);
-      writeChart(writer, ec.flowDuration, o.chartsDir, "ecology_flow_duration", out, err);
-    }
-    ec = {};
-
-    lap("ecology");
-    step = "floods";
-    floods::FloodOptions fo;
-    fo.useSaved = o.useSavedFloods;
-    fo.save = o.saveFloods;
-    floods::FloodStepCharts fc = floods::runFloodStep(s, tx, ui, saveDialog, fo);
-    done.floods = true;
-    out << formatText("Floods: bankfull discharge %.3f m3/s\n", s.floods.bankfullDischarge);
-    if (!o.chartsDir.empty()) {
-      writeChart(writer, fc.section, o.chartsDir, "floods_section", out, err);
-      writeChart(writer, fc.rating, o.chartsDir, "floods_rating", out, err);
-      writeChart(writer, fc.hydrograph, o.chartsDir, "floods_hydrograph", out, err);
-    }
-    fc = {};
-
-    lap("floods");
-    step = "final analysis";
-    ewr::runEwrStep(s, tx, ui, saveDialog, o.ewr);
-    done.ewr = true;
-    lap("final analysis");
-    out << "Final analysis, category " << kCategoryNames[static_cast<std::size_t>(o.ewr.category)]
-        << formatText(": mean low-flow EWR %.3f million m3 (%.1f %% of MAR), mean total EWR %.3f million m3 "
-                      "(%.1f %% of MAR)\n",
-                      s.ewr.meanLowEwr[o.ewr.category],
-                      s.site.naturalFlows.mar > 0 ? 100.0f * s.ewr.meanLowEwr[o.ewr.category] / s.site.naturalFlows.mar : 0.0f,
-                      s.ewr.meanTotalEwr[o.ewr.category],
-                      s.site.naturalFlows.mar > 0 ? 100.0f * s.ewr.meanTotalEwr[o.ewr.category] / s.site.naturalFlows.mar : 0.0f);
   } catch (const std::exception& e) {
     // An action stopped after its message carries the message as its reason.
     const std::string why = *e.what() || ui.messages().empty() ? std::string(e.what()) : ui.messages().back();
@@ -387,7 +333,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
   try {
     if (!o.exportDir.empty()) {
       for (const auto& f : writeResults(s, done, o.exportDir)) out << "  results: " << f.string() << "\n";
-      if (done.ewr)
+      if (done.includes("final analysis"))
         for (const auto& f : ewr::writeEwrCsvFiles(s, o.ewr.category, o.exportDir))
           out << "  results: " << f.string() << "\n";
     }

@@ -8,6 +8,7 @@
 
 namespace oewr::menu {
 
+// The sub-models in the order of the model's steps (process/model_steps).
 enum class SubModel { Hydrology, Hydraulics, Ecology, Floods, Ewr };
 
 class SubModelWindows : public process::RunMenu {
