@@ -15,6 +15,7 @@
 #include "cli/chart_output.h"
 #include "common/text_format.h"
 #include "common/text_input.h"
+#include "common/atomic_file.h"
 #include "hostdb/host_admin.h"
 #include "process/input_loading.h"
 
@@ -222,7 +223,7 @@ int runBatch(const RunOptions& options, const std::vector<int>& records, std::os
 
   const fs::path summaryFile = root / "summary.csv";
   try {
-    hostdb::writeTextFile(summaryFile, summaryCsv(summaries));
+    writeTextFile(summaryFile, summaryCsv(summaries));
   } catch (const std::exception& e) {
     err << "oewr run: " << e.what() << std::endl;
     return 1;

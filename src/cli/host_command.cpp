@@ -13,6 +13,7 @@
 #include "common/text_format.h"
 #include "common/text_input.h"
 #include "hostdb/flow_csv.h"
+#include "common/atomic_file.h"
 #include "hostdb/host_admin.h"
 #include "hostdb/host_schema.h"
 #include "hydraulics/channel_parameters.h"

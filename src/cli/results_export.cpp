@@ -5,6 +5,7 @@
 #include "ecology/ecology_step.h"
 #include "ewr/ewr_step.h"
 #include "floods/flood_step.h"
+#include "common/atomic_file.h"
 #include "hostdb/host_admin.h"
 
 namespace oewr::cli {
@@ -271,7 +272,7 @@ std::vector<std::filesystem::path> writeResults(const ModelState& s, const Compl
   if (ec) throw ModelError("Cannot create the results directory " + dir.string() + ": " + ec.message());
   std::vector<fs::path> files;
   auto put = [&](const char* name, const std::string& text) {
-    hostdb::writeTextFile(dir / name, text);
+    writeTextFile(dir / name, text);
     files.push_back(dir / name);
   };
   put("results.json", resultsJson(s, steps));

@@ -1,12 +1,36 @@
 #include "common/atomic_file.h"
 
+#include <unistd.h>
+
 #include <fstream>
 #include <iostream>
-#include <system_error>
-
-#include "common/errors.h"
+#include <thread>
 
 namespace oewr {
+
+void replaceFile(const std::filesystem::path& file, const std::string& text,
+                 const std::function<ModelError(FileWriteFailure, const std::error_code&)>& failure) {
+  std::filesystem::path tmp = file;
+  tmp += ".tmp" + std::to_string(::getpid()) + "-" +
+         std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()));
+  std::error_code ec;
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    if (!out) throw failure(FileWriteFailure::Create, ec);
+    out << text;
+    if (!out.flush()) {
+      out.close();
+      std::filesystem::remove(tmp, ec);
+      throw failure(FileWriteFailure::Write, std::error_code());
+    }
+  }
+  std::filesystem::rename(tmp, file, ec);
+  if (ec) {
+    const std::error_code why = ec;
+    std::filesystem::remove(tmp, ec);
+    throw failure(FileWriteFailure::Replace, why);
+  }
+}
 
 void writeTextFile(const std::filesystem::path& file, const std::string& text) {
   if (file == "-") {
@@ -14,25 +38,9 @@ void writeTextFile(const std::filesystem::path& file, const std::string& text) {
     std::cout.flush();
     return;
   }
-  std::filesystem::path tmp = file;
-  tmp += ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw ModelError(file.string() + ": cannot be written");
-    out << text;
-    if (!out.flush()) {
-      out.close();
-      std::error_code ec;
-      std::filesystem::remove(tmp, ec);
-      throw ModelError(file.string() + ": cannot be written");
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(tmp, file, ec);
-  if (ec) {
-    std::filesystem::remove(tmp, ec);
-    throw ModelError(file.string() + ": cannot be written");
-  }
+  replaceFile(file, text, [&](FileWriteFailure, const std::error_code&) {
+    return ModelError(file.string() + ": cannot be written");
+  });
 }
 
 }  // namespace oewr

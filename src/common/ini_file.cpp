@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/atomic_file.h"
 #include "common/errors.h"
 #include "common/text_input.h"
 #include "common/text_format.h"
@@ -104,15 +105,9 @@ std::string IniFile::text() const {
 }
 
 void IniFile::save(const std::filesystem::path& path) const {
-  std::filesystem::path tmp = path;
-  tmp += ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw ModelError("Cannot write the ini file " + path.string());
-    out << text();
-    if (!out.flush()) throw ModelError("Cannot write the ini file " + path.string());
-  }
-  std::filesystem::rename(tmp, path);
+  replaceFile(path, text(), [&](FileWriteFailure, const std::error_code&) {
+    return ModelError("Cannot write the ini file " + path.string());
+  });
 }
 
 }  // namespace oewr

@@ -5,7 +5,7 @@
 #include "common/errors.h"
 #include "common/text_format.h"
 #include "ecology/ecology_window.h"
-#include "hostdb/host_admin.h"
+#include "common/atomic_file.h"
 
 namespace oewr::ecology {
 
@@ -103,7 +103,7 @@ std::vector<std::filesystem::path> writeEcologyCsvFiles(EcologyView state, const
   std::vector<std::filesystem::path> written;
   for (const auto& [name, text] : files) {
     const std::filesystem::path file = directory / name;
-    hostdb::writeTextFile(file, text);
+    writeTextFile(file, text);
     written.push_back(file);
   }
   return written;

@@ -7,7 +7,7 @@
 #include "ewr/assurance_rules.h"
 #include "ewr/ewr_tables.h"
 #include "ewr/final_analysis_window.h"
-#include "hostdb/host_admin.h"
+#include "common/atomic_file.h"
 
 namespace oewr::ewr {
 
@@ -134,7 +134,7 @@ std::vector<std::filesystem::path> writeEwrCsvFiles(EwrView state, int category,
   std::vector<std::filesystem::path> written;
   for (const auto& [name, text] : files) {
     const std::filesystem::path file = directory / name;
-    hostdb::writeTextFile(file, text);
+    writeTextFile(file, text);
     written.push_back(file);
   }
   return written;

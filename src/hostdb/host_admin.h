@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "common/atomic_file.h"
 #include "hostdb/array_text.h"
 #include "hostdb/flow_csv.h"
 #include "hostdb/host_session.h"
@@ -206,8 +205,5 @@ class HostAdmin {
   HostSession* session_ = nullptr;
   std::string alias_;
 };
-
-// For callers that name it hostdb::writeTextFile.
-using oewr::writeTextFile;
 
 }  // namespace oewr::hostdb

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <functional>
-#include <thread>
 #include <system_error>
 
+#include "common/atomic_file.h"
 #include "common/batch_exp.h"
 #include "common/errors.h"
 #include "common/safe_file_name.h"
@@ -279,29 +278,14 @@ std::filesystem::path habitatFilePath(HydraulicsView state) {
 
 void writeHabitatFile(HydraulicsView state, const std::vector<std::string>& lines) {
   const std::filesystem::path target = habitatFilePath(state);
-  std::filesystem::path temporary = target;
-  // Runs side by side may write the same site's file: each its own temporary.
-  temporary += ".tmp" + std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()));
   const std::string where = "the habitat file \"" + target.string() + "\"";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) throw ModelError("Cannot create " + where);
-    for (const std::string& line : lines) out << line << "\r\n";
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      throw ModelError("Cannot write " + where);
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, target, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    throw ModelError("Cannot write " + where + ": " + ec.message());
-  }
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  replaceFile(target, text, [&](FileWriteFailure stage, const std::error_code& ec) {
+    if (stage == FileWriteFailure::Create) return ModelError("Cannot create " + where);
+    if (stage == FileWriteFailure::Write) return ModelError("Cannot write " + where);
+    return ModelError("Cannot write " + where + ": " + ec.message());
+  });
 }
 
 void writeHabitatFile(HydraulicsView state) { writeHabitatFile(state, habitatFileLines(state)); }

@@ -1,8 +1,8 @@
 #include "menu/report_review.h"
 
 #include <filesystem>
-#include <fstream>
 
+#include "common/atomic_file.h"
 #include "common/errors.h"
 
 namespace oewr::menu {
@@ -28,28 +28,13 @@ void TForm8::Button2Click() {
 }
 
 void writeReportFile(const std::string& path, const std::vector<std::string>& lines) {
-  namespace fs = std::filesystem;
-  fs::path target(path);
-  fs::path tmp = target;
-  tmp += ".part";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw ModelError("Cannot create file \"" + path + "\"");
-    for (const auto& line : lines) out << line << '\n';
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ec;
-      fs::remove(tmp, ec);
-      throw ModelError("Cannot write file \"" + path + "\"");
-    }
-  }
-  std::error_code ec;
-  fs::rename(tmp, target, ec);
-  if (ec) {
-    fs::remove(tmp, ec);
-    throw ModelError("Cannot write file \"" + path + "\": " + ec.message());
-  }
+  std::string text;
+  for (const auto& line : lines) text += line + '\n';
+  replaceFile(path, text, [&](FileWriteFailure stage, const std::error_code& ec) {
+    if (stage == FileWriteFailure::Create) return ModelError("Cannot create file \"" + path + "\"");
+    if (stage == FileWriteFailure::Write) return ModelError("Cannot write file \"" + path + "\"");
+    return ModelError("Cannot write file \"" + path + "\": " + ec.message());
+  });
 }
 
 }  // namespace oewr::menu
