@@ -3,10 +3,11 @@
 #include "common/errors.h"
 #include "ewr/ewr_tables.h"
 #include "hostdb/timeseries_codec.h"
+#include "model/request_slots.h"
 
 namespace oewr::ewr {
 
-int saveSlot(EwrSaveItem item) { return 13 + static_cast<int>(item); }
+int saveSlot(EwrSaveItem item) { return slot::kTotalAssurance + static_cast<int>(item); }
 
 const char* saveItemCaption(EwrSaveItem item) {
   switch (item) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "floods/flood_state.h"
+#include "model/request_slots.h"
 
 namespace oewr::hostdb {
 class Ttxtab;
@@ -15,7 +16,7 @@ class Ttable_save;
 
 namespace oewr::floods {
 
-constexpr int kFloodParameterSlot = 6;
+constexpr int kFloodParameterSlot = slot::kFloodParameters;
 constexpr const char* kFloodParameterTitle = "OEWR Saved Flood Parameters";
 constexpr const char* kFloodParameterFormat = "OEWR_SavedFlood_parameters.txp";
 

@@ -4,6 +4,7 @@
 #include "common/text_format.h"
 #include "common/text_input.h"
 #include "hostdb/host_schema.h"
+#include "model/request_slots.h"
 #include "model/site_inputs.h"
 
 namespace oewr::hostdb {
@@ -51,21 +52,21 @@ const std::vector<std::string>& floodNames() {
 
 const std::vector<SlotInfo>& modelSlots() {
   static const std::vector<SlotInfo> slots = {
-      {3, "site-name", "site name", kText},
-      {4, "site-parameters", "hydrology/hydraulic parameters", kArray},
-      {5, "ecological-parameters", "ecological parameters", kArray},
-      {6, "flood-parameters", "flood parameters", kArray},
-      {7, "saved-cross-section", "saved channel cross-section", kArray},
-      {8, "observed-cross-section", "observed channel cross-section", kArray},
-      {9, "rating", "observed rating table (rating-curve segments)", kArray},
-      {10, "natural-flows", "natural monthly flows", kTimeseries},
-      {11, "present-flows", "present-day monthly flows", kTimeseries},
-      {12, "scenario-flows", "scenario monthly flows", kTimeseries},
-      {13, "total-assurance", "total flow assurance table (result)", kArray},
-      {14, "low-assurance", "low flow assurance table (result)", kArray},
-      {15, "total-ewr", "total flow EWR time series (result)", kTimeseries},
-      {16, "low-ewr", "low flow EWR time series (result)", kTimeseries},
-      {17, "report", "report (result)", kMemo},
+      {slot::kSiteName, "site-name", "site name", kText},
+      {slot::kSiteParameters, "site-parameters", "hydrology/hydraulic parameters", kArray},
+      {slot::kEcologicalParameters, "ecological-parameters", "ecological parameters", kArray},
+      {slot::kFloodParameters, "flood-parameters", "flood parameters", kArray},
+      {slot::kSavedSection, "saved-cross-section", "saved channel cross-section", kArray},
+      {slot::kObservedSection, "observed-cross-section", "observed channel cross-section", kArray},
+      {slot::kRating, "rating", "observed rating table (rating-curve segments)", kArray},
+      {slot::kNaturalFlows, "natural-flows", "natural monthly flows", kTimeseries},
+      {slot::kPresentFlows, "present-flows", "present-day monthly flows", kTimeseries},
+      {slot::kScenarioFlows, "scenario-flows", "scenario monthly flows", kTimeseries},
+      {slot::kTotalAssurance, "total-assurance", "total flow assurance table (result)", kArray},
+      {slot::kLowAssurance, "low-assurance", "low flow assurance table (result)", kArray},
+      {slot::kTotalEwr, "total-ewr", "total flow EWR time series (result)", kTimeseries},
+      {slot::kLowEwr, "low-ewr", "low flow EWR time series (result)", kTimeseries},
+      {slot::kReport, "report", "report (result)", kMemo},
   };
   return slots;
 }

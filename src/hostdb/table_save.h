@@ -19,6 +19,7 @@
 
 #include "hostdb/host_table.h"
 #include "hostdb/table_save_dialog.h"
+#include "model/request_slots.h"
 #include "model/site_inputs.h"
 
 namespace oewr::hostdb {
@@ -141,7 +142,7 @@ bool saveEwrSeries(SiteInputs& state, Ttxtab& tx, Ttable_save& dialog, int slot,
 bool saveMemoAttribute(SiteInputs& state, Ttxtab& tx, Ttable_save& dialog, int slot, const std::string& title,
                        const std::string& memo);
 
-constexpr int kEcologicalSlot = 5;
+constexpr int kEcologicalSlot = slot::kEcologicalParameters;
 // The 27 stored ecological parameters, in the order input loading reads them.
 std::vector<float> ecologicalParameterValues(const SiteInputs& state);
 // Writes the ecological parameters to the output attribute of slot 5.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "hydraulics/hydraulics_state.h"
+#include "model/request_slots.h"
 
 namespace oewr::hostdb {
 class Ttxtab;
@@ -15,8 +16,8 @@ class Ttable_save;
 
 namespace oewr::hydraulics {
 
-constexpr int kParameterSlot = 4;
-constexpr int kSavedSectionSlot = 7;
+constexpr int kParameterSlot = slot::kSiteParameters;
+constexpr int kSavedSectionSlot = slot::kSavedSection;
 inline constexpr const char* kParameterTitle = "OEWR Hydrology and Hydraulic Parameters (Orvane EWR model)";
 inline constexpr const char* kParameterFormat = "OEWR_hyd_hydraulic_parameters.txp";
 inline constexpr const char* kSavedSectionTitle = "Saved Channel X-Section";

@@ -8,13 +8,14 @@
 #include "common/ui.h"
 #include "hostdb/host_tables.h"
 #include "hydrology/hydrology_state.h"
+#include "model/request_slots.h"
 
 namespace oewr::hydrology {
 
-constexpr int kSiteParameterSlot = 4;
-constexpr int kNaturalFlowSlot = 10;
-constexpr int kPresentFlowSlot = 11;
-constexpr int kScenarioFlowSlot = 12;
+constexpr int kSiteParameterSlot = slot::kSiteParameters;
+constexpr int kNaturalFlowSlot = slot::kNaturalFlows;
+constexpr int kPresentFlowSlot = slot::kPresentFlows;
+constexpr int kScenarioFlowSlot = slot::kScenarioFlows;
 
 // Stores the stored values of the site parameters (in stored order; at most
 // 24 are used) into state.siteParameters, applying the rules of the zone,

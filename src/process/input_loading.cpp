@@ -6,6 +6,7 @@
 
 #include "common/checked_int.h"
 #include "common/text_format.h"
+#include "model/request_slots.h"
 
 namespace oewr::process {
 
@@ -13,11 +14,11 @@ using hostdb::BlobReader;
 using hostdb::FieldValue;
 
 namespace {
-constexpr int kSiteNameSlot = 3;
-constexpr int kEcologySlot = 5;
-constexpr int kSavedXsSlot = 7;
-constexpr int kObservedXsSlot = 8;
-constexpr int kRatingSlot = 9;
+constexpr int kSiteNameSlot = slot::kSiteName;
+constexpr int kEcologySlot = slot::kEcologicalParameters;
+constexpr int kSavedXsSlot = slot::kSavedSection;
+constexpr int kObservedXsSlot = slot::kObservedSection;
+constexpr int kRatingSlot = slot::kRating;
 constexpr int kRatingRows = 15;
 constexpr int kMaxSegments = 11;
 
