@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -13,31 +14,37 @@
 namespace oewr {
 namespace {
 
+// Whether |x| lies exactly halfway between two numbers with `decimals`
+// decimals. With |x| = m 2^e, m odd, 2 |x| 10^decimals = m 5^decimals
+// 2^(e + decimals + 1) is an odd integer exactly when e = -(decimals + 1).
+bool halfway(double ax, int decimals) {
+  if (decimals < 0 || !std::isfinite(ax) || ax == 0.0) return false;
+  int exponent = 0;
+  const double fraction = std::frexp(ax, &exponent);
+  auto m = static_cast<uint64_t>(std::ldexp(fraction, 53));
+  int e = exponent - 53;
+  while ((m & 1u) == 0) {
+    m >>= 1;
+    ++e;
+  }
+  return e == -(decimals + 1);
+}
+
 // Digits of |x| with `decimals` decimals, rounded halves away from zero. C's
 // printf rounds an exact tie to even; a tie is an exact decimal expansion
 // whose first dropped digit is 5 followed only by zeros.
 std::string fixedDigits(double x, int decimals) {
   const double ax = std::fabs(x);
   // glibc prints the exact binary value; 1100 decimals hold any double exactly.
-  std::vector<char> buf(1500);
-  std::snprintf(buf.data(), buf.size(), "%.*f", decimals + 1, ax);
-  std::string coarse(buf.data());
-  const char dropped = coarse.back();
-  if (dropped != '5') {
-    std::snprintf(buf.data(), buf.size(), "%.*f", decimals, ax);
-    return buf.data();
+  char buf[1500];
+  if (!halfway(ax, decimals)) {
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, ax);
+    return buf;
   }
-  std::snprintf(buf.data(), buf.size(), "%.*f", 1100, ax);
-  std::string exact(buf.data());
+  std::snprintf(buf, sizeof buf, "%.*f", 1100, ax);
+  std::string exact(buf);
   const std::size_t point = exact.find('.');
   const std::size_t firstDropped = point + 1 + static_cast<std::size_t>(decimals);
-  bool tie = exact[firstDropped] == '5';
-  for (std::size_t i = firstDropped + 1; tie && i < exact.size(); ++i)
-    if (exact[i] != '0') tie = false;
-  if (!tie) {
-    std::snprintf(buf.data(), buf.size(), "%.*f", decimals, ax);
-    return buf.data();
-  }
   // Truncate and add one unit in the last kept digit.
   std::string kept = exact.substr(0, decimals > 0 ? firstDropped : point);
   int i = static_cast<int>(kept.size()) - 1;

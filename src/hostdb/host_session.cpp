@@ -33,6 +33,7 @@ void HostSession::addAlias(const std::string& name, const std::string& directory
   if (key.empty()) throw ModelError("An alias needs a name");
   if (!aliases_.count(key)) aliasOrder_.push_back(trim(name));
   aliases_[key] = directory;
+  aliasConnections_.erase(key);
 }
 
 std::vector<std::string> HostSession::aliasNames() const { return aliasOrder_; }
@@ -60,7 +61,19 @@ Connection& HostSession::connection(const std::string& alias) {
   return connection(alias, access_ == HostAccess::CreateMissing);
 }
 
+Connection* HostSession::openedConnection(const std::string& alias) const {
+  auto it = aliasConnections_.find(toUpper(trim(alias)));
+  return it == aliasConnections_.end() ? nullptr : it->second;
+}
+
 Connection& HostSession::connection(const std::string& alias, bool mayCreate) {
+  if (Connection* opened = openedConnection(alias)) return *opened;
+  Connection& c = openConnection(alias, mayCreate);
+  aliasConnections_[toUpper(trim(alias))] = &c;
+  return c;
+}
+
+Connection& HostSession::openConnection(const std::string& alias, bool mayCreate) {
   const std::filesystem::path path = databaseFile(alias);
   const std::filesystem::path dir = path.parent_path();
   if (!std::filesystem::is_directory(dir))
@@ -82,7 +95,7 @@ Connection& HostSession::connection(const std::string& alias, bool mayCreate) {
 bool HostSession::tableExists(const std::string& alias, const std::string& table) {
   std::string n = normalTableName(table);
   if (!isValidTableName(n)) return false;
-  if (access_ != HostAccess::CreateMissing && !hasDatabase(alias)) return false;
+  if (access_ != HostAccess::CreateMissing && openedConnection(alias) == nullptr && !hasDatabase(alias)) return false;
   Statement st(connection(alias), "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?", n);
   st.bind(1, n);
   return st.step();
@@ -90,7 +103,8 @@ bool HostSession::tableExists(const std::string& alias, const std::string& table
 
 std::vector<std::string> HostSession::tableNames(const std::string& alias) {
   std::vector<std::string> names;
-  if (access_ != HostAccess::CreateMissing && !hasDatabase(alias)) return names;
+  if (access_ != HostAccess::CreateMissing && openedConnection(alias) == nullptr && !hasDatabase(alias))
+    return names;
   Statement st(connection(alias),
                "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%' ORDER BY name");
   while (st.step()) names.push_back(st.column(0).asText());

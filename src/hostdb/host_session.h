@@ -82,6 +82,11 @@ class HostSession {
   std::map<std::string, std::string> aliases_;  // upper-case name → directory
   std::vector<std::string> aliasOrder_;
   std::map<std::string, std::unique_ptr<Connection>> connections_;  // by database file
+  // The connection each alias reached, so that a later use of the alias
+  // does not resolve its path on disk again.
+  std::map<std::string, Connection*> aliasConnections_;  // upper-case name → connection
+  Connection* openedConnection(const std::string& alias) const;
+  Connection& openConnection(const std::string& alias, bool mayCreate);
   LockWaitHandler lockWait_;
   int txDepth_ = 0;
   bool txFailed_ = false;

@@ -88,7 +88,27 @@ void velocityTable(float s, float V, float du, std::array<float, kVelocityTableS
 bool sampleVerticals(const HydraulicSection& section, int32_t npt, float d, const SectionHydraulics& hyd,
                      DepthClasses& depths) {
   depths = DepthClasses{};
-  std::array<float, kMaxVerticals> vertical{};
+  const float dh = (d + d / 100.0f) / 20.0f;
+  for (int k = 0; k < kClassCount; ++k) {
+    depths.upper[k] = static_cast<float>(k + 1) * dh;
+    depths.lower[k] = k == 0 ? 0.0f : depths.upper[k - 1];
+  }
+  std::array<int32_t, kClassCount> n{};
+  // Each vertical's depth goes into its class as it is found.
+  auto classify = [&](float depth) {
+    if (!(depth > 0.0f)) return;
+    // The first class whose upper bound is at or above the depth, searched
+    // from the class the depth's ratio to dh points at (the bounds rise).
+    const float guess = depth / dh;
+    int k = guess >= 0.0f && guess < static_cast<float>(kClassCount) ? static_cast<int>(guess)
+                                                                    : (guess >= 0.0f ? kClassCount - 1 : 0);
+    while (k > 0 && depth <= depths.upper[k - 1]) --k;
+    while (k < kClassCount && depth > depths.upper[k]) ++k;
+    if (k < kClassCount) {
+      ++n[k];
+      ++depths.counted;
+    }
+  };
   int32_t count = 0;
   // A stage without wetted width has no verticals (the step would be 0).
   if (hyd.wettedWidth > 0.0f && npt >= 2) {
@@ -123,32 +143,13 @@ bool sampleVerticals(const HydraulicSection& section, int32_t npt, float d, cons
       const float x0 = X[found - 1];
       const float y0 = Y[found - 1];
       const float bed = y0 + (Y[found] - y0) * (x - x0) / (X[found] - x0);
-      if (bed <= d) vertical[static_cast<std::size_t>(count++)] = d - bed;
+      if (bed <= d) {
+        ++count;
+        classify(d - bed);
+      }
     }
   }
   depths.verticals = count;
-
-  const float dh = (d + d / 100.0f) / 20.0f;
-  std::array<int32_t, kClassCount> n{};
-  for (int k = 0; k < kClassCount; ++k) {
-    depths.upper[k] = static_cast<float>(k + 1) * dh;
-    depths.lower[k] = k == 0 ? 0.0f : depths.upper[k - 1];
-  }
-  for (int32_t v = 0; v < count; ++v) {
-    const float depth = vertical[static_cast<std::size_t>(v)];
-    if (!(depth > 0.0f)) continue;
-    // The first class whose upper bound is at or above the depth, searched
-    // from the class the depth's ratio to dh points at (the bounds rise).
-    const float guess = depth / dh;
-    int k = guess >= 0.0f && guess < static_cast<float>(kClassCount) ? static_cast<int>(guess)
-                                                                    : (guess >= 0.0f ? kClassCount - 1 : 0);
-    while (k > 0 && depth <= depths.upper[k - 1]) --k;
-    while (k < kClassCount && depth > depths.upper[k]) ++k;
-    if (k < kClassCount) {
-      ++n[k];
-      ++depths.counted;
-    }
-  }
   if (depths.counted == 0) return false;
   for (int k = 0; k < kClassCount; ++k)
     depths.frequency[k] = 100.0f * static_cast<float>(n[k]) / static_cast<float>(depths.counted);

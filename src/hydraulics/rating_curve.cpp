@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <exception>
+#include <functional>
 #include <string>
+#include <thread>
+#include <utility>
 
 #include "common/errors.h"
 #include "common/text_format.h"
@@ -138,6 +143,69 @@ void drawBaseflowLine(charting::Series* line, float baseflow, float depth) {
   line->add(static_cast<double>(baseflow), static_cast<double>(depth));
 }
 
+// The messages of one realisation's stages, kept to be shown after all
+// realisations in their order.
+class KeptMessages : public Ui {
+ public:
+  void showMessage(const std::string& caption, const std::string& text) override { messages.emplace_back(caption, text); }
+  bool askYesNo(const std::string&, const std::string&) override { return false; }
+  std::optional<std::string> pickOpenFile(const FileDialogOptions&) override { return std::nullopt; }
+  std::optional<std::string> pickSaveFile(const FileDialogOptions&) override { return std::nullopt; }
+  int showModal(ModalForm&) override { return 0; }
+  int showTableSave(hostdb::Ttable_save&) override { return 0; }
+  bool keepWaitingForLock(const std::string&, int) override { return false; }
+  std::vector<std::pair<std::string, std::string>> messages;
+};
+
+struct StageResult {
+  float Q = 0;
+  StageHabitat habitat;
+};
+
+// The discharge and habitat of every stage of one realisation's section.
+void realisationStages(const HydraulicSection& section, const FlowParameters& fp, float macroRoughness,
+                       int32_t stages, StageResult* out, Ui& ui) {
+  SectionHydraulics hyd;
+  float d = 0.0f;
+  for (int32_t j = 0; j < stages; ++j) {
+    d = nextStage(d);
+    const float S = stageGradient(fp, d);
+    const float Q = sectionDischarge(section, section.npt, d, S, fp.nShapeFactor, fp.maxManningN, fp.minManningN,
+                                     fp.maxDepth, hyd, ui);
+    hyd.velocity = Q / hyd.area;
+    out[j].Q = Q;
+    out[j].habitat = habitatStep(section, section.npt, d, Q, hyd, macroRoughness);
+  }
+}
+
+std::atomic<int> realisationThreads{0};  // 0: as many as the processor has, at most 2
+
+// Calls work(r) for every realisation r, on up to two threads.
+void forEachRealisation(const std::function<void(int)>& work) {
+  int threads = realisationThreads.load();
+  if (threads <= 0) threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+  if (threads < 2) {
+    for (int r = 0; r < kRealisationCount; ++r) work(r);
+    return;
+  }
+  std::exception_ptr failure;
+  std::thread helper([&] {
+    try {
+      for (int r = 1; r < kRealisationCount; r += 2) work(r);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  });
+  try {
+    for (int r = 0; r < kRealisationCount; r += 2) work(r);
+  } catch (...) {
+    helper.join();
+    throw;
+  }
+  helper.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
 }  // namespace
 
 void markBaseflowCrossings(HydraulicsParts state, int32_t j, charting::Series* wetLine, charting::Series* dryLine) {
@@ -213,26 +281,32 @@ bool runHydraulicModel(HydraulicsParts state, Ui& ui, HydraulicsCharts& charts) 
   fp.nShapeFactor = sp.nShapeFactor;
   const float realisations = static_cast<float>(kRealisationCount);
 
-  HydraulicSection section;
-  SectionHydraulics hyd;
-  int32_t stages = 0;
+  // The sections take their random numbers in realisation order first; the
+  // stages of each section are then independent of the others and may be
+  // computed side by side. Their sums and messages follow realisation order.
+  std::vector<HydraulicSection> sections(kRealisationCount);
+  for (HydraulicSection& section : sections) buildSection(state, layout, section, &charts.section);
+  const int32_t stages = stageGridCount(fp.maxDepth);
+  std::vector<StageResult> results(static_cast<std::size_t>(kRealisationCount) * static_cast<std::size_t>(stages));
+  std::vector<KeptMessages> messages(kRealisationCount);
+  forEachRealisation([&](int r) {
+    realisationStages(sections[static_cast<std::size_t>(r)], fp, sp.macroRoughness, stages,
+                      results.data() + static_cast<std::ptrdiff_t>(r) * stages, messages[static_cast<std::size_t>(r)]);
+  });
+  for (const KeptMessages& kept : messages)
+    for (const auto& [caption, text] : kept.messages) ui.showMessage(caption, text);
+
   bool settled = true;
   float firstUnsettledStage = 0;
-  for (int r = 1; r <= kRealisationCount; ++r) {
-    buildSection(state, layout, section, &charts.section);
+  for (int r = 0; r < kRealisationCount; ++r) {
+    const StageResult* stage = results.data() + static_cast<std::ptrdiff_t>(r) * stages;
     float d = 0.0f;
-    int32_t j = 0;
-    for (;;) {
+    for (int32_t j = 0; j < stages; ++j) {
       d = nextStage(d);
-      if (!(d < fp.maxDepth)) break;
-      if (j > kMaxStageIndex) break;  // counted, not filled: capped below
-      const float S = stageGradient(fp, d);
-      const float Q = sectionDischarge(section, section.npt, d, S, fp.nShapeFactor, fp.maxManningN,
-                                       fp.minManningN, fp.maxDepth, hyd, ui);
+      const float Q = stage[j].Q;
+      const StageHabitat& habitat = stage[j].habitat;
       if (Q > state.hydraulics.stageDischargeHigh[j]) state.hydraulics.stageDischargeHigh[j] = Q;
       if (Q < state.hydraulics.stageDischargeLow[j]) state.hydraulics.stageDischargeLow[j] = Q;
-      hyd.velocity = Q / hyd.area;
-      const StageHabitat habitat = habitatStep(section, section.npt, d, Q, hyd, sp.macroRoughness);
       if (!habitat.settled && settled) {
         settled = false;
         firstUnsettledStage = d;
@@ -241,9 +315,7 @@ bool runHydraulicModel(HydraulicsParts state, Ui& ui, HydraulicsCharts& charts) 
         state.hydraulics.stageClassShare[c][j] = state.hydraulics.stageClassShare[c][j] + habitat.shares[c] / realisations;
       state.hydraulics.stageWidth[j] = state.hydraulics.stageWidth[j] + habitat.width / realisations;
       state.hydraulics.stageDischarge[j] = state.hydraulics.stageDischarge[j] + Q / realisations;
-      ++j;
     }
-    stages = j;
   }
   state.hydraulics.stageCount = stages;
   if (state.hydraulics.stageCount > kMaxStageIndex) {
@@ -282,6 +354,8 @@ bool runHydraulicModel(HydraulicsParts state, Ui& ui, HydraulicsCharts& charts) 
   keepHabitatFile(state, habitatFileLines(state), ui);
   return true;
 }
+
+void setRealisationThreads(int threads) { realisationThreads.store(threads); }
 
 std::optional<std::string> channelCapacityShortfall(HydraulicsView state) {
   if (state.hydraulics.stageCount < 1) return std::nullopt;

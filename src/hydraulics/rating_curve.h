@@ -17,6 +17,10 @@ namespace oewr::hydraulics {
 
 constexpr int kRealisationCount = 20;
 
+// Threads that compute the realisations of a run (1: one after another; 0,
+// the default: two where the processor has two). The results are the same.
+void setRealisationThreads(int threads);
+
 // The stage after d on the grid: 0.002 m steps while d is below 0.05 m, then
 // 0.01 m steps, accumulated in 4-byte floats from d = 0 (the 25th stage lands
 // just above 0.05, the 26th is 0.06).

@@ -243,6 +243,42 @@ TEST(RatingCurve, RunsRepeatFromAFreshStateAndContinueWithinOne) {
   EXPECT_NE(first, a->hydraulics.stageDischarge);
 }
 
+// Realisations computed on two threads give the same sums, bit for bit, and
+// the same messages as computed one after another.
+TEST(RatingCurve, RealisationsOnTwoThreadsEqualThoseOneAfterAnother) {
+  TempDir dir;
+  auto serial = workedExampleState(dir);
+  auto threaded = workedExampleState(dir);
+  setWorkedChannel(*serial);
+  setWorkedChannel(*threaded);
+  ScriptedUi serialUi, threadedUi;
+  HydraulicsCharts serialCharts = makeHydraulicsCharts(), threadedCharts = makeHydraulicsCharts();
+  setRealisationThreads(1);
+  ASSERT_TRUE(runHydraulicModel(*serial, serialUi, serialCharts));
+  setRealisationThreads(2);
+  ASSERT_TRUE(runHydraulicModel(*threaded, threadedUi, threadedCharts));
+  setRealisationThreads(0);
+  const HydraulicsState& a = serial->hydraulics;
+  const HydraulicsState& b = threaded->hydraulics;
+  ASSERT_EQ(a.stageCount, b.stageCount);
+  auto same = [](const StageArray& x, const StageArray& y) {
+    return std::memcmp(&x[0], &y[0], sizeof(float) * (kMaxStageIndex + 1)) == 0;
+  };
+  EXPECT_TRUE(same(a.stageDischarge, b.stageDischarge));
+  EXPECT_TRUE(same(a.stageDischargeLow, b.stageDischargeLow));
+  EXPECT_TRUE(same(a.stageDischargeHigh, b.stageDischargeHigh));
+  EXPECT_TRUE(same(a.stageWidth, b.stageWidth));
+  for (int c = 0; c < kHabitatClassCount; ++c) EXPECT_TRUE(same(a.stageClassShare[c], b.stageClassShare[c]));
+  EXPECT_EQ(a.wetBaseflowStage, b.wetBaseflowStage);
+  EXPECT_EQ(a.modelXsCount, b.modelXsCount);
+  auto said = [](const ScriptedUi& ui) {
+    std::vector<std::string> lines;
+    for (const auto& m : ui.messages) lines.push_back(m.caption + ": " + m.text);
+    return lines;
+  };
+  EXPECT_EQ(said(serialUi), said(threadedUi));
+}
+
 TEST(RatingCurve, StageCountIsCappedAt2000) {
   TempDir dir;
   auto state = workedExampleState(dir);
