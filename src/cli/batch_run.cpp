@@ -13,10 +13,11 @@
 #include <thread>
 
 #include "cli/chart_output.h"
+#include "common/atomic_file.h"
 #include "common/text_format.h"
 #include "common/text_input.h"
-#include "common/atomic_file.h"
 #include "hostdb/host_admin.h"
+#include "hydraulics/rating_curve.h"
 #include "process/input_loading.h"
 
 namespace oewr::cli {
@@ -125,6 +126,9 @@ int runBatch(const RunOptions& options, const std::vector<int>& records, std::os
   const std::size_t total = records.size();
   const int jobs = std::max(1, std::min<int>(options.jobs, static_cast<int>(total)));
   std::vector<RunSummary> summaries(total);
+  // Sites side by side keep the cores busy: each site's realisations then run
+  // on its own thread.
+  if (jobs > 1) hydraulics::setRealisationThreads(1);
 
   // Charts are drawn by processes of their own, as many as there are jobs:
   // the chart renderer draws on the main thread of a process alone.

@@ -5,7 +5,7 @@
 
 #include "common/errors.h"
 #include "ecology/stress_frequency.h"
-#include "hydraulics/s_curve.h"
+#include "model/s_curve.h"
 
 namespace oewr::ecology {
 
@@ -176,7 +176,7 @@ void categoryCurve(int32_t n, float high, float low, const CurveFit& fit, YearVa
   const int32_t nPrime = K + 1 + fit.offset;
   const float e = fit.shape / 10.0f;
   for (int32_t r = 0; r < n; ++r)
-    curve[r] = r <= K ? low + (top - low) * hydraulics::sCurve(durationFraction(r, nPrime), e) : 10.0f;
+    curve[r] = r <= K ? low + (top - low) * sCurve(durationFraction(r, nPrime), e) : 10.0f;
   // Position K reaches the top exactly; with K = 0 the curve is its top.
   if (K == 0) {
     curve[0] = top;

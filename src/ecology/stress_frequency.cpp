@@ -5,7 +5,7 @@
 
 #include "common/errors.h"
 #include "ecology/flow_stress.h"
-#include "hydraulics/s_curve.h"
+#include "model/s_curve.h"
 
 namespace oewr::ecology {
 
@@ -74,7 +74,7 @@ void ShapeTable::prepare(int32_t n, int32_t start) {
       float* v = values_.data() + (static_cast<std::size_t>(p) * kOffsetCount + static_cast<std::size_t>(t)) *
                                       static_cast<std::size_t>(n);
       for (int32_t u = start; u < from_; ++u) v[u] = durationFraction(u, n + t);
-      hydraulics::sCurveBatch(v + start, e, v + start, from_ - start);
+      sCurveBatch(v + start, e, v + start, from_ - start);
     }
   }
   from_ = start;

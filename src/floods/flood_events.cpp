@@ -7,7 +7,7 @@
 #include "common/errors.h"
 #include "common/text_format.h"
 #include "hydraulics/rating_curve.h"
-#include "hydraulics/s_curve.h"
+#include "model/s_curve.h"
 
 namespace oewr::floods {
 
@@ -55,7 +55,7 @@ float defaultPeak(int k, float hydroVariability, float bankfullDischarge) {
   const auto i = static_cast<std::size_t>(k - 1);
   if (hydroVariability >= 2.0f) {
     const float x = hydroVariability >= 40.0f ? 1.0f : hydroVariability / 40.0f;
-    const float p = hydraulics::sCurve(x, 10.0f);
+    const float p = sCurve(x, 10.0f);
     return ((kPeakFractionT3[i] - kPeakFractionT2[i]) * p + kPeakFractionT2[i]) * bankfullDischarge;
   }
   return kPeakFractionT1[i] * bankfullDischarge;

@@ -14,7 +14,7 @@
 #include "common/text_format.h"
 #include "hydraulics/channel_parameters.h"
 #include "hydraulics/habitat_classes.h"
-#include "hydraulics/s_curve.h"
+#include "model/s_curve.h"
 
 namespace oewr::hydraulics {
 

@@ -8,7 +8,7 @@
 #include "common/errors.h"
 #include "ecology/ecology_fixture.h"
 #include "ecology/flow_stress.h"
-#include "hydraulics/s_curve.h"
+#include "model/s_curve.h"
 
 using namespace oewr;
 using namespace oewr::ecology;
@@ -132,7 +132,7 @@ TEST(CurveFit, FindsTheShapeOfAnSCurve) {
   // follows it closely, far closer than the first pair of the search.
   const int32_t n = 60;
   YearValues y;
-  for (int32_t u = 0; u < n; ++u) y[u] = 1.0f + 8.0f * hydraulics::sCurve(durationFraction(u, n + 10), 3.0f);
+  for (int32_t u = 0; u < n; ++u) y[u] = 1.0f + 8.0f * sCurve(durationFraction(u, n + 10), 3.0f);
   ShapeTable shapes;
   const CurveFit f = fitStressCurve(y, n, 0, shapes);
   // Largest gap and sum of squared gaps between y and the curve of (p, t).
@@ -140,7 +140,7 @@ TEST(CurveFit, FindsTheShapeOfAnSCurve) {
     float worst = 0.0f;
     double squares = 0.0;
     for (int32_t u = 0; u < n; ++u) {
-      const double m = y[0] + (y[n - 1] - y[0]) * static_cast<double>(hydraulics::sCurve(durationFraction(u, n + t), p / 10.0f));
+      const double m = y[0] + (y[n - 1] - y[0]) * static_cast<double>(sCurve(durationFraction(u, n + t), p / 10.0f));
       worst = std::max(worst, static_cast<float>(std::fabs(m - y[u])));
       squares += (m - y[u]) * (m - y[u]);
     }

@@ -7,7 +7,7 @@
 #include "common/text_format.h"
 #include "floods/flood_events.h"
 #include "floods/flood_fixture.h"
-#include "hydraulics/s_curve.h"
+#include "model/s_curve.h"
 
 using namespace oewr;
 using namespace oewr::floods;
@@ -55,7 +55,7 @@ TEST(DefaultPeaks, TablesByVariability) {
   EXPECT_FLOAT_EQ(defaultPeak(5, 1.99f, 100.0f), 80.0f);
   EXPECT_FLOAT_EQ(defaultPeak(1, 0.0f, 100.0f), 7.3f);
   // 40 or more: x = 1, P = Phi(2.5) = 0.994, the peaks lie close to T3.
-  const float p = hydraulics::sCurve(1.0f, 10.0f);
+  const float p = sCurve(1.0f, 10.0f);
   EXPECT_NEAR(p, 0.994f, 0.001f);
   for (int k = 1; k <= 5; ++k) {
     const float t3 = kPeakFractionT3[static_cast<std::size_t>(k - 1)] * 100.0f;

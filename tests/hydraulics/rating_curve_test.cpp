@@ -8,7 +8,7 @@
 #include "common/batch_exp.h"
 #include "hydraulics/habitat_classes.h"
 #include "hydraulics/rating_curve.h"
-#include "hydraulics/s_curve.h"
+#include "model/s_curve.h"
 #include "hydraulics_fixture.h"
 
 using namespace oewr;

@@ -2,7 +2,7 @@
 // The smooth step of the model: the standard normal distribution function at
 // 5 (x^p - 0.5), evaluated by Simpson's rule. The hydraulics, ecology and
 // flood sub-models all use it.
-namespace oewr::hydraulics {
+namespace oewr {
 
 // A value in (0, 1) for x in [0, 1] and p >= 0: about 0.006 at x = 0 and
 // 0.994 at x = 1 (p > 0). NaN for a negative x with a fractional p.
@@ -17,4 +17,4 @@ float normalDistribution(float z);
 void normalDistributionBatch(const float* z, float* out, int count);
 void sCurveBatch(const float* x, float p, float* out, int count);
 
-}  // namespace oewr::hydraulics
+}  // namespace oewr

@@ -1,11 +1,11 @@
-#include "hydraulics/s_curve.h"
+#include "model/s_curve.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "common/batch_exp.h"
 
-namespace oewr::hydraulics {
+namespace oewr {
 
 namespace {
 
@@ -59,4 +59,4 @@ void sCurveBatch(const float* x, float p, float* out, int count) {
   normalDistributionBatch(out, out, count);
 }
 
-}  // namespace oewr::hydraulics
+}  // namespace oewr
