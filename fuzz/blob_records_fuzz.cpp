@@ -28,21 +28,21 @@ void checkEcologicalParameters(ModelState& state, const hostdb::Blob& data) {
   }
   if (!go) fuzz::require(!ui.messages.empty(), "loading stopped without a message");
   const bool reset = !ui.messages.empty() && ui.messages.front().text.find("15%") != std::string::npos;
-  if (reset) fuzz::require(state.maxBaseflowExceedence == 15, "exceedence not reset to 15 after its message");
+  if (reset) fuzz::require(state.site.maxBaseflowExceedence == 15, "exceedence not reset to 15 after its message");
 }
 
 void checkSavedCrossSection(ModelState& state, int rows, const hostdb::Blob& data) {
   readSavedCrossSection(state, rows, data);
-  const int held = static_cast<int>(state.savedXsDistance.size());
-  fuzz::require(state.savedXsCount >= 0 && state.savedXsCount < std::max(1, std::min(rows, held)),
-                "saved cross-section count " + std::to_string(state.savedXsCount) + " outside the rows read");
+  const int held = static_cast<int>(state.site.savedXsDistance.size());
+  fuzz::require(state.site.savedXsCount >= 0 && state.site.savedXsCount < std::max(1, std::min(rows, held)),
+                "saved cross-section count " + std::to_string(state.site.savedXsCount) + " outside the rows read");
 }
 
 void checkObservedCrossSection(ModelState& state, int rows, const hostdb::Blob& data) {
   readObservedCrossSection(state, rows, data);
-  const int held = std::min(std::max(rows, 0), static_cast<int>(state.xsDistance.size()));
-  fuzz::require(state.xsPointCount >= 0 && state.xsPointCount <= held,
-                "observed cross-section count " + std::to_string(state.xsPointCount) + " outside the rows read");
+  const int held = std::min(std::max(rows, 0), static_cast<int>(state.site.xsDistance.size()));
+  fuzz::require(state.site.xsPointCount >= 0 && state.site.xsPointCount <= held,
+                "observed cross-section count " + std::to_string(state.site.xsPointCount) + " outside the rows read");
 }
 
 void checkTimeSeries(TimeSeries& series, int16_t varType, int16_t varUnit, int32_t count, const hostdb::Blob& data) {

@@ -37,10 +37,10 @@ bool sameData(const std::vector<float>& a, const std::vector<float>& b) {
 
 void checkRatingTable(ModelState& state, const hostdb::Blob& data) {
   readRatingTable(state, data);
-  fuzz::require(state.ratingCount >= 0 && state.ratingCount <= static_cast<int>(state.ratingDepth.size()),
-                "rating count " + std::to_string(state.ratingCount) + " outside the table");
-  for (int i = 0; i < state.ratingCount; ++i)
-    fuzz::require(!(state.ratingFlow[i] < 0), "negative discharge in rating row " + std::to_string(i));
+  fuzz::require(state.site.ratingCount >= 0 && state.site.ratingCount <= static_cast<int>(state.site.ratingDepth.size()),
+                "rating count " + std::to_string(state.site.ratingCount) + " outside the table");
+  for (int i = 0; i < state.site.ratingCount; ++i)
+    fuzz::require(!(state.site.ratingFlow[i] < 0), "negative discharge in rating row " + std::to_string(i));
 }
 
 // A segment list the host accepts is written, read back and exported as text
