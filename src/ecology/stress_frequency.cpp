@@ -62,30 +62,87 @@ float durationFraction(int32_t u, int32_t nPrime) {
 }
 
 void ShapeTable::prepare(int32_t n, int32_t start) {
+  const std::size_t rows = static_cast<std::size_t>(n) * kOffsetStride;
   if (n != n_) {
+    // Positions below from_ are never read, so the table is not cleared; its
+    // storage is kept from one curve length to the next.
+    const std::size_t size = static_cast<std::size_t>(kShapeCount) * rows;
+    if (size > capacity_) {
+      values_.reset(new float[size]);
+      capacity_ = size;
+    }
     n_ = n;
     from_ = n;
-    values_.assign(static_cast<std::size_t>(kShapeCount) * kOffsetCount * static_cast<std::size_t>(n), 0.0f);
   }
   if (start >= from_) return;
+  // The duration fractions of the new positions, the same for every shape;
+  // the padding lanes hold a fraction of 1 and are never read.
+  const std::size_t first = static_cast<std::size_t>(start) * kOffsetStride;
+  const std::size_t count = static_cast<std::size_t>(from_ - start) * kOffsetStride;
+  std::vector<float> fractions(count, 1.0f);
+  for (int32_t u = start; u < from_; ++u)
+    for (int t = 0; t < kOffsetCount; ++t)
+      fractions[static_cast<std::size_t>(u - start) * kOffsetStride + static_cast<std::size_t>(t)] =
+          durationFraction(u, n + t);
   for (int p = 0; p < kShapeCount; ++p) {
     const float e = static_cast<float>(p + kFirstShape) / 10.0f;
-    for (int t = 0; t < kOffsetCount; ++t) {
-      float* v = values_.data() + (static_cast<std::size_t>(p) * kOffsetCount + static_cast<std::size_t>(t)) *
-                                      static_cast<std::size_t>(n);
-      for (int32_t u = start; u < from_; ++u) v[u] = durationFraction(u, n + t);
-      sCurveBatch(v + start, e, v + start, from_ - start);
-    }
+    sCurveBatch(fractions.data(), e, values_.get() + static_cast<std::size_t>(p) * rows + first,
+                static_cast<int>(count));
   }
   from_ = start;
 }
 
-const float* ShapeTable::row(int32_t n, int32_t start, int p, int t) {
+const float* ShapeTable::shape(int32_t n, int32_t start, int p) {
   prepare(n, start);
-  return values_.data() +
-         (static_cast<std::size_t>(p - kFirstShape) * kOffsetCount + static_cast<std::size_t>(t)) *
-             static_cast<std::size_t>(n);
+  return values_.get() + static_cast<std::size_t>(p - kFirstShape) * static_cast<std::size_t>(n) * kOffsetStride;
 }
+
+namespace {
+
+constexpr int kLanes = ShapeTable::kOffsetStride;
+
+// For every offset t, the sums over positions u = start .. n - 1 of m and
+// y[u] m, m = ymin + range x shape[u][t], each in position order as a single
+// sum would be made; no product is fused with a sum.
+[[gnu::always_inline]] inline void fitSums(const float* shape, const float* y, int32_t n, int32_t start,
+                                           double ymin, double range, double* smm, double* sym) {
+  for (int t = 0; t < kLanes; ++t) smm[t] = sym[t] = 0.0;
+  for (int32_t u = start; u < n; ++u) {
+    const float* row = shape + static_cast<std::size_t>(u) * kLanes;
+    const double yu = y[u];
+    for (int t = 0; t < kLanes; ++t) {
+      const double m = ymin + range * static_cast<double>(row[t]);
+      smm[t] += m * m;
+      sym[t] += yu * m;
+    }
+  }
+}
+
+using FitSums = void (*)(const float*, const float*, int32_t, int32_t, double, double, double*, double*);
+
+__attribute__((optimize("fp-contract=off", "tree-vectorize"))) void fitSumsPlain(
+    const float* shape, const float* y, int32_t n, int32_t start, double ymin, double range, double* smm,
+    double* sym) {
+  fitSums(shape, y, n, start, ymin, range, smm, sym);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx512f"), optimize("fp-contract=off", "tree-vectorize"))) void fitSumsAvx512(
+    const float* shape, const float* y, int32_t n, int32_t start, double ymin, double range, double* smm,
+    double* sym) {
+  fitSums(shape, y, n, start, ymin, range, smm, sym);
+}
+#endif
+
+FitSums chooseFitSums() {
+#if defined(__x86_64__) && defined(__GNUC__)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx512f")) return fitSumsAvx512;
+#endif
+  return fitSumsPlain;
+}
+
+}  // namespace
 
 CurveFit fitStressCurve(const YearValues& y, int32_t n, int32_t start, ShapeTable& shapes) {
   CurveFit fit;  // p = 2, t = 0
@@ -105,18 +162,14 @@ CurveFit fitStressCurve(const YearValues& y, int32_t n, int32_t start, ShapeTabl
   const double spread = syy - sy * sy / static_cast<double>(n);
   if (!(spread > 0.0)) return fit;  // a flat curve: R² would be 0/0
   const double range = ymax - ymin;
+  static const FitSums sums = chooseFitSums();
+  alignas(64) double smm[kLanes];
+  alignas(64) double sym[kLanes];
   double best = -90000000.0;
   for (int p = ShapeTable::kFirstShape; p < ShapeTable::kFirstShape + ShapeTable::kShapeCount; ++p) {
+    sums(shapes.shape(n, start, p), y.data(), n, start, ymin, range, smm, sym);
     for (int t = 0; t < ShapeTable::kOffsetCount; ++t) {
-      const float* shape = shapes.row(n, start, p, t);
-      double smm = 0.0;
-      double sym = 0.0;
-      for (int32_t u = start; u < n; ++u) {
-        const double m = ymin + range * static_cast<double>(shape[u]);
-        smm += m * m;
-        sym += static_cast<double>(y[u]) * m;
-      }
-      const double r2 = 1.0 - (syy + smm - 2.0 * sym) / spread;
+      const double r2 = 1.0 - (syy + smm[t] - 2.0 * sym[t]) / spread;
       if (r2 > best) {
         best = r2;
         fit.shape = static_cast<float>(p);

@@ -5,6 +5,7 @@
 // two-parameter fit of the natural and present-day curves that shapes the
 // category curves.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "ecology/ecology_work.h"
@@ -38,20 +39,26 @@ int32_t zeroIndexOf(const YearValues& curve, int32_t n);
 float durationFraction(int32_t u, int32_t nPrime);
 
 // The shape values sCurve(durationFraction(u, n + t), p / 10) of the fit for
-// one curve length n, kept for the curves of one run that share it.
+// one curve length n, kept for the curves of one run that share it. The
+// values of one shape p are stored position by position, the offsets of a
+// position side by side, so that the fit weighs every offset at once.
 class ShapeTable {
  public:
   static constexpr int kFirstShape = 2;
   static constexpr int kShapeCount = 100;  // p = 2 .. 101
   static constexpr int kOffsetCount = 51;  // t = 0 .. 50
-  // Values for positions u = start .. n - 1 (indexed by u) of shape p and offset t.
-  const float* row(int32_t n, int32_t start, int p, int t);
+  // Offsets a position holds: kOffsetCount, and room for whole vector lanes.
+  static constexpr int kOffsetStride = 56;
+  // The values of shape p at positions u = start .. n - 1: the value of
+  // offset t at position u is at [u * kOffsetStride + t].
+  const float* shape(int32_t n, int32_t start, int p);
 
  private:
   void prepare(int32_t n, int32_t start);
   int32_t n_ = -1;
   int32_t from_ = 0;  // positions from_ .. n_ - 1 are computed
-  std::vector<float> values_;
+  std::unique_ptr<float[]> values_;
+  std::size_t capacity_ = 0;
 };
 
 // The fit of the curve y[start .. n-1]: the shape p (2 .. 101) and offset t
