@@ -20,8 +20,8 @@ constexpr int kSites = 6;
 void BM_Batch(benchmark::State& state) {
   const int jobs = static_cast<int>(state.range(0));
   const bool charts = state.range(1) != 0;
-#ifdef OEWR_CLI_PATH
-  if (charts) oewr::cli::chartWorkerCommand() = {OEWR_CLI_PATH, "chart-worker"};
+#ifdef OEWR_CHART_WORKER_PATH
+  if (charts) oewr::cli::chartWorkerCommand() = {OEWR_CHART_WORKER_PATH};
 #else
   if (charts) {
     state.SkipWithError("built without the chart renderer");

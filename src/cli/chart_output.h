@@ -1,49 +1,23 @@
 #pragma once
-// Writing a chart as a picture from the headless run. The chart renderer is
-// Qt's; the program sets the writer when it has one.
-//
-// Qt draws on the main thread of a process only, so a batch hands its charts
-// to drawing processes, as many as it has jobs: the program itself started as
-// a chart worker, which reads charts on its standard input, writes each as a
-// picture and answers on its standard output.
-#include <functional>
+// Writing the charts of the headless command as pictures. The command loads
+// no Qt: its charts are drawn by the program oewr-chart-worker, found beside
+// it. One run draws through one such process, each chart in turn; a batch
+// through as many as it has jobs.
 #include <iosfwd>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "charting/chart.h"
+#include "charting/chart_requests.h"
 
 namespace oewr::cli {
 
-using ChartPictureWriter =
-    std::function<bool(const charting::Chart& chart, const std::string& path, std::string& error)>;
-
-// Empty when the program was built without the chart renderer.
-ChartPictureWriter& chartPictureWriter();
+using charting::ChartPictureWriter;
 
 // The command that starts a drawing process (program and arguments); empty
-// when the program cannot start one. A batch draws its charts only so.
+// when the program cannot start one (built without the chart renderer).
 std::vector<std::string>& chartWorkerCommand();
-
-// The sub-command a program started as a drawing process is given.
-inline constexpr std::string_view kChartWorkerSubcommand = "chart-worker";
-
-// A chart and the file its picture goes to, as the bytes a drawing process
-// reads; and back. Decoding throws ModelError when the bytes are not one
-// whole chart.
-std::string encodeChartRequest(const charting::Chart& chart, const std::string& path);
-void decodeChartRequest(std::string_view bytes, charting::Chart& chart, std::string& path);
-
-// The drawing process: answers the charts read from `in` until it closes,
-// each drawn with `writer`. Returns the exit code.
-int serveChartRequests(int in, int out, const ChartPictureWriter& writer);
-
-// `oewr chart-worker`: serveChartRequests() on standard input and output
-// (standard output goes to standard error meanwhile, so that nothing the
-// drawing prints can break an answer).
-int chartWorkerMain(int argc, char** argv, const ChartPictureWriter& writer);
 
 // A chart of a batch whose picture was not written, and why.
 struct LostChart {
@@ -72,6 +46,9 @@ class ChartWorkers {
   // Hands queued charts to idle processes and takes their answers; returns
   // after an answer, a notify() or `timeoutMs` milliseconds.
   void pump(int timeoutMs);
+  // Draws this chart now, after those queued; false with the reason in
+  // `error` when its picture was not written.
+  bool draw(int record, const charting::Chart& chart, const std::string& path, std::string& error);
   // Draws every chart queued, then ends the processes.
   void finish();
   const std::vector<LostChart>& lost() const;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 
 #include <unistd.h>
 
@@ -105,7 +106,8 @@ ewr::EwrOptions ewrOptionsOf(const RunOptions& o) {
 void writeChart(const ChartPictureWriter& writer, const charting::Chart& chart, const std::filesystem::path& dir,
                 const std::string& name, std::ostream& out, std::ostream& err) {
   if (!writer) {
-    err << "oewr run: this program was built without the chart renderer; " << name << " not written" << std::endl;
+    err << "oewr run: the chart drawing program " << charting::kChartWorkerProgram
+        << " is not beside this program (built without the chart renderer?); " << name << " not written" << std::endl;
     return;
   }
   std::error_code ec;
@@ -227,7 +229,6 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
   RunSummary& sum = summary ? *summary : unused;
   sum = RunSummary{};
   sum.record = o.record;
-  const ChartPictureWriter& writer = o.chartWriter ? o.chartWriter : chartPictureWriter();
   try {
     o.ewr = ewrOptionsOf(options);
     if (!hydrology::isExceedenceChoice(o.exceedence)) throw ModelError("--exceedence: one of 5, 10, ..., 50");
@@ -254,6 +255,17 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     err << "oewr run: " << e.what() << std::endl;
     sum.reason = e.what();
     return 1;
+  }
+  // The drawing process starts now, so that it is ready by the first chart.
+  // Each lost chart's reason is printed as its chart comes, not by the process.
+  ChartPictureWriter writer = o.chartWriter;
+  std::ostringstream drawingMessages;
+  std::optional<ChartWorkers> drawer;
+  if (!writer && !o.chartsDir.empty() && !chartWorkerCommand().empty()) {
+    drawer.emplace(chartWorkerCommand(), 1, drawingMessages);
+    writer = [&drawer, record = o.record](const charting::Chart& chart, const std::string& path, std::string& error) {
+      return drawer->draw(record, chart, path, error);
+    };
   }
   HeadlessPolicy policy;
   policy.answerYes = o.answer != "no";

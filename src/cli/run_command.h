@@ -47,7 +47,7 @@ struct RunOptions {
   std::string save = "all";
   bool timing = false;  // print the time of each step
   bool noCharts = false;  // write no chart pictures
-  // Writes the charts; empty: the program's own writer.
+  // Writes the charts; empty: a drawing process of its own (chartWorkerCommand()).
   ChartPictureWriter chartWriter;
 };
 

@@ -187,13 +187,14 @@ TEST(BatchRun, EverySharedRecordInOneBatch) {
   EXPECT_EQ(code, 0) << out.str();
 }
 
+#ifdef OEWR_CHART_WORKER_PATH
 // The charts of a batch are drawn by processes of their own, side by side;
 // each picture is the one a run of the site alone draws, byte for byte.
 TEST(BatchRun, ChartsDrawnByWorkersAreThoseOfARunAlone) {
   oewr::testing::TempDir dir;
   std::filesystem::path ini;
   const std::vector<int> requests = twoSites(dir.path(), ini);
-  ChartWorkerCommandFor workers({OEWR_CLI_PATH, "chart-worker"});
+  ChartWorkerCommandFor workers({OEWR_CHART_WORKER_PATH});
   cli::RunOptions o = batchOptions(ini, dir.path() / "runs", 2);
   std::ostringstream out, err;
   ASSERT_EQ(cli::runBatch(o, requests, out, err), 0) << err.str();
@@ -221,8 +222,8 @@ TEST(BatchRun, AChartWorkerThatDiesLosesItsChartAlone) {
   // The first process reads the start of its first chart and is killed.
   const std::string mark = (dir.path() / "first-worker-started").string();
   ChartWorkerCommandFor workers({"/bin/sh", "-c",
-                                 "if [ -e " + shellQuote(mark) + " ]; then exec " + shellQuote(OEWR_CLI_PATH) +
-                                     " chart-worker; fi; touch " + shellQuote(mark) +
+                                 "if [ -e " + shellQuote(mark) + " ]; then exec " +
+                                     shellQuote(OEWR_CHART_WORKER_PATH) + "; fi; touch " + shellQuote(mark) +
                                      "; head -c 8 >/dev/null; kill -9 $$"});
   const cli::RunOptions o = batchOptions(ini, dir.path() / "runs", 1);
   std::ostringstream out, err;
@@ -245,3 +246,4 @@ TEST(BatchRun, AChartWorkerThatDiesLosesItsChartAlone) {
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "runs" / site / "report.txt")) << site;
   }
 }
+#endif  // OEWR_CHART_WORKER_PATH

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/chart_output.h"
 #include "cli/demo_site.h"
 #include "cli/run_command.h"
 #include "hostdb/host_admin.h"
@@ -276,4 +277,30 @@ TEST(HeadlessRun, MissingSiteParametersStopTheRunBeforeAnyStep) {
   EXPECT_NE(r.err.str().find("the request names no attribute for them"), std::string::npos) << r.err.str();
   EXPECT_NE(r.err.str().find("--slot site-parameters="), std::string::npos);
   EXPECT_EQ(r.out.str().find("Hydrology:"), std::string::npos);
+}
+
+// The run draws its charts through a drawing program of its own. When that
+// program cannot be started, each chart says so and the run's results and
+// report are written all the same.
+TEST(HeadlessRun, ChartsWithoutTheirDrawingProgramAreReportedOneByOne) {
+  DemoHost host(30);
+  struct Command {
+    std::vector<std::string> kept = cli::chartWorkerCommand();
+    ~Command() { cli::chartWorkerCommand() = kept; }
+  } restore;
+  const std::string missing = (host.dir.path() / "no-such-drawing-program").string();
+  cli::chartWorkerCommand() = {missing};
+  cli::RunOptions o = host.options;
+  o.outDir = (host.dir.path() / "out").string();
+  RunResult r = run(o);
+  EXPECT_EQ(r.code, 0) << r.err.str();
+  const std::string expected =
+      "oewr run: no chart drawing process could be started (cannot start " + missing + ": No such file or directory)\n";
+  std::size_t count = 0;
+  for (std::size_t at = r.err.str().find(expected); at != std::string::npos; at = r.err.str().find(expected, at + 1))
+    ++count;
+  EXPECT_EQ(count, 14u) << r.err.str();
+  EXPECT_EQ(r.out.str().find("  chart: "), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(host.dir.path() / "out" / "results.json"));
+  EXPECT_TRUE(std::filesystem::exists(host.dir.path() / "out" / "report.txt"));
 }
