@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "common/atomic_file.h"
-#include "common/batch_exp.h"
+#include "common/batch_math.h"
 #include "common/errors.h"
 #include "common/safe_file_name.h"
 #include "common/text_format.h"

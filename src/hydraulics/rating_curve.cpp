@@ -10,6 +10,7 @@
 #include <thread>
 #include <utility>
 
+#include "common/batch_math.h"
 #include "common/errors.h"
 #include "common/text_format.h"
 #include "hydraulics/channel_parameters.h"
@@ -51,12 +52,14 @@ float sectionDischarge(const HydraulicSection& section, int32_t npt, float d, fl
   struct Scratch {
     std::array<Wet, kMaxWorkingPoint> wet;
     std::array<float, kMaxWorkingPoint> x;  // 1 - h / maxDepth
-    std::array<float, kMaxWorkingPoint> n;  // its S-curve value
+    std::array<float, kMaxWorkingPoint> n;  // its S-curve value, then Manning's n
+    std::array<float, kMaxWorkingPoint> radiusPower;  // R^0.667
   };
   static thread_local Scratch scratch;
   auto& wet = scratch.wet;
   auto& x = scratch.x;
   auto& n = scratch.n;
+  auto& radiusPower = scratch.radiusPower;
   int32_t count = 0;
   for (int32_t i = 0; i <= npt - 2; ++i) {
     const float x1 = X[i];
@@ -98,21 +101,29 @@ float sectionDischarge(const HydraulicSection& section, int32_t npt, float d, fl
     ++count;
   }
   sCurveBatch(x.data(), nShapeFactor / 10.0f, n.data(), count);
+  // The hydraulic radii of the segments that carry flow, and their powers.
+  for (int32_t k = 0; k < count; ++k) {
+    const Wet& g = wet[static_cast<std::size_t>(k)];
+    const float nk = minManningN + (maxManningN - minManningN) * n[static_cast<std::size_t>(k)];
+    n[static_cast<std::size_t>(k)] = nk;
+    x[static_cast<std::size_t>(k)] = g.p > 0.0f && nk > 0.0f && S > 0.0f && g.a > 0.0f ? g.a / g.p : 0.0f;
+  }
+  powBatch(x.data(), 0.667f, radiusPower.data(), static_cast<std::size_t>(count));
 
   for (int32_t k = 0; k < count; ++k) {
     const Wet& g = wet[static_cast<std::size_t>(k)];
     hyd.xRight = X[g.i + 1];
     if (g.edge == kLeftEdge && hyd.xLeft == 0.0f) hyd.xLeft = X[g.i + 1] - g.w;
-    const float nk = minManningN + (maxManningN - minManningN) * n[static_cast<std::size_t>(k)];
+    const float nk = n[static_cast<std::size_t>(k)];
     const float a = g.a;
     const float p = g.p;
     if (p > 0.0f && nk > 0.0f && S > 0.0f && a > 0.0f) {
-      const float R = a / p;
+      const float R = x[static_cast<std::size_t>(k)];
       if (!(R > 0.0f)) {
         ui.showMessage(kHydraulicsCaption, "Calculation/data error in H.Radius");
         return Q;
       }
-      Q = Q + a * std::pow(R, 0.667f) * rootS / nk;
+      Q = Q + a * radiusPower[static_cast<std::size_t>(k)] * rootS / nk;
     }
     hyd.wettedWidth = hyd.wettedWidth + g.w;
     hyd.area = hyd.area + a;

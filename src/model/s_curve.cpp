@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/batch_exp.h"
+#include "common/batch_math.h"
 
 namespace oewr {
 
@@ -55,7 +55,8 @@ float sCurve(float x, float p) {
 }
 
 void sCurveBatch(const float* x, float p, float* out, int count) {
-  for (int k = 0; k < count; ++k) out[k] = 5.0f * (std::pow(x[k], p) - 0.5f);
+  powBatch(x, p, out, static_cast<std::size_t>(count > 0 ? count : 0));
+  for (int k = 0; k < count; ++k) out[k] = 5.0f * (out[k] - 0.5f);
   normalDistributionBatch(out, out, count);
 }
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "common/batch_exp.h"
+#include "common/batch_math.h"
 #include "hydraulics/habitat_classes.h"
 #include "hydraulics/rating_curve.h"
 #include "model/s_curve.h"
@@ -297,11 +297,9 @@ TEST(RatingCurve, StageCountIsCappedAt2000) {
   EXPECT_EQ(lines.size(), 2002u);
 }
 
-// The batch exponential gives std::exp's float bit for bit: over a sample of
-// every float (each sign, exponent and about 2^20 patterns), a denser one of
-// the range the S-curve uses ([-4, 0]), batch lengths that leave a
-// remainder, and in place.
-TEST(SCurve, BatchExponentialsAreTheLibrarysBitForBit) {
+// Every 4093rd bit pattern of a float: each sign and exponent, zeros,
+// subnormals, infinities and NaNs.
+std::vector<float> everyFloatSample() {
   std::vector<float> x;
   for (uint64_t u = 0; u < (uint64_t{1} << 32); u += 4093) {
     float f;
@@ -309,6 +307,15 @@ TEST(SCurve, BatchExponentialsAreTheLibrarysBitForBit) {
     std::memcpy(&f, &bits, sizeof f);
     x.push_back(f);
   }
+  return x;
+}
+
+// The batch exponential gives std::exp's float bit for bit: over a sample of
+// every float (each sign, exponent and about 2^20 patterns), a denser one of
+// the range the S-curve uses ([-4, 0]), batch lengths that leave a
+// remainder, and in place.
+TEST(SCurve, BatchExponentialsAreTheLibrarysBitForBit) {
+  std::vector<float> x = everyFloatSample();
   for (uint32_t bits = 0x80000000u; bits <= 0xC0800000u; bits += 257) {
     float f;
     std::memcpy(&f, &bits, sizeof f);
@@ -326,6 +333,33 @@ TEST(SCurve, BatchExponentialsAreTheLibrarysBitForBit) {
     std::vector<float> v(x.begin() + 1000, x.begin() + 1000 + static_cast<std::ptrdiff_t>(n));
     oewr::expBatch(v.data(), v.data(), n);
     for (std::size_t i = 0; i < n; ++i) EXPECT_EQ(v[i], std::exp(x[1000 + i])) << n;
+  }
+}
+
+// The batch power gives std::pow's float bit for bit: a sample of every
+// float (each sign, exponent, zeros, subnormals, infinities and NaNs) raised
+// to the exponents the model uses (0.667 and the shapes 0.2 .. 10.1) and to
+// some that overflow, underflow or are special; remainders and in place.
+TEST(SCurve, BatchPowersAreTheLibrarysBitForBit) {
+  std::vector<float> x = everyFloatSample();
+  std::vector<float> exponents = {0.667f, -0.5f, 1.0f, 2.0f, 37.5f, -150.0f, 0.0f,
+                                  std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()};
+  for (int p = 2; p <= 101; p += 9) exponents.push_back(static_cast<float>(p) / 10.0f);
+  std::vector<float> batch(x.size());
+  std::size_t differ = 0;
+  for (const float e : exponents) {
+    oewr::powBatch(x.data(), e, batch.data(), x.size());
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      const float one = std::pow(x[i], e);
+      if (std::memcmp(&one, &batch[i], sizeof one) != 0 && ++differ < 5)
+        ADD_FAILURE() << "pow(" << x[i] << ", " << e << ")";
+    }
+  }
+  EXPECT_EQ(differ, 0u);
+  for (std::size_t n = 1; n <= 17; ++n) {
+    std::vector<float> v(x.begin() + 260000, x.begin() + 260000 + static_cast<std::ptrdiff_t>(n));
+    oewr::powBatch(v.data(), 0.667f, v.data(), n);
+    for (std::size_t i = 0; i < n; ++i) EXPECT_EQ(v[i], std::pow(x[260000 + i], 0.667f)) << n;
   }
 }
 
