@@ -93,22 +93,8 @@ bool sampleVerticals(const HydraulicSection& section, int32_t npt, float d, cons
     depths.upper[k] = static_cast<float>(k + 1) * dh;
     depths.lower[k] = k == 0 ? 0.0f : depths.upper[k - 1];
   }
-  std::array<int32_t, kClassCount> n{};
-  // Each vertical's depth goes into its class as it is found.
-  auto classify = [&](float depth) {
-    if (!(depth > 0.0f)) return;
-    // The first class whose upper bound is at or above the depth, searched
-    // from the class the depth's ratio to dh points at (the bounds rise).
-    const float guess = depth / dh;
-    int k = guess >= 0.0f && guess < static_cast<float>(kClassCount) ? static_cast<int>(guess)
-                                                                    : (guess >= 0.0f ? kClassCount - 1 : 0);
-    while (k > 0 && depth <= depths.upper[k - 1]) --k;
-    while (k < kClassCount && depth > depths.upper[k]) ++k;
-    if (k < kClassCount) {
-      ++n[k];
-      ++depths.counted;
-    }
-  };
+  // The depths of the verticals whose bed is at or below the stage, in order.
+  std::array<float, kMaxVerticals> verticalDepth;
   int32_t count = 0;
   // A stage without wetted width has no verticals (the step would be 0).
   if (hyd.wettedWidth > 0.0f && npt >= 2) {
@@ -143,13 +129,23 @@ bool sampleVerticals(const HydraulicSection& section, int32_t npt, float d, cons
       const float x0 = X[found - 1];
       const float y0 = Y[found - 1];
       const float bed = y0 + (Y[found] - y0) * (x - x0) / (X[found] - x0);
-      if (bed <= d) {
-        ++count;
-        classify(d - bed);
-      }
+      if (bed <= d) verticalDepth[static_cast<std::size_t>(count++)] = d - bed;
     }
   }
   depths.verticals = count;
+  // Each depth above 0 goes into the first class whose upper bound is at or
+  // above it (the bounds rise): the class numbered by the bounds below it.
+  std::array<int32_t, kClassCount> n{};
+  for (int32_t v = 0; v < count; ++v) {
+    const float depth = verticalDepth[static_cast<std::size_t>(v)];
+    if (!(depth > 0.0f)) continue;
+    int k = 0;
+    for (int j = 0; j < kClassCount; ++j) k += depths.upper[j] < depth ? 1 : 0;
+    if (k < kClassCount) {
+      ++n[k];
+      ++depths.counted;
+    }
+  }
   if (depths.counted == 0) return false;
   for (int k = 0; k < kClassCount; ++k)
     depths.frequency[k] = 100.0f * static_cast<float>(n[k]) / static_cast<float>(depths.counted);
