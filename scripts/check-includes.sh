@@ -6,9 +6,10 @@
 # include its own files.
 #
 # The layers, bottom to top (an include goes down only). "+ X" is the row
-# above's list and X; "every sub-model" is hydrology, hydraulics, ecology,
-# floods and ewr; "everything above except X" is every folder of the rows
-# above but X.
+# above's list and X; "everything above except X" is every folder of the rows
+# above but X. The sub-model rows come from src/submodels.txt, in its order:
+# the first may include common, charting, model and hostdb, each next one
+# those and the sub-models above it; "every sub-model" is all of them.
 read -r -d '' LAYERS <<'TABLE'
 | folder | namespace | may include |
 |---|---|---|
@@ -16,11 +17,7 @@ read -r -d '' LAYERS <<'TABLE'
 | charting/ | `oewr::charting` | common |
 | model/ | `oewr` (the shared vocabulary, with common) | common |
 | hostdb/ | `oewr::hostdb` | common, model |
-| hydrology/ | `oewr::hydrology` | common, charting, model, hostdb |
-| hydraulics/ | `oewr::hydraulics` | + hydrology |
-| ecology/ | `oewr::ecology` | + hydraulics |
-| floods/ | `oewr::floods` | + ecology |
-| ewr/ | `oewr::ewr` | + floods |
+| (each sub-model of src/submodels.txt) | `oewr::<sub-model>` | common, charting, model, hostdb, + each sub-model above it |
 | process/ | `oewr::process` | common, charting, model, hostdb, every sub-model |
 | menu/ | `oewr::menu` | + process |
 | render/ | `oewr::render` (Qt) | common, charting |
@@ -43,8 +40,24 @@ esac
 cd "$(dirname "$0")/.."
 [ -d src ] || { echo "check-includes.sh: no src/ folder in $(pwd)" >&2; exit 2; }
 
+# The sub-models in their order, and the table with a row for each.
+submodels=$(grep -E '^[a-z_]+$' src/submodels.txt) ||
+  { echo "check-includes.sh: no sub-model listed in src/submodels.txt" >&2; exit 2; }
+table=""
+while IFS= read -r row; do
+  if [[ $row == "| (each sub-model"* ]]; then
+    rule="common, charting, model, hostdb"
+    for sub in $submodels; do
+      table+="| $sub/ | \`oewr::$sub\` | $rule |"$'\n'
+      rule="+ $sub"
+    done
+  else
+    table+="$row"$'\n'
+  fi
+done <<<"$LAYERS"
+
 # The allowed edges as "from to" lines, read from the table.
-allowed=$(awk -F'|' '
+allowed=$(awk -v subs="$(echo $submodels)" -F'|' '
   NR <= 2 { next }
   {
     folder = $2; gsub(/[ \/]/, "", folder)
@@ -59,7 +72,7 @@ allowed=$(awk -F'|' '
       for (i = 1; i <= n; ++i) if (order[i] != except) list = list " " order[i]
     } else {
       gsub(/,/, " ", rule)
-      sub(/every sub-model/, "hydrology hydraulics ecology floods ewr", rule)
+      sub(/every sub-model/, subs, rule)
       list = rule
     }
     order[++n] = folder
@@ -67,7 +80,7 @@ allowed=$(awk -F'|' '
     print folder, folder
     k = split(list, to, " ")
     for (i = 1; i <= k; ++i) print folder, to[i]
-  }' <<<"$LAYERS")
+  }' <<<"${table%$'\n'}")
 
 # Each include from one folder into another, checked against the edges.
 report=$({ grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^/"]+/' src --include='*.h' --include='*.cpp' || true; } |

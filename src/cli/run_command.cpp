@@ -335,7 +335,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     sum.reason = std::string(step) + ": " + why;
     takeSummary(s, done, sum);
     try {
-      if (!o.exportDir.empty()) writeResults(s, done, o.exportDir);
+      if (!o.exportDir.empty()) writeResults(s, done, stepOptions, o.exportDir);
     } catch (const std::exception&) {
     }
     return 1;
@@ -344,10 +344,8 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
 
   try {
     if (!o.exportDir.empty()) {
-      for (const auto& f : writeResults(s, done, o.exportDir)) out << "  results: " << f.string() << "\n";
-      if (done.includes("final analysis"))
-        for (const auto& f : ewr::writeEwrCsvFiles(s, o.ewr.category, o.exportDir))
-          out << "  results: " << f.string() << "\n";
+      for (const auto& f : writeResults(s, done, stepOptions, o.exportDir))
+        out << "  results: " << f.string() << "\n";
     }
     if (!o.outDir.empty() && s.reportLines) {
       const fs::path report = fs::path(o.outDir) / "report.txt";

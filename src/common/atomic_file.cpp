@@ -43,4 +43,18 @@ void writeTextFile(const std::filesystem::path& file, const std::string& text) {
   });
 }
 
+std::vector<std::filesystem::path> writeTextFiles(const std::filesystem::path& directory,
+                                                  const std::vector<NamedText>& files) {
+  std::error_code ec;
+  std::filesystem::create_directories(directory, ec);
+  if (ec) throw ModelError("Cannot create the directory \"" + directory.string() + "\": " + ec.message());
+  std::vector<std::filesystem::path> written;
+  for (const NamedText& f : files) {
+    const std::filesystem::path file = directory / f.name;
+    writeTextFile(file, f.text());
+    written.push_back(file);
+  }
+  return written;
+}
+
 }  // namespace oewr

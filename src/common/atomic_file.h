@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "common/errors.h"
 
@@ -23,5 +24,18 @@ void replaceFile(const std::filesystem::path& file, const std::string& text,
 // Writes text to a file as replaceFile does; a failure throws "FILE: cannot
 // be written". "-" writes to standard output.
 void writeTextFile(const std::filesystem::path& file, const std::string& text);
+
+// A file of a set written together: its name in the set's directory and how
+// its text is made, when it is written (one text is held at a time).
+struct NamedText {
+  std::string name;
+  std::function<std::string()> text;
+};
+
+// Writes the files into `directory` (created when missing) in their order,
+// each as writeTextFile does; returns the files written. Throws ModelError
+// when the directory cannot be made or a file cannot be written.
+std::vector<std::filesystem::path> writeTextFiles(const std::filesystem::path& directory,
+                                                  const std::vector<NamedText>& files);
 
 }  // namespace oewr

@@ -1,5 +1,6 @@
 #include "ecology/ecology_step.h"
 
+#include <algorithm>
 #include <string>
 
 #include "common/errors.h"
@@ -92,21 +93,73 @@ std::string ecologicalLowFlowsCsv(EcologyView state) {
   return csv;
 }
 
+namespace {
+
+// The CSV files, each made from the state when it is written.
+std::vector<NamedText> csvFiles(const EcologyView& state) {
+  return {{"stress_table.csv", [state] { return stressTableCsv(state); }},
+          {"shift_factors.csv", [state] { return shiftFactorsCsv(state); }},
+          {"stress_frequency.csv", [state] { return stressFrequencyCsv(state); }},
+          {"ecological_low_flows.csv", [state] { return ecologicalLowFlowsCsv(state); }}};
+}
+
+template <typename SeasonTable>
+void writeSeasons(JsonWriter& j, const char* name, const SeasonTable& t) {
+  j.key(name).beginArray();
+  for (int season = 0; season < 2; ++season) j.floats(t[season].begin(), t[season].end());
+  j.endArray();
+}
+
+}  // namespace
+
 std::vector<std::filesystem::path> writeEcologyCsvFiles(EcologyView state, const std::filesystem::path& directory) {
-  std::error_code ec;
-  std::filesystem::create_directories(directory, ec);
-  if (ec) throw ModelError("Cannot create the directory \"" + directory.string() + "\": " + ec.message());
-  const std::vector<std::pair<const char*, std::string>> files = {{"stress_table.csv", stressTableCsv(state)},
-                                                                  {"shift_factors.csv", shiftFactorsCsv(state)},
-                                                                  {"stress_frequency.csv", stressFrequencyCsv(state)},
-                                                                  {"ecological_low_flows.csv", ecologicalLowFlowsCsv(state)}};
-  std::vector<std::filesystem::path> written;
-  for (const auto& [name, text] : files) {
-    const std::filesystem::path file = directory / name;
-    writeTextFile(file, text);
-    written.push_back(file);
+  return writeTextFiles(directory, csvFiles(state));
+}
+
+void exportEcologyResults(EcologyView state, ResultsWriter& out) {
+  JsonWriter& j = out.json;
+  const EcologyState& e = state.ecology;
+  const SiteInputs& site = state.site;
+  writeSeasons(j, "stressFlow", e.stressFlow);
+  writeSeasons(j, "stressLevel", e.stressLevel);
+  j.key("stressAtZeroFs").floats(site.stressAtZeroFs.begin(), site.stressAtZeroFs.end());
+  j.key("fsWeight").floats(site.fsWeight.begin(), site.fsWeight.end());
+  j.key("fiWeight").floats(site.fiWeight.begin(), site.fiWeight.end());
+  j.key("fdWeight").floats(site.fdWeight.begin(), site.fdWeight.end());
+  j.key("stressSeries").beginArray();
+  for (int season = 0; season < 2; ++season) {
+    j.beginArray();
+    for (int k = 0; k < kFlowKindCount; ++k) {
+      const int n = std::max(0, std::min(e.stressSeriesCount[season][k], kMaxRanks));
+      j.floats(e.stressSeries[season][k].begin(), e.stressSeries[season][k].begin() + n);
+    }
+    j.endArray();
   }
-  return written;
+  j.endArray();
+  j.key("fitShape").beginArray();
+  for (int k = 0; k < kFittedKindCount; ++k) j.floats(e.fitShape[k].begin(), e.fitShape[k].end());
+  j.endArray();
+  j.key("fitOffset").beginArray();
+  for (int k = 0; k < kFittedKindCount; ++k) {
+    j.beginArray();
+    for (int season = 0; season < 2; ++season) j.value(e.fitOffset[k][season]);
+    j.endArray();
+  }
+  j.endArray();
+  writeSeasons(j, "defaultHighShift", e.defaultHighShift);
+  writeSeasons(j, "defaultLowShift", e.defaultLowShift);
+  writeSeasons(j, "highShift", site.highShift);
+  writeSeasons(j, "lowShift", site.lowShift);
+  j.key("ecoLowReq").beginArray();
+  for (int m = 0; m < 12; ++m) {
+    j.beginArray();
+    // The ecological step fills the two critical months; their ranks are the whole years.
+    const int n = std::max(0, std::min(std::max(e.ecoRankCount[0], e.ecoRankCount[1]), kMaxRanks));
+    for (int c = 0; c < kCategoryCount; ++c) j.floats(e.ecoLowReq[m][c].begin(), e.ecoLowReq[m][c].begin() + n);
+    j.endArray();
+  }
+  j.endArray();
+  for (NamedText& f : csvFiles(state)) out.files.push_back(std::move(f));
 }
 
 }  // namespace oewr::ecology

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "charting/chart.h"
+#include "common/results_writer.h"
 #include "common/ui.h"
 #include "ecology/ecology_state.h"
 
@@ -59,5 +60,10 @@ std::string ecologicalLowFlowsCsv(EcologyView state);
 // Writes stress_table.csv, shift_factors.csv, stress_frequency.csv and
 // ecological_low_flows.csv into `directory` (created when missing). Returns the files.
 std::vector<std::filesystem::path> writeEcologyCsvFiles(EcologyView state, const std::filesystem::path& directory);
+
+// Its results for other tools: the stress relationships and curves, their
+// weights and fits, the shifts and the low-flow requirements in results.json,
+// and the four CSV files above.
+void exportEcologyResults(EcologyView state, ResultsWriter& out);
 
 }  // namespace oewr::ecology

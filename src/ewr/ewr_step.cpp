@@ -1,5 +1,6 @@
 #include "ewr/ewr_step.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "common/errors.h"
@@ -121,23 +122,64 @@ std::string meanRequirementsCsv(EwrView state) {
   return csv;
 }
 
+namespace {
+
+// The CSV files, each made from the state when it is written.
+std::vector<NamedText> csvFiles(const EwrView& state, int category) {
+  return {{"total_flow_assurance.csv", [state] { return assuranceTableCsv(state, true); }},
+          {"low_flow_assurance.csv", [state] { return assuranceTableCsv(state, false); }},
+          {"ewr_series.csv", [state, category] { return ewrSeriesCsv(state, category); }},
+          {"ewr_means.csv", [state] { return meanRequirementsCsv(state); }}};
+}
+
+template <typename Ranks>
+void writeMonthCategoryRanks(JsonWriter& j, const Ranks& t, const BoundedArray<int32_t, 0, 11>& counts) {
+  j.beginArray();
+  for (int m = 0; m < 12; ++m) {
+    j.beginArray();
+    const int n = std::max(0, std::min(counts[m], ecology::kMaxRanks));
+    for (int c = 0; c < kCategoryCount; ++c) j.floats(t[m][c].begin(), t[m][c].begin() + n);
+    j.endArray();
+  }
+  j.endArray();
+}
+
+}  // namespace
+
 std::vector<std::filesystem::path> writeEwrCsvFiles(EwrView state, int category,
                                                     const std::filesystem::path& directory) {
-  std::error_code ec;
-  std::filesystem::create_directories(directory, ec);
-  if (ec) throw ModelError("Cannot create the directory \"" + directory.string() + "\": " + ec.message());
-  const std::vector<std::pair<const char*, std::string>> files = {
-      {"total_flow_assurance.csv", assuranceTableCsv(state, true)},
-      {"low_flow_assurance.csv", assuranceTableCsv(state, false)},
-      {"ewr_series.csv", ewrSeriesCsv(state, category)},
-      {"ewr_means.csv", meanRequirementsCsv(state)}};
-  std::vector<std::filesystem::path> written;
-  for (const auto& [name, text] : files) {
-    const std::filesystem::path file = directory / name;
-    writeTextFile(file, text);
-    written.push_back(file);
+  return writeTextFiles(directory, csvFiles(state, category));
+}
+
+void exportEwrResults(EwrView state, int category, ResultsWriter& out) {
+  JsonWriter& j = out.json;
+  const EwrState& e = state.ewr;
+  j.key("valuesPerMonth").beginArray();
+  for (int m = 0; m < 12; ++m) j.value(e.valuesPerMonth[m]);
+  j.endArray();
+  for (int set = 0; set < 2; ++set) {
+    j.key(set == 0 ? "sortedFlows" : "sortedPresentFlows").beginArray();
+    for (int m = 0; m < 12; ++m) {
+      const int n = std::max(0, std::min(e.valuesPerMonth[m], ecology::kMaxRanks));
+      j.floats(e.sortedFlows[set][m].begin(), e.sortedFlows[set][m].begin() + n);
+    }
+    j.endArray();
   }
-  return written;
+  j.key("sortedBaseflows").beginArray();
+  for (int m = 0; m < 12; ++m) {
+    const int n = std::max(0, std::min(e.valuesPerMonth[m], ecology::kMaxRanks));
+    j.floats(e.sortedBaseflows[0][m].begin(), e.sortedBaseflows[0][m].begin() + n);
+  }
+  j.endArray();
+  j.key("lowFlowAssurance");
+  writeMonthCategoryRanks(j, e.lowFlowAssurance, e.valuesPerMonth);
+  j.key("totalFlowAssurance");
+  writeMonthCategoryRanks(j, e.totalFlowAssurance, e.valuesPerMonth);
+  j.key("meanLowEwr").floats(e.meanLowEwr.begin(), e.meanLowEwr.end());
+  j.key("meanTotalEwr").floats(e.meanTotalEwr.begin(), e.meanTotalEwr.end());
+  const int n = std::max(0, std::min(state.site.naturalFlows.header.count, kMaxEwrMonths));
+  j.key("ewrSeries").floats(e.ewrSeries.begin(), e.ewrSeries.begin() + n);
+  for (NamedText& f : csvFiles(state, category)) out.files.push_back(std::move(f));
 }
 
 }  // namespace oewr::ewr

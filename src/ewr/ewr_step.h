@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/results_writer.h"
 #include "common/ui.h"
 #include "ewr/ewr_save.h"
 #include "ewr/ewr_state.h"
@@ -60,5 +61,10 @@ std::string meanRequirementsCsv(EwrView state);
 // ewr_means.csv into `directory` (created when missing). Returns the files.
 std::vector<std::filesystem::path> writeEwrCsvFiles(EwrView state, int category,
                                                     const std::filesystem::path& directory);
+
+// Its results for other tools: the ranked flows and baseflows, the assurance
+// rules, the long-term means and the EWR series of the run's category in
+// results.json, and the four CSV files above.
+void exportEwrResults(EwrView state, int category, ResultsWriter& out);
 
 }  // namespace oewr::ewr

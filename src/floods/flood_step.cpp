@@ -1,5 +1,7 @@
 #include "floods/flood_step.h"
 
+#include <algorithm>
+
 #include "common/errors.h"
 #include "common/text_format.h"
 #include "floods/flood_window.h"
@@ -51,6 +53,35 @@ std::string highFlowSeriesCsv(FloodView state) {
     }
   }
   return csv;
+}
+
+void exportFloodResults(FloodView state, ResultsWriter& out) {
+  JsonWriter& j = out.json;
+  const FloodState& f = state.floods;
+  const int32_t count = state.site.naturalFlows.header.count;
+  j.key("bankfullDischarge").value(f.bankfullDischarge);
+  j.key("floodCategoryTable").beginArray();
+  for (int r = 0; r < FloodCategoryTable::rowCount; ++r) {
+    j.beginArray();
+    for (int c = 0; c < FloodCategoryTable::colCount; ++c) j.value(f.floodCategoryTable.cell(c, r));
+    j.endArray();
+  }
+  j.endArray();
+  const int months = std::max(0, std::min(count, kMaxFloodMonths));
+  j.key("highFlowSeries").beginArray();
+  for (int c = 0; c < kCategoryCount; ++c) j.floats(f.highFlowSeries[c].begin(), f.highFlowSeries[c].begin() + months);
+  j.endArray();
+  const int years = std::max(0, std::min(count / 12, ecology::kMaxRanks));
+  j.key("highFlowAssurance").beginArray();
+  for (int m = 0; m < 12; ++m) {
+    j.beginArray();
+    for (int c = 0; c < kCategoryCount; ++c)
+      j.floats(f.highFlowAssurance[m][c].begin(), f.highFlowAssurance[m][c].begin() + years);
+    j.endArray();
+  }
+  j.endArray();
+  out.files.push_back({"flood_categories.csv", [state] { return floodCategoriesCsv(state); }});
+  out.files.push_back({"high_flow_series.csv", [state] { return highFlowSeriesCsv(state); }});
 }
 
 }  // namespace oewr::floods

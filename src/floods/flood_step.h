@@ -7,6 +7,7 @@
 #include <string>
 
 #include "charting/chart.h"
+#include "common/results_writer.h"
 #include "common/ui.h"
 #include "floods/flood_state.h"
 
@@ -42,5 +43,10 @@ std::string floodCategoriesCsv(FloodView state);
 // The high-flow series: "year,month,A,A/B,B,B/C,C,C/D,D" (million m3), one
 // row a month of the natural record.
 std::string highFlowSeriesCsv(FloodView state);
+
+// Its results for other tools: the bankfull discharge, the flood categories
+// and the high-flow series and assurances in results.json, and the two CSV
+// files above (flood_categories.csv, high_flow_series.csv).
+void exportFloodResults(FloodView state, ResultsWriter& out);
 
 }  // namespace oewr::floods

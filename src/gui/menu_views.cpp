@@ -32,41 +32,29 @@ std::unique_ptr<QDialog> makeMenu(ModalForm& f, QtUi&, QWidget* parent) {
   layout->addWidget(heading);
   layout->addWidget(new QLabel(QString::fromStdString(form.Label2), d.get()));
   auto* grid = new QGridLayout;
-  struct Step {
-    std::string* caption;
-    void (menu::TForm2::*click)();
-    bool* tick;
-    const char* tickCaption;
-  };
-  Step steps[] = {{&form.Button1, &menu::TForm2::Button1Click, &form.CheckBox1, menu::TForm2::kCheck1},
-                  {&form.Button2, &menu::TForm2::Button2Click, &form.CheckBox2, menu::TForm2::kCheck2},
-                  {&form.Button3, &menu::TForm2::Button3Click, &form.CheckBox3, menu::TForm2::kCheck3},
-                  {&form.Button6, &menu::TForm2::Button6Click, &form.CheckBox5, menu::TForm2::kCheck5},
-                  {&form.Button4, &menu::TForm2::Button4Click, &form.CheckBox4, menu::TForm2::kCheck4}};
-  std::vector<std::pair<QCheckBox*, bool*>> boxes;
+  // A button and its tick for each of the model's steps, in their order.
+  std::vector<std::pair<QCheckBox*, std::size_t>> boxes;
   FormDialog* dlg = d.get();
-  int row = 0;
-  for (const Step& s : steps) {
-    auto* b = new QPushButton(QString::fromStdString(*s.caption), dlg);
+  for (std::size_t i = 0; i < form.stepButtons.size(); ++i) {
+    const menu::TForm2::StepButton& step = form.stepButtons[i];
+    auto* b = new QPushButton(QString::fromStdString(step.caption), dlg);
     b->setMinimumWidth(240);
-    auto* c = new QCheckBox(s.tickCaption, dlg);
+    auto* c = new QCheckBox(QString::fromStdString(step.tickCaption), dlg);
+    const int row = static_cast<int>(i);
     grid->addWidget(b, row, 0);
     grid->addWidget(c, row, 1);
-    ++row;
-    auto click = s.click;
-    QObject::connect(b, &QPushButton::clicked, dlg, [dlg, &form, click] { dlg->act([&] { (form.*click)(); }); });
-    bool* tick = s.tick;
-    QObject::connect(c, &QCheckBox::toggled, dlg, [tick](bool on) { *tick = on; });
-    boxes.emplace_back(c, s.tick);
+    QObject::connect(b, &QPushButton::clicked, dlg, [dlg, &form, i] { dlg->act([&] { form.stepButtonClick(i); }); });
+    QObject::connect(c, &QCheckBox::toggled, dlg, [&form, i](bool on) { form.stepButtons[i].ticked = on; });
+    boxes.emplace_back(c, i);
   }
   layout->addLayout(grid);
   auto* review = new QPushButton(QString::fromStdString(form.Button5), dlg);
   QObject::connect(review, &QPushButton::clicked, dlg, [dlg, &form] { dlg->act([&] { form.Button5Click(); }); });
   layout->addWidget(review);
-  dlg->refresh = [boxes] {
-    for (auto& [box, tick] : boxes) {
+  dlg->refresh = [boxes, &form] {
+    for (auto& [box, i] : boxes) {
       box->blockSignals(true);
-      box->setChecked(*tick);
+      box->setChecked(form.stepButtons[i].ticked);
       box->blockSignals(false);
     }
   };

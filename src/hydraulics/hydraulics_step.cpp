@@ -1,5 +1,7 @@
 #include "hydraulics/hydraulics_step.h"
 
+#include <algorithm>
+
 #include "common/errors.h"
 #include "hydraulics/habitat_diagram_window.h"
 #include "hydraulics/hydraulics_save.h"
@@ -55,6 +57,45 @@ HydraulicsStepCharts runHydraulicsStep(HydraulicsParts state, hostdb::Ttxtab& tx
   charts.habitat = std::move(diagram.Chart1);
   charts.width = std::move(diagram.Chart2);
   return charts;
+}
+
+namespace {
+
+template <typename Arr>
+void writeStages(JsonWriter& j, const Arr& a, int count) {
+  j.floats(a.begin(), a.begin() + std::max(0, std::min(count, static_cast<int>(a.size()))));
+}
+
+}  // namespace
+
+void exportHydraulicsResults(HydraulicsView state, ResultsWriter& out) {
+  JsonWriter& j = out.json;
+  const HydraulicsState& h = state.hydraulics;
+  const int n = h.stageCount;
+  j.key("siteParameters").beginObject();
+  for (int p = 1; p <= SiteParameters::count; ++p) j.key(SiteParameters::nameAt(p)).value(state.site.siteParameters.at(p));
+  j.endObject();
+  j.key("stageCount").value(n);
+  j.key("stageDischarge");
+  writeStages(j, h.stageDischarge, n);
+  j.key("stageDischargeLow");
+  writeStages(j, h.stageDischargeLow, n);
+  j.key("stageDischargeHigh");
+  writeStages(j, h.stageDischargeHigh, n);
+  j.key("stageWidth");
+  writeStages(j, h.stageWidth, n);
+  j.key("stageClassShare").beginArray();
+  for (int c = 0; c < kHabitatClassCount; ++c) writeStages(j, h.stageClassShare[c], n);
+  j.endArray();
+  j.key("wetBaseflowStage").value(h.wetBaseflowStage);
+  j.key("dryBaseflowStage").value(h.dryBaseflowStage);
+  j.key("wetBaseflowDepth").value(h.wetBaseflowDepth);
+  j.key("dryBaseflowDepth").value(h.dryBaseflowDepth);
+  j.key("modelXsCount").value(h.modelXsCount);
+  j.key("modelXsDistance");
+  writeStages(j, h.modelXsDistance, h.modelXsCount);
+  j.key("modelXsElevation");
+  writeStages(j, h.modelXsElevation, h.modelXsCount);
 }
 
 }  // namespace oewr::hydraulics

@@ -3,8 +3,9 @@
 // it opens (the checks, "Re-Calc Parameters" when the maximum depth is 0, the
 // model run on synthetic sections), then, as asked, the surveyed or saved
 // section, the saving of the parameters and of the section, and the report
-// section; without a window.
+// section; without a window. And its results for other tools.
 #include "charting/chart.h"
+#include "common/results_writer.h"
 #include "common/ui.h"
 #include "hostdb/host_tables.h"
 #include "hydraulics/hydraulics_state.h"
@@ -38,5 +39,10 @@ struct HydraulicsStepCharts {
 // run, before any saving).
 HydraulicsStepCharts runHydraulicsStep(HydraulicsParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& dialog,
                                        const HydraulicsOptions& options = {});
+
+// Its fields of results.json: the site parameters in force, the stages with
+// their discharges, widths and habitat class shares, the stages of the
+// maximum baseflows and the model cross-section.
+void exportHydraulicsResults(HydraulicsView state, ResultsWriter& out);
 
 }  // namespace oewr::hydraulics

@@ -2,8 +2,9 @@
 // The hydrology step without windows, as the headless run takes it: what the
 // hydrology window does when it opens, the plots at the chosen exceedence
 // point, "Finished" (which saves the ecological parameters), the start of the
-// report and "Return to main menu".
+// report and "Return to main menu"; and its results for other tools.
 #include "charting/chart.h"
+#include "common/results_writer.h"
 #include "common/ui.h"
 #include "hostdb/host_tables.h"
 #include "hydrology/hydrology_state.h"
@@ -34,5 +35,11 @@ struct HydrologyStepCharts {
 // could be chosen, so that the step is not finished.
 HydrologyStepCharts runHydrologyStep(HydrologyParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
                                      const HydrologyOptions& options);
+
+// Its results for other tools: the three series with their statistics, the
+// critical months and maximum baseflows in results.json; as CSV the monthly
+// flows and baseflows (flows.csv), and the monthly statistics and duration
+// tables of the natural and present-day flows, October first.
+void exportHydrologyResults(HydrologyView state, ResultsWriter& out);
 
 }  // namespace oewr::hydrology

@@ -1,17 +1,34 @@
 #include "menu/submodel_menu.h"
 
+#include <string_view>
+
 #include "menu/report_review.h"
+#include "process/model_steps.h"
 
 namespace oewr::menu {
 
-void TForm2::openStep(SubModel which, bool gate, const char* message, bool& tick) {
-  if (!gate) {
-    ctx_.ui.showMessage(kCaption, message);
-    return;
+TForm2::TForm2(process::RunContext& ctx, SubModelWindows& windows) : ctx_(ctx), windows_(windows) {
+  for (const process::ModelStep& step : process::modelSteps())
+    stepButtons.push_back({step.menu.caption, step.menu.tickCaption});
+}
+
+void TForm2::stepButtonClick(std::size_t index) {
+  const auto& steps = process::modelSteps();
+  if (index >= steps.size() || index >= stepButtons.size())
+    throw RangeError("Range check error: sub-model menu button " + std::to_string(index));
+  const process::ModelStep& step = steps[index];
+  if (step.menu.after) {
+    bool open = false;
+    for (std::size_t i = 0; i < steps.size(); ++i)
+      if (std::string_view(steps[i].name) == step.menu.after) open = stepButtons[i].ticked;
+    if (!open) {
+      ctx_.ui.showMessage(kCaption, step.menu.notYet);
+      return;
+    }
   }
   std::unique_ptr<ModalForm> window;
   try {
-    window = windows_.create(which, ctx_);
+    window = windows_.create(step, ctx_);
   } catch (const ActionStopped&) {
     return;
   } catch (const ModelError& e) {
@@ -19,21 +36,7 @@ void TForm2::openStep(SubModel which, bool gate, const char* message, bool& tick
     return;
   }
   if (!window) return;
-  if (ctx_.ui.showModal(*window) == mrOK) tick = true;
-}
-
-void TForm2::Button1Click() { openStep(SubModel::Hydrology, true, "", CheckBox1); }
-void TForm2::Button2Click() {
-  openStep(SubModel::Hydraulics, CheckBox1, "Complete the hydrological analysis first please.", CheckBox2);
-}
-void TForm2::Button3Click() {
-  openStep(SubModel::Ecology, CheckBox2, "Complete the hydraulic analysis first please.", CheckBox3);
-}
-void TForm2::Button6Click() {
-  openStep(SubModel::Floods, CheckBox3, "Complete the previous analyses first please.", CheckBox5);
-}
-void TForm2::Button4Click() {
-  openStep(SubModel::Ewr, CheckBox3, "Complete the previous analyses first please.", CheckBox4);
+  if (ctx_.ui.showModal(*window) == mrOK) stepButtons[index].ticked = true;
 }
 
 void TForm2::Button5Click() {

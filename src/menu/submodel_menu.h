@@ -1,7 +1,10 @@
 #pragma once
-// TForm2, the sub-model menu: opens the sub-model windows in their fixed
-// order, each gated on the step before it, and the report review.
+// TForm2, the sub-model menu: a button for each of the model's steps, in
+// their order, each gated on the tick of the step it follows, and the report
+// review.
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "common/ui.h"
 #include "menu/submodel_windows.h"
@@ -13,39 +16,29 @@ class TForm2 : public ModalForm {
  public:
   static constexpr const char* kCaption = "Orvane Environmental Water Requirement Model : Sub-model Menu";
 
-  TForm2(process::RunContext& ctx, SubModelWindows& windows) : ctx_(ctx), windows_(windows) {}
+  TForm2(process::RunContext& ctx, SubModelWindows& windows);
   std::string formCaption() const override { return kCaption; }
 
   std::string Label1;  // the request's description
   std::string Label2 = "Software Version No: 1.1 (Dated 3 August 2017)";
-  std::string Button1 = "Hydrological Sub-model";
-  std::string Button2 = "Hydraulics Sub-model";
-  std::string Button3 = "Ecological Sub-model";
-  std::string Button6 = "Determine Flood Volumes";
-  std::string Button4 = "Determine EWR Requirements";
+  // The button of each step and its tick (process::modelSteps() names
+  // them), in the order of the steps. The user can tick and untick them too.
+  struct StepButton {
+    std::string caption;
+    std::string tickCaption;
+    bool ticked = false;
+  };
+  std::vector<StepButton> stepButtons;
   std::string Button5 = "Review Report";
-  // Ticks of the steps; the user can tick and untick them too.
-  bool CheckBox1 = false;  // "Hydrology data requirements"
-  bool CheckBox2 = false;  // "Hydraulics data requirements"
-  bool CheckBox3 = false;  // "Ecological data requirements"
-  bool CheckBox5 = false;  // "Flood requirements"
-  bool CheckBox4 = false;  // "EWR requirements"
-  static constexpr const char* kCheck1 = "Hydrology data requirements";
-  static constexpr const char* kCheck2 = "Hydraulics data requirements";
-  static constexpr const char* kCheck3 = "Ecological data requirements";
-  static constexpr const char* kCheck5 = "Flood requirements";
-  static constexpr const char* kCheck4 = "EWR requirements";
 
-  void Button1Click();
-  void Button2Click();
-  void Button3Click();
-  void Button6Click();
-  void Button4Click();
+  // Opens the window of the step at `index` of the list when the tick its
+  // button follows is set, and ticks it when the window closes through its
+  // own return; otherwise says what to complete first.
+  void stepButtonClick(std::size_t index);
   void Button5Click();
   void close() { modalResult = mrCancel; }
 
  private:
-  void openStep(SubModel which, bool gate, const char* message, bool& tick);
   process::RunContext& ctx_;
   SubModelWindows& windows_;
 };

@@ -4,16 +4,15 @@
 #include <string>
 
 #include "common/ui.h"
+#include "process/model_steps.h"
 #include "process/run_context.h"
 
 namespace oewr::menu {
 
-// The sub-models in the order of the model's steps (process/model_steps).
-enum class SubModel { Hydrology, Hydraulics, Ecology, Floods, Ewr };
-
 class SubModelWindows : public process::RunMenu {
  public:
-  virtual std::unique_ptr<ModalForm> create(SubModel which, process::RunContext& ctx) = 0;
+  // The window of one of the model's steps (process::modelSteps()).
+  virtual std::unique_ptr<ModalForm> create(const process::ModelStep& step, process::RunContext& ctx) = 0;
   // Shows the menu (TForm2) whose buttons open these windows.
   void showMenu(process::RunContext& ctx, const std::string& description) final;
 };
@@ -34,7 +33,7 @@ class PlaceholderForm : public ModalForm {
 // The windows of this program.
 class ModelWindows : public SubModelWindows {
  public:
-  std::unique_ptr<ModalForm> create(SubModel which, process::RunContext& ctx) override;
+  std::unique_ptr<ModalForm> create(const process::ModelStep& step, process::RunContext& ctx) override;
 };
 
 }  // namespace oewr::menu

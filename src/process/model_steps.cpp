@@ -23,7 +23,9 @@ const char* monthName(int calendarMonth) {
 float percentOfMar(float volume, float mar) { return mar > 0 ? 100.0f * volume / mar : 0.0f; }
 
 const ModelStep kHydrology{
-    "hydrology", openWindow<hydrology::TForm3>,
+    "hydrology",
+    {"Hydrological Sub-model", "Hydrology data requirements", nullptr, nullptr},
+    openWindow<hydrology::TForm3>,
     [](RunContext& c, const StepOptions& o) {
       auto ch = hydrology::runHydrologyStep(c.state, c.tx, c.ui, c.saveDialog, o.hydrology);
       return std::vector<NamedChart>{{"hydrology_time_series", std::move(ch.timeSeries)},
@@ -36,10 +38,14 @@ const ModelStep kHydrology{
                         s.site.naturalFlows.mar, monthName(s.hydrology.criticalWetMonth),
                         monthName(s.hydrology.criticalDryMonth), s.hydrology.maxBaseflowWet,
                         s.hydrology.maxBaseflowDry, s.site.maxBaseflowExceedence);
-    }};
+    },
+    [](const ModelState& s, const StepOptions&, ResultsWriter& out) { hydrology::exportHydrologyResults(s, out); }};
 
 const ModelStep kHydraulics{
-    "hydraulics", openWindow<hydraulics::TForm4>,
+    "hydraulics",
+    {"Hydraulics Sub-model", "Hydraulics data requirements", "hydrology",
+     "Complete the hydrological analysis first please."},
+    openWindow<hydraulics::TForm4>,
     [](RunContext& c, const StepOptions& o) {
       auto ch = hydraulics::runHydraulicsStep(c.state, c.tx, c.ui, c.saveDialog, o.hydraulics);
       return std::vector<NamedChart>{{"hydraulics_section", std::move(ch.section)},
@@ -51,10 +57,14 @@ const ModelStep kHydraulics{
       const hydraulics::HydraulicsState& h = s.hydraulics;
       return formatText("Hydraulics: %d stages, wet baseflow at stage %d (%.3f m), dry baseflow at stage %d (%.3f m)\n",
                         h.stageCount, h.wetBaseflowStage, h.wetBaseflowDepth, h.dryBaseflowStage, h.dryBaseflowDepth);
-    }};
+    },
+    [](const ModelState& s, const StepOptions&, ResultsWriter& out) { hydraulics::exportHydraulicsResults(s, out); }};
 
 const ModelStep kEcology{
-    "ecology", openWindow<ecology::TForm5>,
+    "ecology",
+    {"Ecological Sub-model", "Ecological data requirements", "hydraulics",
+     "Complete the hydraulic analysis first please."},
+    openWindow<ecology::TForm5>,
     [](RunContext& c, const StepOptions& o) {
       auto ch = ecology::runEcologyStep(c.state, c.tx, c.ui, c.saveDialog, o.ecology);
       return std::vector<NamedChart>{{"ecology_flow_stress", std::move(ch.flowStress)},
@@ -64,10 +74,13 @@ const ModelStep kEcology{
     },
     [](const ModelState&, const StepOptions&) {
       return std::string("Ecology: low-flow requirements of the critical months computed\n");
-    }};
+    },
+    [](const ModelState& s, const StepOptions&, ResultsWriter& out) { ecology::exportEcologyResults(s, out); }};
 
 const ModelStep kFloods{
-    "floods", openWindow<floods::TForm6>,
+    "floods",
+    {"Determine Flood Volumes", "Flood requirements", "ecology", "Complete the previous analyses first please."},
+    openWindow<floods::TForm6>,
     [](RunContext& c, const StepOptions& o) {
       auto ch = floods::runFloodStep(c.state, c.tx, c.ui, c.saveDialog, o.floods);
       return std::vector<NamedChart>{{"floods_section", std::move(ch.section)},
@@ -76,10 +89,14 @@ const ModelStep kFloods{
     },
     [](const ModelState& s, const StepOptions&) {
       return formatText("Floods: bankfull discharge %.3f m3/s\n", s.floods.bankfullDischarge);
-    }};
+    },
+    [](const ModelState& s, const StepOptions&, ResultsWriter& out) { floods::exportFloodResults(s, out); }};
 
 const ModelStep kFinalAnalysis{
-    "final analysis", openWindow<ewr::TForm7>,
+    "final analysis",
+    // The final analysis needs the ecological step, not the floods.
+    {"Determine EWR Requirements", "EWR requirements", "ecology", "Complete the previous analyses first please."},
+    openWindow<ewr::TForm7>,
     [](RunContext& c, const StepOptions& o) {
       ewr::runEwrStep(c.state, c.tx, c.ui, c.saveDialog, o.ewr);
       return std::vector<NamedChart>{};
@@ -92,6 +109,9 @@ const ModelStep kFinalAnalysis{
                         "(%.1f %% of MAR)\n",
                         s.ewr.meanLowEwr[c], percentOfMar(s.ewr.meanLowEwr[c], mar), s.ewr.meanTotalEwr[c],
                         percentOfMar(s.ewr.meanTotalEwr[c], mar));
+    },
+    [](const ModelState& s, const StepOptions& o, ResultsWriter& out) {
+      ewr::exportEwrResults(s, o.ewr.category, out);
     }};
 
 }  // namespace

@@ -1,15 +1,17 @@
 #pragma once
 // The model's steps in their order: the one list that the sub-model menu, the
 // headless run and its export walk. Each sub-model folder offers its step in
-// the same shape: its window (the menu opens it), and its headless run, which
-// makes the window's opening and actions through the Ui and gives the charts
-// the window shows. A new sub-model is a new folder and one entry here.
+// the same shape: its window (the menu's button opens it), its headless run,
+// which makes the window's opening and actions through the Ui and gives the
+// charts the window shows, and its results for other tools. A new sub-model
+// is a new folder and one entry here.
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "charting/chart.h"
+#include "common/results_writer.h"
 #include "common/ui.h"
 #include "ecology/ecology_step.h"
 #include "ewr/ewr_step.h"
@@ -35,15 +37,30 @@ struct NamedChart {
   charting::Chart chart;
 };
 
+// A step's button in the sub-model menu and the tick beside it, which the
+// button sets when the step's window closes through its own return.
+struct MenuButton {
+  const char* caption;
+  const char* tickCaption;
+  // The step whose tick enables the button (nullptr: always enabled) and the
+  // message the button gives while that tick is not set.
+  const char* after;
+  const char* notYet;
+};
+
 struct ModelStep {
   // How a run names the step in its messages ("the ecology step stopped").
   const char* name;
+  MenuButton menu;
   // The window the sub-model menu opens.
   std::unique_ptr<ModalForm> (*openWindow)(RunContext& ctx);
   // The headless step: the window's opening and actions, answered by the Ui.
   std::vector<NamedChart> (*run)(RunContext& ctx, const StepOptions& options);
   // The line a headless run prints when the step has finished.
   std::string (*finishedLine)(const ModelState& state, const StepOptions& options);
+  // Its results for other tools: its fields of results.json, after those of
+  // the steps before it, and its CSV tables, written after results.json.
+  void (*exportResults)(const ModelState& state, const StepOptions& options, ResultsWriter& out);
 };
 
 // The steps in the order a run makes them.

@@ -7,6 +7,7 @@
 #include "menu/report_review.h"
 #include "menu/submodel_menu.h"
 #include "menu/submodel_windows.h"
+#include "process/model_steps.h"
 #include "support/scripted_ui.h"
 #include "support/test_host.h"
 
@@ -21,12 +22,21 @@ namespace {
 // Sub-model windows that only return to the menu, recording what opened.
 class RecordingWindows : public SubModelWindows {
  public:
-  std::vector<SubModel> opened;
-  std::unique_ptr<ModalForm> create(SubModel which, RunContext&) override {
-    opened.push_back(which);
+  std::vector<std::string> opened;
+  std::unique_ptr<ModalForm> create(const ModelStep& step, RunContext&) override {
+    opened.push_back(step.name);
     return std::make_unique<PlaceholderForm>("step");
   }
 };
+
+// The position of a step's button in the menu.
+std::size_t buttonOf(const std::string& step) {
+  const auto& steps = modelSteps();
+  for (std::size_t i = 0; i < steps.size(); ++i)
+    if (step == steps[i].name) return i;
+  ADD_FAILURE() << "no step " << step;
+  return steps.size();
+}
 
 struct Menu : NoHost {
   std::unique_ptr<ModelState> state = makeModelState();
@@ -35,6 +45,8 @@ struct Menu : NoHost {
   TForm2 form{ctx, windows};
   // Windows close through their return button unless told otherwise.
   bool closeBox = false;
+  void click(const std::string& step) { form.stepButtonClick(buttonOf(step)); }
+  bool& ticked(const std::string& step) { return form.stepButtons.at(buttonOf(step)).ticked; }
   Menu() {
     ui.onModal = [this](ModalForm& f) {
       if (auto* p = dynamic_cast<PlaceholderForm*>(&f); p && !closeBox) {
@@ -50,45 +62,45 @@ struct Menu : NoHost {
 
 TEST(SubModelMenu, StepsOpenInOrderBehindTheirGates) {
   Menu m;
-  m.form.Button2Click();
+  m.click("hydraulics");
   EXPECT_TRUE(m.ui.said("Complete the hydrological analysis first please."));
   EXPECT_TRUE(m.windows.opened.empty());
-  m.form.Button3Click();
+  m.click("ecology");
   EXPECT_TRUE(m.ui.said("Complete the hydraulic analysis first please."));
-  m.form.Button4Click();
-  m.form.Button6Click();
+  m.click("final analysis");
+  m.click("floods");
   EXPECT_EQ(m.ui.messages.size(), 4u);
   EXPECT_EQ(m.ui.messages.back().text, "Complete the previous analyses first please.");
   EXPECT_EQ(m.ui.messages.back().caption, TForm2::kCaption);
 
-  m.form.Button1Click();
-  EXPECT_TRUE(m.form.CheckBox1);
-  m.form.Button2Click();
-  EXPECT_TRUE(m.form.CheckBox2);
-  m.form.Button3Click();
-  EXPECT_TRUE(m.form.CheckBox3);
+  m.click("hydrology");
+  EXPECT_TRUE(m.ticked("hydrology"));
+  m.click("hydraulics");
+  EXPECT_TRUE(m.ticked("hydraulics"));
+  m.click("ecology");
+  EXPECT_TRUE(m.ticked("ecology"));
   // The final analysis needs the ecological step only, not the floods.
-  m.form.Button4Click();
-  EXPECT_TRUE(m.form.CheckBox4);
-  EXPECT_FALSE(m.form.CheckBox5);
-  m.form.Button6Click();
-  EXPECT_TRUE(m.form.CheckBox5);
-  EXPECT_EQ(m.windows.opened, (std::vector<SubModel>{SubModel::Hydrology, SubModel::Hydraulics, SubModel::Ecology,
-                                                     SubModel::Ewr, SubModel::Floods}));
+  m.click("final analysis");
+  EXPECT_TRUE(m.ticked("final analysis"));
+  EXPECT_FALSE(m.ticked("floods"));
+  m.click("floods");
+  EXPECT_TRUE(m.ticked("floods"));
+  EXPECT_EQ(m.windows.opened,
+            (std::vector<std::string>{"hydrology", "hydraulics", "ecology", "final analysis", "floods"}));
 }
 
 TEST(SubModelMenu, CloseBoxLeavesTheStepUnticked) {
   Menu m;
   m.closeBox = true;
-  m.form.Button1Click();
-  EXPECT_FALSE(m.form.CheckBox1);
-  m.form.Button2Click();
+  m.click("hydrology");
+  EXPECT_FALSE(m.ticked("hydrology"));
+  m.click("hydraulics");
   EXPECT_TRUE(m.ui.said("Complete the hydrological analysis first please."));
   // Ticking the box by hand opens the gate the same way.
-  m.form.CheckBox1 = true;
+  m.ticked("hydrology") = true;
   m.closeBox = false;
-  m.form.Button2Click();
-  EXPECT_TRUE(m.form.CheckBox2);
+  m.click("hydraulics");
+  EXPECT_TRUE(m.ticked("hydraulics"));
 }
 
 TEST(ReportReview, NoReportYet) {

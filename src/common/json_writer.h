@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace oewr::cli {
+namespace oewr {
 
 class JsonWriter {
  public:
@@ -40,4 +40,4 @@ class JsonWriter {
 
 std::string jsonEscape(const std::string& s);
 
-}  // namespace oewr::cli
+}  // namespace oewr

@@ -1,9 +1,9 @@
-#include "cli/json_writer.h"
+#include "common/json_writer.h"
 
 #include <cmath>
 #include <cstdio>
 
-namespace oewr::cli {
+namespace oewr {
 
 std::string jsonEscape(const std::string& s) {
   std::string out;
@@ -124,4 +124,4 @@ JsonWriter& JsonWriter::value(const std::string& v) {
   return *this;
 }
 
-}  // namespace oewr::cli
+}  // namespace oewr
