@@ -1,5 +1,6 @@
 #include "ewr/assurance_rules.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -143,17 +144,26 @@ void makeNonDecreasing(RankRow& y, int32_t n) {
   }
 }
 
+int32_t flowPlace(const RankRow& sorted, int32_t n, float q) {
+  if (n < 1) return -1;
+  if (n == 1 || q < sorted[0]) return 0;
+  for (int32_t j = 1; j < n; ++j)
+    if (q <= sorted[j]) return j;
+  return n;
+}
+
+float ewrAtPlace(const RankRow& sorted, const RankRow& low, int32_t n, float q, int32_t place) {
+  if (place < 0) return 0.0f;
+  if (place == 0) return low[0];
+  if (place >= n) return low[n - 1];
+  const int32_t j = place;
+  const float d = sorted[j] - sorted[j - 1];
+  if (d < 0.00001f) return low[j - 1];
+  return low[j - 1] + (low[j] - low[j - 1]) * (q - sorted[j - 1]) / d;
+}
+
 float ewrAtFlow(const RankRow& sorted, const RankRow& low, int32_t n, float q) {
-  if (n < 1) return 0.0f;
-  if (n == 1 || q < sorted[0]) return low[0];
-  for (int32_t j = 1; j < n; ++j) {
-    if (q <= sorted[j]) {
-      const float d = sorted[j] - sorted[j - 1];
-      if (d < 0.00001f) return low[j - 1];
-      return low[j - 1] + (low[j] - low[j - 1]) * (q - sorted[j - 1]) / d;
-    }
-  }
-  return low[n - 1];
+  return ewrAtPlace(sorted, low, n, q, flowPlace(sorted, n, q));
 }
 
 namespace {
@@ -257,13 +267,19 @@ void calc_ewr_months(EwrParts state, int category, int constraintMode, bool incl
   const int32_t years = wholeYears(natural);
   const int32_t count = natural.header.count;
   state.ewr.ewrSeries.fill(0.0f);
+  std::vector<int32_t> places(static_cast<std::size_t>(std::max(count, 0)));
+  for (int32_t i = 0; i < count; ++i) {
+    const int m = hydroMonthOfValue(natural, i);
+    places[static_cast<std::size_t>(i)] =
+        flowPlace(state.ewr.sortedFlows[0][m], state.ewr.valuesPerMonth[m], natural.values[i]);
+  }
   for (int c = 0; c < kCategoryCount; ++c) {
     float sumTotal = 0.0f;
     float sumLow = 0.0f;
     for (int32_t i = 0; i < count; ++i) {
       const int m = hydroMonthOfValue(natural, i);
-      float e = ewrAtFlow(state.ewr.sortedFlows[0][m], state.ewr.lowFlowAssurance[m][c], state.ewr.valuesPerMonth[m],
-                          natural.values[i]);
+      float e = ewrAtPlace(state.ewr.sortedFlows[0][m], state.ewr.lowFlowAssurance[m][c], state.ewr.valuesPerMonth[m],
+                           natural.values[i], places[static_cast<std::size_t>(i)]);
       const bool wholeYear = i < years * 12;
       if (wholeYear) {
         sumLow += e;

@@ -69,4 +69,11 @@ void makeNonDecreasing(RankRow& y, int32_t n);
 // value gives that value's requirement.
 float ewrAtFlow(const RankRow& sorted, const RankRow& low, int32_t n, float q);
 
+// The same in two parts, so that the place of a flow, which is the same for
+// every category, is found once: the place of q on `sorted` (-1 for an empty
+// month, 0 below the curve or with a single value, n above it, otherwise the
+// first rank j >= 1 with q <= sorted[j]), and the requirement at that place.
+int32_t flowPlace(const RankRow& sorted, int32_t n, float q);
+float ewrAtPlace(const RankRow& sorted, const RankRow& low, int32_t n, float q, int32_t place);
+
 }  // namespace oewr::ewr

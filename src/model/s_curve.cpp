@@ -38,28 +38,59 @@ float normalDistribution(float z) {
   return simpsonSum(z, e);
 }
 
-void normalDistributionBatch(const float* z, float* out, int count) {
-  // The arguments node by node, each node's values side by side, so that
-  // every step below runs on many values at once; each value's sum still
-  // takes its terms in node order.
-  constexpr int kChunk = 32;
+namespace {
+
+// The normal distribution of up to kChunk values: the arguments node by
+// node, each node's values side by side, so that every step runs on many
+// values at once; each value's sum still takes its terms in node order, and
+// no product is fused with a sum.
+constexpr int kChunk = 32;
+
+[[gnu::always_inline]] inline void normalChunk(const float* z, float* out, int n) {
   alignas(64) float zs[kChunk];
   alignas(64) float e[kNodes * kChunk];
   alignas(64) float sum[kChunk];
-  for (int start = 0; start < count; start += kChunk) {
-    const int n = std::min(kChunk, count - start);
-    for (int k = 0; k < kChunk; ++k) zs[k] = k < n ? z[start + k] : 0.0f;
-    for (int i = 0; i < kNodes; ++i)
-      for (int k = 0; k < kChunk; ++k) {
-        const float tz = kNode[i] * zs[k];
-        e[i * kChunk + k] = -0.5f * (tz * tz);
-      }
-    expBatch(e, e, static_cast<std::size_t>(kNodes * kChunk));
-    for (int k = 0; k < kChunk; ++k) sum[k] = 1.0f;
-    for (int i = 0; i < kNodes; ++i)
-      for (int k = 0; k < kChunk; ++k) sum[k] += kWeight[i] * e[i * kChunk + k];
-    for (int k = 0; k < n; ++k) out[start + k] = 0.5f + zs[k] * sum[k] / 60.15908f;
-  }
+  for (int k = 0; k < kChunk; ++k) zs[k] = k < n ? z[k] : 0.0f;
+  for (int i = 0; i < kNodes; ++i)
+    for (int k = 0; k < kChunk; ++k) {
+      const float tz = kNode[i] * zs[k];
+      e[i * kChunk + k] = -0.5f * (tz * tz);
+    }
+  expBatch(e, e, static_cast<std::size_t>(kNodes * kChunk));
+  for (int k = 0; k < kChunk; ++k) sum[k] = 1.0f;
+  for (int i = 0; i < kNodes; ++i)
+    for (int k = 0; k < kChunk; ++k) sum[k] += kWeight[i] * e[i * kChunk + k];
+  for (int k = 0; k < kChunk; ++k) sum[k] = 0.5f + zs[k] * sum[k] / 60.15908f;
+  for (int k = 0; k < n; ++k) out[k] = sum[k];
+}
+
+using NormalChunk = void (*)(const float*, float*, int);
+
+__attribute__((optimize("fp-contract=off", "tree-vectorize"))) void normalChunkPlain(const float* z, float* out,
+                                                                                        int n) {
+  normalChunk(z, out, n);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx512f,avx512vl"), optimize("fp-contract=off", "tree-vectorize"))) void normalChunkAvx512(
+    const float* z, float* out, int n) {
+  normalChunk(z, out, n);
+}
+#endif
+
+NormalChunk chooseNormalChunk() {
+#if defined(__x86_64__) && defined(__GNUC__)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl")) return normalChunkAvx512;
+#endif
+  return normalChunkPlain;
+}
+
+}  // namespace
+
+void normalDistributionBatch(const float* z, float* out, int count) {
+  static const NormalChunk chunk = chooseNormalChunk();
+  for (int start = 0; start < count; start += kChunk) chunk(z + start, out + start, std::min(kChunk, count - start));
 }
 
 float sCurve(float x, float p) {
