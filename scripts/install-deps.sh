@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libsqlite3-dev
+  libsqlite3-dev zlib1g-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev
   libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <vector>
@@ -29,6 +30,7 @@
 #include "charting/stacking.h"
 #include "common/errors.h"
 #include "common/text_format.h"
+#include "render/png_file.h"
 
 namespace oewr::render {
 
@@ -585,7 +587,14 @@ bool saveChartImage(const charting::Chart& chart, const std::string& path, int w
       error = "Cannot write the chart picture \"" + path + "\": " + file.errorString().toStdString();
       return false;
     }
-    if (!image.save(&file, format)) {
+    bool written = false;
+    if (std::strcmp(format, "PNG") == 0) {
+      const std::string bytes = encodePng(image.constBits(), image.width(), image.height(), image.bytesPerLine());
+      written = file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+    } else {
+      written = image.save(&file, format);
+    }
+    if (!written) {
       file.cancelWriting();
       error = "Cannot write the chart picture \"" + path + "\": the picture could not be encoded";
       return false;

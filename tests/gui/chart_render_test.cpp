@@ -18,7 +18,9 @@
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
+#include "common/errors.h"
 #include "render/chart_render.h"
+#include "render/png_file.h"
 #include "gui/chart_view.h"
 #include "support/temp_dir.h"
 
@@ -171,6 +173,27 @@ TEST_F(ChartPictures, EveryKindOfSeriesIsDrawnInItsColourAsBitmapAndPng) {
   // Any other ending is written as a Windows bitmap, the windows' picture kind.
   ASSERT_TRUE(saveChartImage(lines, file("chart.pic"), 300, 200, error)) << error;
   EXPECT_EQ(QImageReader(QString::fromStdString(file("chart.pic"))).format(), "bmp");
+}
+
+// A PNG picture holds exactly the pixels drawn: a chart, and pictures of
+// every colour at sizes down to one pixel, read back by Qt's own reader.
+TEST_F(ChartPictures, PngPicturesHoldExactlyThePixelsDrawn) {
+  const Chart lines = timeSeriesChart();
+  std::string error;
+  ASSERT_TRUE(saveChartImage(lines, file("exact.png"), 333, 201, error)) << error;
+  const QImage drawn = oewr::render::renderChartImage(lines, 333, 201);
+  EXPECT_EQ(QImage(QString::fromStdString(file("exact.png"))).convertToFormat(QImage::Format_RGB32), drawn);
+
+  std::srand(7);
+  for (const auto& [w, h] : {std::pair{1, 1}, {7, 3}, {5, 9}, {64, 2}}) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(std::rand() % 256, std::rand() % 256, std::rand() % 256));
+    const std::string png = oewr::render::encodePng(image.constBits(), w, h, image.bytesPerLine());
+    const QImage back = QImage::fromData(QByteArray(png.data(), static_cast<qsizetype>(png.size())), "PNG");
+    EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), image) << w << " x " << h;
+  }
+  EXPECT_THROW(oewr::render::encodePng(nullptr, 0, 5, 0), oewr::ModelError);
 }
 
 TEST_F(ChartPictures, EmptyChartsAndSeriesWithoutPointsSave) {
