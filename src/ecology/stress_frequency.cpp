@@ -197,7 +197,9 @@ const TimeSeries& seriesOfKind(EcologyView state, int kind) {
 }  // namespace
 
 void do_stress_frequency(EcologyParts state, EcologyWork& work) {
-  ShapeTable shapes;
+  // The shape values depend on the curve length alone: kept for the next
+  // run of this thread (the window's opening and each of its runs).
+  static thread_local ShapeTable shapes;
   for (int kind = 0; kind < kFlowKindCount; ++kind) {
     const TimeSeries& series = seriesOfKind(state, kind);
     work.kindPresent[kind] = kind == kNatural || series.header.count >= 1;
