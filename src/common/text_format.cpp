@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -38,8 +39,9 @@ std::string fixedDigits(double x, int decimals) {
   // glibc prints the exact binary value; 1100 decimals hold any double exactly.
   char buf[1500];
   if (!halfway(ax, decimals)) {
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, ax);
-    return buf;
+    // to_chars with a precision writes what printf("%.*f") writes, faster.
+    const auto end = std::to_chars(buf, buf + sizeof buf, ax, std::chars_format::fixed, decimals).ptr;
+    return std::string(buf, end);
   }
   std::snprintf(buf, sizeof buf, "%.*f", 1100, ax);
   std::string exact(buf);
