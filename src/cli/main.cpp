@@ -4,8 +4,10 @@
 
 #include "cli/chart_output.h"
 #include "cli/commands.h"
+#include "common/process_memory.h"
 
 int main(int argc, char** argv) {
+  oewr::keepFreedMemoryForReuse();  // a batch makes each site's state afresh
   // The charts are drawn by the drawing program installed beside this one.
   namespace fs = std::filesystem;
   std::error_code ec;

@@ -8,10 +8,10 @@
 #include <string_view>
 
 #include <fcntl.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include "charting/chart_requests.h"
+#include "common/process_memory.h"
 #include "render/chart_render.h"
 
 int main(int argc, char** argv) {
@@ -27,10 +27,7 @@ int main(int argc, char** argv) {
     std::cerr << kChartWorkerProgram << ": takes no arguments (see --help)" << std::endl;
     return 2;
   }
-  // Each chart takes pictures of a few megabytes: the memory is kept for the
-  // next chart instead of going back to the system and faulting in again.
-  ::mallopt(M_MMAP_THRESHOLD, 64 << 20);
-  ::mallopt(M_TRIM_THRESHOLD, 256 << 20);
+  oewr::keepFreedMemoryForReuse();  // each chart's pictures take a few megabytes
   // Answers go on the standard output alone: what the drawing prints goes to
   // standard error, so that it cannot break an answer.
   std::cout.flush();
