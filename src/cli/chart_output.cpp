@@ -281,7 +281,7 @@ bool ChartWorkers::draw(int record, const charting::Chart& chart, const std::str
   submit(record, chart, path);
   while (!impl_->idle()) impl_->pump(200);
   if (impl_->lost.size() == lostBefore) return true;
-  error = impl_->lost.back().reason;
+  error = "chart " + impl_->lost.back().chart + " not written: " + impl_->lost.back().reason;
   return false;
 }
 

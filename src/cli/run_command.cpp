@@ -103,21 +103,26 @@ ewr::EwrOptions ewrOptionsOf(const RunOptions& o) {
   return e;
 }
 
-void writeChart(const ChartPictureWriter& writer, const charting::Chart& chart, const std::filesystem::path& dir,
-                const std::string& name, std::ostream& out, std::ostream& err) {
+// Writes one chart's picture. Returns the reason, also printed, when the
+// picture was not written; a program built without the chart renderer says
+// so for each chart and fails nothing.
+std::string writeChart(const ChartPictureWriter& writer, const charting::Chart& chart, const std::filesystem::path& dir,
+                       const std::string& name, std::ostream& out, std::ostream& err) {
   if (!writer) {
     err << "oewr run: the chart drawing program " << charting::kChartWorkerProgram
         << " is not beside this program (built without the chart renderer?); " << name << " not written" << std::endl;
-    return;
+    return {};
   }
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   const std::string path = (dir / (name + ".png")).string();
   std::string error;
-  if (writer(chart, path, error))
+  if (writer(chart, path, error)) {
     out << "  chart: " << path << "\n";
-  else
-    err << "oewr run: " << error << std::endl;
+    return {};
+  }
+  err << "oewr run: " << error << std::endl;
+  return error;
 }
 
 // What the steps that finished leave for the batch summary.
@@ -261,6 +266,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
   ChartPictureWriter writer = o.chartWriter;
   std::ostringstream drawingMessages;
   std::optional<ChartWorkers> drawer;
+  std::string chartFailure;  // the first chart not written
   if (!writer && !o.chartsDir.empty() && !chartWorkerCommand().empty()) {
     drawer.emplace(chartWorkerCommand(), 1, drawingMessages);
     writer = [&drawer, record = o.record](const charting::Chart& chart, const std::string& path, std::string& error) {
@@ -323,7 +329,10 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
       ++done.count;
       out << modelStep.finishedLine(s, stepOptions);
       if (!o.chartsDir.empty())
-        for (const process::NamedChart& c : charts) writeChart(writer, c.chart, o.chartsDir, c.name, out, err);
+        for (const process::NamedChart& c : charts) {
+          const std::string why = writeChart(writer, c.chart, o.chartsDir, c.name, out, err);
+          if (chartFailure.empty()) chartFailure = why;
+        }
       charts = {};  // written: their points are let go before the next step
       timings.emplace_back(modelStep.name, std::chrono::duration<double, std::milli>(Clock::now() - mark).count());
       mark = Clock::now();
@@ -363,6 +372,11 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     out << "Timing (ms, charts included where asked):";
     for (const auto& [name, ms] : timings) out << formatText(" %s %.1f;", name, ms);
     out << formatText(" all steps %.1f\n", total);
+  }
+  // A chart asked for and not written fails the run, its other outputs kept.
+  if (!chartFailure.empty()) {
+    sum.reason = chartFailure;
+    return 1;
   }
   sum.ok = true;
   return 0;

@@ -280,8 +280,8 @@ TEST(HeadlessRun, MissingSiteParametersStopTheRunBeforeAnyStep) {
 }
 
 // The run draws its charts through a drawing program of its own. When that
-// program cannot be started, each chart says so and the run's results and
-// report are written all the same.
+// program cannot be started, each chart says so, the run's results and
+// report are written all the same, and the run fails.
 TEST(HeadlessRun, ChartsWithoutTheirDrawingProgramAreReportedOneByOne) {
   DemoHost host(30);
   struct Command {
@@ -293,13 +293,14 @@ TEST(HeadlessRun, ChartsWithoutTheirDrawingProgramAreReportedOneByOne) {
   cli::RunOptions o = host.options;
   o.outDir = (host.dir.path() / "out").string();
   RunResult r = run(o);
-  EXPECT_EQ(r.code, 0) << r.err.str();
+  EXPECT_EQ(r.code, 1) << r.err.str();
   const std::string expected =
-      "oewr run: no chart drawing process could be started (cannot start " + missing + ": No such file or directory)\n";
+      " not written: no chart drawing process could be started (cannot start " + missing + ": No such file or directory)\n";
   std::size_t count = 0;
   for (std::size_t at = r.err.str().find(expected); at != std::string::npos; at = r.err.str().find(expected, at + 1))
     ++count;
   EXPECT_EQ(count, 14u) << r.err.str();
+  EXPECT_NE(r.err.str().find("oewr run: chart hydrology_time_series not written: "), std::string::npos) << r.err.str();
   EXPECT_EQ(r.out.str().find("  chart: "), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(host.dir.path() / "out" / "results.json"));
   EXPECT_TRUE(std::filesystem::exists(host.dir.path() / "out" / "report.txt"));
