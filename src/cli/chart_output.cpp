@@ -276,15 +276,6 @@ void ChartWorkers::finish() {
     if (w.pid > 0) impl_->reap(w);  // a closed end tells the process to end
 }
 
-bool ChartWorkers::draw(int record, const charting::Chart& chart, const std::string& path, std::string& error) {
-  const std::size_t lostBefore = impl_->lost.size();
-  submit(record, chart, path);
-  while (!impl_->idle()) impl_->pump(200);
-  if (impl_->lost.size() == lostBefore) return true;
-  error = "chart " + impl_->lost.back().chart + " not written: " + impl_->lost.back().reason;
-  return false;
-}
-
 const std::vector<LostChart>& ChartWorkers::lost() const { return impl_->lost; }
 
 }  // namespace oewr::cli

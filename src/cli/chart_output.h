@@ -1,8 +1,8 @@
 #pragma once
 // Writing the charts of the headless command as pictures. The command loads
 // no Qt: its charts are drawn by the program oewr-chart-worker, found beside
-// it. One run draws through one such process, each chart in turn; a batch
-// through as many as it has jobs.
+// it. One run draws through one such process while its later steps compute;
+// a batch through as many as it has jobs.
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -26,10 +26,11 @@ struct LostChart {
   std::string reason;
 };
 
-// The drawing processes of a batch. Any thread queues charts; the batch's
-// own thread runs pump() and finish(). A process that ends while drawing
-// loses that chart alone (with a message naming the request and the chart):
-// another one is started for the charts still to draw.
+// The drawing processes of a run or a batch. Any thread queues charts; one
+// thread of its own runs pump(), and finish() once the pumping has stopped.
+// A process that ends while drawing loses that chart alone (with a message
+// naming the request and the chart): another one is started for the charts
+// still to draw.
 class ChartWorkers {
  public:
   ChartWorkers(std::vector<std::string> command, int processes, std::ostream& err);
@@ -46,9 +47,6 @@ class ChartWorkers {
   // Hands queued charts to idle processes and takes their answers; returns
   // after an answer, a notify() or `timeoutMs` milliseconds.
   void pump(int timeoutMs);
-  // Draws this chart now, after those queued; false with the reason in
-  // `error` when its picture was not written.
-  bool draw(int record, const charting::Chart& chart, const std::string& path, std::string& error);
   // Draws every chart queued, then ends the processes.
   void finish();
   const std::vector<LostChart>& lost() const;

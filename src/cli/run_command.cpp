@@ -1,12 +1,15 @@
 #include "cli/run_command.h"
 
 #include <CLI/CLI.hpp>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <sstream>
+#include <thread>
 
 #include <unistd.h>
 
@@ -124,6 +127,70 @@ std::string writeChart(const ChartPictureWriter& writer, const charting::Chart& 
   err << "oewr run: " << error << std::endl;
   return error;
 }
+
+// The charts of one run drawn beside it by a drawing process of its own,
+// which starts with the run and draws while the later steps compute. The
+// lines the run prints are held, in order, until finish(): each chart's line
+// then says whether it was drawn, as if the charts had been drawn in turn.
+class ChartsBesideTheRun {
+ public:
+  ChartsBesideTheRun(std::vector<std::string> command, int record)
+      : workers_(std::move(command), 1, processMessages_), record_(record), pump_([this] {
+          while (!stop_) workers_.pump(50);
+        }) {}
+  ~ChartsBesideTheRun() { stopPump(); }
+  ChartsBesideTheRun(const ChartsBesideTheRun&) = delete;
+  ChartsBesideTheRun& operator=(const ChartsBesideTheRun&) = delete;
+
+  void line(const std::string& text) { held_.push_back({text, {}, {}}); }
+  void chart(const charting::Chart& chart, const std::filesystem::path& dir, const std::string& name) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    const std::string path = (dir / (name + ".png")).string();
+    workers_.submit(record_, chart, path);
+    held_.push_back({{}, name, path});
+  }
+  // Waits for the charts and prints the lines held; returns the reason of the
+  // first chart not written (each one's is printed).
+  std::string finish(std::ostream& out, std::ostream& err) {
+    stopPump();
+    workers_.finish();
+    std::map<std::string, std::string> lost;
+    for (const LostChart& c : workers_.lost()) lost.emplace(c.chart, c.reason);
+    std::string first;
+    for (const Held& h : held_) {
+      if (h.chart.empty()) {
+        out << h.text;
+      } else if (const auto it = lost.find(h.chart); it != lost.end()) {
+        const std::string why = "chart " + h.chart + " not written: " + it->second;
+        err << "oewr run: " << why << std::endl;
+        if (first.empty()) first = why;
+      } else {
+        out << "  chart: " << h.path << "\n";
+      }
+    }
+    held_.clear();
+    return first;
+  }
+
+ private:
+  struct Held {
+    std::string text;   // a line, or
+    std::string chart;  // a chart's name and its picture's path
+    std::string path;
+  };
+  void stopPump() {
+    stop_ = true;
+    workers_.notify();
+    if (pump_.joinable()) pump_.join();
+  }
+  std::ostringstream processMessages_;  // each lost chart is told in finish()
+  ChartWorkers workers_;
+  int record_;
+  std::vector<Held> held_;
+  std::atomic<bool> stop_{false};
+  std::thread pump_;
+};
 
 // What the steps that finished leave for the batch summary.
 void takeSummary(const ModelState& s, const CompletedSteps& done, RunSummary& sum) {
@@ -262,17 +329,22 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     return 1;
   }
   // The drawing process starts now, so that it is ready by the first chart.
-  // Each lost chart's reason is printed as its chart comes, not by the process.
-  ChartPictureWriter writer = o.chartWriter;
-  std::ostringstream drawingMessages;
-  std::optional<ChartWorkers> drawer;
+  const ChartPictureWriter& writer = o.chartWriter;
+  std::optional<ChartsBesideTheRun> beside;
+  if (!writer && !o.chartsDir.empty() && !chartWorkerCommand().empty())
+    beside.emplace(chartWorkerCommand(), o.record);
   std::string chartFailure;  // the first chart not written
-  if (!writer && !o.chartsDir.empty() && !chartWorkerCommand().empty()) {
-    drawer.emplace(chartWorkerCommand(), 1, drawingMessages);
-    writer = [&drawer, record = o.record](const charting::Chart& chart, const std::string& path, std::string& error) {
-      return drawer->draw(record, chart, path, error);
-    };
-  }
+  auto say = [&](const std::string& text) {
+    if (beside)
+      beside->line(text);
+    else
+      out << text;
+  };
+  auto chartsDrawn = [&] {
+    if (!beside) return;
+    const std::string why = beside->finish(out, err);
+    if (chartFailure.empty()) chartFailure = why;
+  };
   HeadlessPolicy policy;
   policy.answerYes = o.answer != "no";
   policy.lockTimeoutMs = static_cast<int>(o.lockTimeoutSeconds * 1000);
@@ -327,17 +399,22 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
       step = modelStep.name;
       std::vector<process::NamedChart> charts = modelStep.run(ctx, stepOptions);
       ++done.count;
-      out << modelStep.finishedLine(s, stepOptions);
+      say(modelStep.finishedLine(s, stepOptions));
       if (!o.chartsDir.empty())
         for (const process::NamedChart& c : charts) {
+          if (beside) {
+            beside->chart(c.chart, o.chartsDir, c.name);
+            continue;
+          }
           const std::string why = writeChart(writer, c.chart, o.chartsDir, c.name, out, err);
           if (chartFailure.empty()) chartFailure = why;
         }
-      charts = {};  // written: their points are let go before the next step
+      charts = {};  // handed on: their points are let go before the next step
       timings.emplace_back(modelStep.name, std::chrono::duration<double, std::milli>(Clock::now() - mark).count());
       mark = Clock::now();
     }
   } catch (const std::exception& e) {
+    chartsDrawn();
     // An action stopped after its message carries the message as its reason.
     const std::string why = *e.what() || ui.messages().empty() ? std::string(e.what()) : ui.messages().back();
     err << "oewr run: the " << step << " step stopped: " << why << std::endl;
@@ -353,23 +430,24 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
 
   try {
     if (!o.exportDir.empty()) {
-      for (const auto& f : writeResults(s, done, stepOptions, o.exportDir))
-        out << "  results: " << f.string() << "\n";
+      for (const auto& f : writeResults(s, done, stepOptions, o.exportDir)) say("  results: " + f.string() + "\n");
     }
     if (!o.outDir.empty() && s.reportLines) {
       const fs::path report = fs::path(o.outDir) / "report.txt";
       menu::writeReportFile(report.string(), *s.reportLines);
-      out << "  report: " << report.string() << "\n";
+      say("  report: " + report.string() + "\n");
     }
   } catch (const ModelError& e) {
+    chartsDrawn();
     err << "oewr run: " << e.what() << std::endl;
     sum.reason = e.what();
     return 1;
   }
+  chartsDrawn();
   if (o.timing) {
     double total = 0;
     for (const auto& [name, ms] : timings) total += ms;
-    out << "Timing (ms, charts included where asked):";
+    out << (beside ? "Timing (ms, charts drawn beside the steps):" : "Timing (ms, charts included where asked):");
     for (const auto& [name, ms] : timings) out << formatText(" %s %.1f;", name, ms);
     out << formatText(" all steps %.1f\n", total);
   }
