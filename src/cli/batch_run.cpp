@@ -113,6 +113,25 @@ std::string summaryCsv(const std::vector<RunSummary>& runs) {
   return out;
 }
 
+std::vector<std::string> csvFields(const std::string& record) {
+  std::vector<std::string> out(1);
+  bool quoted = false;
+  for (std::size_t i = 0; i < record.size(); ++i) {
+    const char c = record[i];
+    if (quoted && c == '"' && i + 1 < record.size() && record[i + 1] == '"') {
+      out.back() += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      out.emplace_back();
+    } else {
+      out.back() += c;
+    }
+  }
+  return out;
+}
+
 int runBatch(const RunOptions& options, const std::vector<int>& records, std::ostream& out, std::ostream& err) {
   namespace fs = std::filesystem;
   using Clock = std::chrono::steady_clock;

@@ -20,6 +20,10 @@ std::vector<int> modelRequests(const std::string& ini);
 // summary.csv of the runs, in the order given.
 std::string summaryCsv(const std::vector<RunSummary>& runs);
 
+// The fields of one record of summary.csv; a quoted field may hold commas,
+// line breaks and doubled quotes.
+std::vector<std::string> csvFields(const std::string& record);
+
 // Runs the batch; 0 when every request ran, 1 when any failed.
 int runBatch(const RunOptions& options, const std::vector<int>& records, std::ostream& out, std::ostream& err);
 

@@ -7,6 +7,7 @@
 #include "cli/demo_command.h"
 #include "cli/host_command.h"
 #include "cli/run_command.h"
+#include "cli/shards.h"
 
 namespace oewr::cli {
 
@@ -17,6 +18,7 @@ int runMain(int argc, char** argv) {
   // The chosen sub-command's work, set while parsing and run after it.
   std::function<int()> action;
   addRunCommand(app, action);
+  addMergeCommand(app, action);
   addDemoCommand(app, action);
   HostCommand host(app, action);
   try {

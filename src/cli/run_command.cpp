@@ -18,6 +18,7 @@
 #include "cli/headless_ui.h"
 #include "cli/option_checks.h"
 #include "cli/results_export.h"
+#include "cli/shards.h"
 #include "common/ini_file.h"
 #include "common/text_format.h"
 #include "common/text_input.h"
@@ -477,6 +478,13 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
                   "Requests run side by side (default 1). Each runs as a fresh program start would, with its own "
                   "outputs in --out/request-N and a row in --out/summary.csv")
       ->check(wholeNumberIn(1, 64));
+  run->add_option("--shard", opts->shard,
+                  "Run the K-th of N slices of the requests of --all or of a --record list (K from 1 to N), for a "
+                  "cluster array job: the requests, in their order, are cut into N slices of consecutive requests "
+                  "whose sizes differ by at most one, the larger first (10 requests in 3 shards: 4, 3, 3; a shard "
+                  "beyond the requests runs none). Give each shard --save none and an --out of its own, and join "
+                  "them with oewr merge")
+      ->check(shardValue());
   run->add_option("--answer", opts->answer,
                   "Answer to the questions the windows ask as they open and as their buttons are pressed (default "
                   "yes); each is written with its answer beside the messages. \"Overwrite existing table? (not "
@@ -554,6 +562,7 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
         std::cerr << "oewr run: the host database holds no request of the model" << std::endl;
         return 1;
       }
+      if (!opts->shard.empty()) return runShard(*opts, records, std::cout, std::cerr);
       if (records.size() == 1 && !opts->all) {
         RunOptions one = *opts;
         one.record = records.front();

@@ -19,6 +19,7 @@ struct RunOptions {
   std::string records;  // a list "1,3,5-7" for a batch
   bool all = false;     // every request of the model
   int jobs = 1;         // requests run side by side in a batch
+  std::string shard;    // "K/N": the K-th of N slices of the batch alone
   std::string answer = "yes";
   double lockTimeoutSeconds = 60;
   std::string outDir;     // report, results and charts, unless given apart

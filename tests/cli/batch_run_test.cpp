@@ -5,9 +5,12 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/wait.h>
+
 #include "cli/batch_run.h"
 #include "cli/chart_output.h"
 #include "cli/demo_site.h"
+#include "cli/shards.h"
 #include "hostdb/flow_csv.h"
 #include "support/test_host.h"
 
@@ -29,25 +32,7 @@ std::vector<std::string> lines(const std::string& text) {
   return out;
 }
 
-// The fields of one CSV line; a quoted field may hold commas and doubled quotes.
-std::vector<std::string> fields(const std::string& line) {
-  std::vector<std::string> out(1);
-  bool quoted = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-      out.back() += '"';
-      ++i;
-    } else if (c == '"') {
-      quoted = !quoted;
-    } else if (c == ',' && !quoted) {
-      out.emplace_back();
-    } else {
-      out.back() += c;
-    }
-  }
-  return out;
-}
+std::vector<std::string> fields(const std::string& line) { return cli::csvFields(line); }
 
 std::string shellQuote(const std::string& s) {
   std::string q = "'";
@@ -76,6 +61,15 @@ std::vector<int> twoSites(const std::filesystem::path& dir, std::filesystem::pat
   b.name = "Second river";
   for (float& v : b.natural) v *= 3.0f;
   return cli::buildSitesDatabase(dir, {a, b}, ini);
+}
+
+// Runs the oewr program with `args` (each quoted), its output into `log`; the exit code.
+int oewrCli(const std::vector<std::string>& args, const std::filesystem::path& log) {
+  std::string cmd = shellQuote(OEWR_CLI_PATH);
+  for (const std::string& a : args) cmd += " " + shellQuote(a);
+  cmd += " >" + shellQuote(log.string()) + " 2>&1 </dev/null";
+  const int status = std::system(cmd.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 cli::RunOptions batchOptions(const std::filesystem::path& ini, const std::filesystem::path& outDir, int jobs) {
@@ -158,6 +152,128 @@ TEST(BatchRun, SitesRunSideBySideAndAFailureStopsNoOther) {
   EXPECT_EQ(fileText(dir.path() / "alone" / "request-2" / "results.json"),
             fileText(dir.path() / "runs" / "request-2" / "results.json"));
   EXPECT_EQ(lines(fileText(dir.path() / "alone" / "summary.csv"))[1], rows[2]);
+}
+
+// The shards of a batch, merged, give the summary of the batch run whole,
+// byte for byte, and every site's folder.
+TEST(BatchRun, ShardsMergedAreTheBatchRunWhole) {
+  oewr::testing::TempDir dir;
+  cli::DemoSite a = cli::makeDemoSite(), b = cli::makeDemoSite(), e = cli::makeDemoSite();
+  b.name = "Berg, \"upper\" reach";  // quoted in the summary
+  for (float& v : b.natural) v *= 3.0f;
+  for (float& v : e.natural) v *= 0.5f;
+  e.name = "Fifth river";
+  cli::DemoSite shortSite = cli::siteWithNaturalFlows("Too short", 2000, 10, {1, 2, 3, 4, 5, 6});
+  cli::DemoSite d = a;
+  d.name = "Fourth river";
+  for (float& v : d.natural) v *= 1.5f;
+  std::filesystem::path ini;
+  ASSERT_EQ(cli::buildSitesDatabase(dir.path(), {a, b, shortSite, d, e}, ini), (std::vector<int>{1, 2, 3, 4, 5}));
+  const std::vector<std::string> run = {"run", "--ini", ini.string(), "--all", "--save", "none", "--no-charts"};
+  auto with = [](std::vector<std::string> args, const std::vector<std::string>& more) {
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+  };
+  const auto whole = dir.path() / "whole", shards = dir.path() / "shards", log = dir.path() / "log.txt";
+  EXPECT_EQ(oewrCli(with(run, {"--out", whole.string()}), log), 1) << fileText(log);  // request 3 fails
+  // Five requests in three shards: 2, 2, 1; the failing request 3 is in the second.
+  const std::vector<std::vector<std::string>> shardRequests = {{"1", "2"}, {"3", "4"}, {"5"}};
+  for (int k = 1; k <= 3; ++k) {
+    const auto out = shards / ("shard-" + std::to_string(k));
+    EXPECT_EQ(oewrCli(with(run, {"--jobs", "2", "--shard", std::to_string(k) + "/3", "--out", out.string()}), log),
+              k == 2 ? 1 : 0)
+        << fileText(log);
+    const auto rows = lines(fileText(out / "summary.csv"));
+    ASSERT_EQ(rows.size(), shardRequests[static_cast<std::size_t>(k - 1)].size() + 1) << k;
+    for (std::size_t i = 1; i < rows.size(); ++i)
+      EXPECT_EQ(fields(rows[i])[0], shardRequests[static_cast<std::size_t>(k - 1)][i - 1]) << k;
+  }
+  // The shards in any order.
+  const auto merged = dir.path() / "merged";
+  ASSERT_EQ(oewrCli({"merge", (shards / "shard-3").string(), (shards / "shard-1").string(),
+                     (shards / "shard-2").string(), "--out", merged.string()},
+                    log),
+            0)
+      << fileText(log);
+  EXPECT_NE(fileText(log).find("3 shards merged: 5 requests, 4 ran, 1 failed"), std::string::npos) << fileText(log);
+  const std::string expected = fileText(whole / "summary.csv");
+  ASSERT_EQ(lines(expected).size(), 6u);
+  EXPECT_TRUE(fileText(merged / "summary.csv") == expected) << fileText(merged / "summary.csv") << "\n" << expected;
+  for (int r : {1, 2, 4, 5})
+    EXPECT_EQ(fileText(merged / ("request-" + std::to_string(r)) / "results.json"),
+              fileText(whole / ("request-" + std::to_string(r)) / "results.json"))
+        << r;
+  EXPECT_TRUE(std::filesystem::exists(merged / "request-3" / "log.txt"));
+  EXPECT_TRUE(std::filesystem::exists(shards / "shard-2" / "request-3" / "log.txt"));  // copied, not moved
+}
+
+// Shard values and merges that cannot be done are refused, saying what and
+// where, and a refused merge writes nothing.
+TEST(BatchRun, ShardsAndMergesRefused) {
+  const std::vector<int> ten = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+  EXPECT_EQ(cli::shardOf(ten, {1, 3}), (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(cli::shardOf(ten, {2, 3}), (std::vector<int>{5, 6, 7}));
+  EXPECT_EQ(cli::shardOf(ten, {3, 3}), (std::vector<int>{8, 9, 10}));
+  EXPECT_EQ(cli::shardOf({7, 9}, {2, 3}), (std::vector<int>{9}));
+  EXPECT_EQ(cli::shardOf({7, 9}, {3, 3}), (std::vector<int>{}));
+
+  oewr::testing::TempDir dir;
+  const auto log = dir.path() / "log.txt";
+  auto refused = [&](const std::vector<std::string>& args, const std::string& message) {
+    EXPECT_NE(oewrCli(args, log), 0) << message;
+    EXPECT_NE(fileText(log).find(message), std::string::npos) << fileText(log);
+  };
+  const std::string ini = (dir.path() / "teravox.ini").string();
+  for (const auto& [value, why] : std::vector<std::pair<std::string, std::string>>{
+           {"0/3", "is not a shard: K is not from 1 to 3"},
+           {"4/3", "is not a shard: K is not from 1 to 3"},
+           {"a/b", "is not K/N"},
+           {"3", "is not K/N"},
+           {"1/0", "is not a shard: N is not from 1"}})
+    refused({"run", "--ini", ini, "--all", "--shard", value}, "--shard: '" + value + "' " + why);
+  refused({"run", "--ini", ini, "--record", "5", "--shard", "1/2"}, "--shard 1/2: --record 5 is a single request");
+
+  // Rows whose quoted fields hold line breaks and quotes stay whole.
+  auto shard = [&](const std::string& name, const std::string& text) {
+    std::filesystem::create_directories(dir.path() / name);
+    std::ofstream(dir.path() / name / "summary.csv", std::ios::binary) << text;
+    return (dir.path() / name).string();
+  };
+  const std::string first = shard("a", "request,site,status\n1,x,ok\n3,\"two\nlines, \"\"q\"\"\",failed\n");
+  const std::string second = shard("b", "request,site,status\n2,y,ok\n");
+  const std::string out = (dir.path() / "out").string();
+  std::ostringstream o, e;
+  ASSERT_EQ(cli::mergeShards({first, second}, out, o, e), 0) << e.str();
+  EXPECT_EQ(fileText(dir.path() / "out" / "summary.csv"),
+            "request,site,status\n1,x,ok\n2,y,ok\n3,\"two\nlines, \"\"q\"\"\",failed\n");
+
+  const std::string noSummary = (dir.path() / "c").string();
+  std::filesystem::create_directories(noSummary);
+  const std::string otherHeader = shard("d", "request,site,state\n4,z,ok\n");
+  const std::string again = shard("e", "request,site,status\n5,v,ok\n2,w,ok\n");
+  const std::string badRow = shard("f", "request,site,status\n6,u,ok\nsix,u,ok\n");
+  const auto into = dir.path() / "refused";
+  for (const auto& [dirs, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{first, noSummary}, noSummary + "/summary.csv: no such file"},
+           {{first, otherHeader}, otherHeader + "/summary.csv: its header differs from that of " + first +
+                                      "/summary.csv (column 3: 'status' there, 'state' here)"},
+           {{second, again}, "request 2 is in both " + second + "/summary.csv (line 2) and " + again +
+                                 "/summary.csv (line 3)"},
+           {{first, badRow}, badRow + "/summary.csv, line 3: 'six' is not a request number"},
+           {{first, first}, first + ": is given twice"}}) {
+    std::ostringstream o2, e2;
+    EXPECT_EQ(cli::mergeShards(dirs, into.string(), o2, e2), 1) << message;
+    EXPECT_NE(e2.str().find("oewr merge: " + message), std::string::npos) << e2.str();
+    EXPECT_FALSE(std::filesystem::exists(into / "summary.csv")) << message;
+  }
+  // A merge adds nothing to a folder that holds a merge's outputs.
+  std::filesystem::create_directories(into / "request-2");
+  std::ostringstream o2, e2;
+  EXPECT_EQ(cli::mergeShards({first, second}, into.string(), o2, e2), 1);
+  EXPECT_NE(e2.str().find("--out " + into.string() + ": already holds request-2"), std::string::npos) << e2.str();
+  std::ostringstream o3, e3;
+  EXPECT_EQ(cli::mergeShards({first, second}, out, o3, e3), 1);
+  EXPECT_NE(e3.str().find("--out " + out + ": already holds a summary.csv"), std::string::npos) << e3.str();
 }
 
 TEST(BatchRun, EverySharedRecordInOneBatch) {
