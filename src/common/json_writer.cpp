@@ -41,45 +41,30 @@ void JsonWriter::separate() {
   }
 }
 
-JsonWriter& JsonWriter::beginObject() {
+JsonWriter& JsonWriter::open(char bracket) {
   separate();
-  out_ += "{";
+  out_ += bracket;
   first_.push_back(true);
   ++depth_;
   return *this;
 }
 
-JsonWriter& JsonWriter::endObject() {
+JsonWriter& JsonWriter::close(char bracket) {
   --depth_;
-  bool empty = first_.back();
+  const bool empty = first_.back();
   first_.pop_back();
   if (!empty) {
     out_ += '\n';
     out_.append(static_cast<std::size_t>(depth_) * 2, ' ');
   }
-  out_ += "}";
+  out_ += bracket;
   return *this;
 }
 
-JsonWriter& JsonWriter::beginArray() {
-  separate();
-  out_ += "[";
-  first_.push_back(true);
-  ++depth_;
-  return *this;
-}
-
-JsonWriter& JsonWriter::endArray() {
-  --depth_;
-  bool empty = first_.back();
-  first_.pop_back();
-  if (!empty) {
-    out_ += '\n';
-    out_.append(static_cast<std::size_t>(depth_) * 2, ' ');
-  }
-  out_ += "]";
-  return *this;
-}
+JsonWriter& JsonWriter::beginObject() { return open('{'); }
+JsonWriter& JsonWriter::endObject() { return close('}'); }
+JsonWriter& JsonWriter::beginArray() { return open('['); }
+JsonWriter& JsonWriter::endArray() { return close(']'); }
 
 JsonWriter& JsonWriter::key(const std::string& k) {
   separate();

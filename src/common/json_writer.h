@@ -32,6 +32,9 @@ class JsonWriter {
 
  private:
   void separate();
+  // A container opened or closed by its bracket.
+  JsonWriter& open(char bracket);
+  JsonWriter& close(char bracket);
   std::string out_;
   std::vector<bool> first_;  // per open container: no element yet
   bool afterKey_ = false;
