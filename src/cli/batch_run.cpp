@@ -132,10 +132,20 @@ std::vector<std::string> csvFields(const std::string& record) {
   return out;
 }
 
+std::string requestFolderName(int record) { return "request-" + std::to_string(record); }
+
+void writeRunLog(const std::filesystem::path& dir, const std::string& lines, const std::string& messages) {
+  try {
+    std::ofstream file(dir / "log.txt", std::ios::trunc);
+    file << lines << (messages.empty() ? "" : "\nMessages:\n") << messages;
+  } catch (const std::exception&) {
+  }
+}
+
 int runBatch(const RunOptions& options, const std::vector<int>& records, std::ostream& out, std::ostream& err) {
   namespace fs = std::filesystem;
   using Clock = std::chrono::steady_clock;
-  const fs::path root = options.outDir.empty() ? fs::path("oewr-runs") : fs::path(options.outDir);
+  const fs::path root = options.outDir.empty() ? fs::path(kDefaultRunsFolder) : fs::path(options.outDir);
   try {
     requireWritableDirectory(root.string(), "--out");
   } catch (const ModelError& e) {
@@ -162,7 +172,7 @@ int runBatch(const RunOptions& options, const std::vector<int>& records, std::os
     for (std::size_t i = next++; i < total; i = next++) {
       RunOptions o = options;
       o.record = records[i];
-      o.outDir = (root / ("request-" + std::to_string(records[i]))).string();
+      o.outDir = (root / requestFolderName(records[i])).string();
       o.exportDir.clear();
       o.chartsDir.clear();
       o.chartWriter = ChartPictureWriter{};
@@ -183,11 +193,7 @@ int runBatch(const RunOptions& options, const std::vector<int>& records, std::os
       }
       summary.record = records[i];
       if (code != 0 && summary.reason.empty()) summary.reason = "failed";
-      try {
-        std::ofstream file(fs::path(o.outDir) / "log.txt", std::ios::trunc);
-        file << log.str() << (messages.str().empty() ? "" : "\nMessages:\n") << messages.str();
-      } catch (const std::exception&) {
-      }
+      writeRunLog(o.outDir, log.str(), messages.str());
       {
         std::lock_guard<std::mutex> lock(mutex);
         summaries[i] = summary;

@@ -4,6 +4,7 @@
 // the number of jobs, with progress on the terminal, its outputs in a folder
 // of its own and one row in summary.csv.
 #include <iosfwd>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,14 @@ std::string summaryCsv(const std::vector<RunSummary>& runs);
 // The fields of one record of summary.csv; a quoted field may hold commas,
 // line breaks and doubled quotes.
 std::vector<std::string> csvFields(const std::string& record);
+
+// Where a run's outputs go when no --out is given, and the folder of one
+// request in it.
+inline constexpr const char* kDefaultRunsFolder = "oewr-runs";
+std::string requestFolderName(int record);  // "request-7"
+
+// Writes `dir`/log.txt: the lines a run printed, then its messages.
+void writeRunLog(const std::filesystem::path& dir, const std::string& lines, const std::string& messages);
 
 // Runs the batch; 0 when every request ran, 1 when any failed.
 int runBatch(const RunOptions& options, const std::vector<int>& records, std::ostream& out, std::ostream& err);

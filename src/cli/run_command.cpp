@@ -461,6 +461,63 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
   return 0;
 }
 
+namespace {
+
+// Writes what it is given to two streams.
+class TeeBuffer : public std::streambuf {
+ public:
+  TeeBuffer(std::streambuf* first, std::streambuf* second) : first_(first), second_(second) {}
+
+ protected:
+  int overflow(int c) override {
+    if (c == traits_type::eof()) return traits_type::not_eof(c);
+    const char ch = traits_type::to_char_type(c);
+    first_->sputc(ch);
+    second_->sputc(ch);
+    return c;
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    first_->sputn(s, n);
+    return second_->sputn(s, n);
+  }
+  int sync() override { return first_->pubsync() | second_->pubsync(); }
+
+ private:
+  std::streambuf* first_;
+  std::streambuf* second_;
+};
+
+// A request run alone without --out, --export or --charts writes where a
+// batch would put it, oewr-runs/request-N, with its lines and messages,
+// shown on the terminal as they come, also in log.txt there. Where that
+// folder cannot be made the run writes no files, as it says.
+int runAloneIntoRunsFolder(RunOptions o, std::ostream& out, std::ostream& err) {
+  o.outDir = (std::filesystem::path(kDefaultRunsFolder) / requestFolderName(o.record)).string();
+  try {
+    requireWritableDirectory(o.outDir, "--out");
+  } catch (const ModelError& e) {
+    // A folder this user may not write to: the run goes on, saving to the host alone.
+    err << "oewr run: the outputs are not written to files (" << e.what() << "); give --out DIR to write them"
+        << std::endl;
+    o.outDir.clear();
+    return runRequest(o, out, err);
+  }
+  std::ostringstream lines, messages;
+  TeeBuffer outTee(out.rdbuf(), lines.rdbuf()), errTee(err.rdbuf(), messages.rdbuf());
+  std::ostream teeOut(&outTee), teeErr(&errTee);
+  const int code = runRequest(o, teeOut, teeErr);
+  teeOut.flush();
+  teeErr.flush();
+  std::error_code ec;
+  if (std::filesystem::is_directory(o.outDir, ec)) {
+    writeRunLog(o.outDir, lines.str(), messages.str());
+    out << "  log: " << (std::filesystem::path(o.outDir) / "log.txt").string() << "\n";
+  }
+  return code;
+}
+
+}  // namespace
+
 void addRunCommand(CLI::App& app, std::function<int()>& action) {
   auto opts = std::make_shared<RunOptions>();
   CLI::App* run = app.add_subcommand("run", "Run the model headless on one request of the host database, in the order "
@@ -495,7 +552,7 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
                   "Seconds to wait for a record another program holds locked before giving up (default 60)")
       ->check(numberIn(0, kMaxLockTimeoutSeconds, "seconds"));
   run->add_option("--out", opts->outDir,
-                  "Directory for all outputs: report.txt, results.json and CSV tables, charts/ as PNG");
+                  "Directory for all outputs: report.txt, results.json and CSV tables, charts/ as PNG (default, when no --export or --charts is given either: oewr-runs/request-N, with the run's lines and messages in log.txt)");
   run->add_option("--export", opts->exportDir, "Directory for results.json and the CSV tables (default: --out)");
   run->add_option("--charts", opts->chartsDir, "Directory for the charts as PNG (default: --out/charts)");
   run->add_option("--exceedence", opts->exceedence,
@@ -566,6 +623,8 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
       if (records.size() == 1 && !opts->all) {
         RunOptions one = *opts;
         one.record = records.front();
+        if (one.outDir.empty() && one.exportDir.empty() && one.chartsDir.empty())
+          return runAloneIntoRunsFolder(one, std::cout, std::cerr);
         return runRequest(one, std::cout, std::cerr);
       }
       return runBatch(*opts, records, std::cout, std::cerr);

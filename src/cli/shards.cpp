@@ -205,7 +205,7 @@ int mergeShards(const std::vector<std::string>& dirs, const std::string& outDir,
     if (fs::exists(root / "summary.csv", ec))
       throw ModelError("--out " + outDir + ": already holds a summary.csv; merge into a new directory or remove it");
     for (const auto& [request, source] : byRequest) {
-      const std::string folder = "request-" + std::to_string(request);
+      const std::string folder = requestFolderName(request);
       if (fs::exists(root / folder, ec))
         throw ModelError("--out " + outDir + ": already holds " + folder + "; merge into a new directory or remove it");
     }
@@ -230,7 +230,7 @@ int mergeShards(const std::vector<std::string>& dirs, const std::string& outDir,
       ++failed;
       failures << "  request " << request << (f[1].empty() ? "" : " (" + f[1] + ")") << ": " << f[3] << "\n";
     }
-    const std::string folder = "request-" + std::to_string(request);
+    const std::string folder = requestFolderName(request);
     const fs::path from = source.shard->file.parent_path() / folder;
     std::error_code ec;
     if (!fs::is_directory(from, ec)) {

@@ -363,3 +363,26 @@ TEST(BatchRun, AChartWorkerThatDiesLosesItsChartAlone) {
   }
 }
 #endif  // OEWR_CHART_WORKER_PATH
+
+// A request run alone with no output folder writes where a batch would put
+// it, its terminal lines and messages also in log.txt there.
+TEST(BatchRun, ARequestRunAloneWithoutOutWritesWhereABatchWould) {
+  oewr::testing::TempDir dir;
+  std::filesystem::path ini;
+  const int record = twoSites(dir.path(), ini).back();
+  const std::string cmd = "cd " + shellQuote(dir.path().string()) + " && " + shellQuote(OEWR_CLI_PATH) +
+                          " run --ini " + shellQuote(ini.string()) + " --record " + std::to_string(record) +
+                          " --no-charts --save none >out.txt 2>err.txt";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  const std::string folder = "oewr-runs/request-" + std::to_string(record);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / folder / "report.txt"));
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / folder / "results.json"));
+  const std::string out = fileText(dir.path() / "out.txt");
+  const std::string logLine = "  log: " + folder + "/log.txt\n";
+  ASSERT_GE(out.size(), logLine.size());
+  EXPECT_EQ(out.substr(out.size() - logLine.size()), logLine);
+  const std::string err = fileText(dir.path() / "err.txt");
+  ASSERT_FALSE(err.empty());  // the questions the windows ask, with their answers
+  EXPECT_EQ(fileText(dir.path() / folder / "log.txt"),
+            out.substr(0, out.size() - logLine.size()) + "\nMessages:\n" + err);
+}
