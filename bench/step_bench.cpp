@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "cli/demo_site.h"
-#include "cli/headless_ui.h"
+#include "process/headless_ui.h"
 #include "ecology/ecology_step.h"
 #include "ewr/ewr_step.h"
 #include "floods/flood_step.h"
@@ -44,7 +44,7 @@ class PreparedRun {
   explicit PreparedRun(Step step)
       : dir_(std::filesystem::temp_directory_path() / ("oewr-step-bench-" + std::to_string(std::random_device{}()))),
         db_(cli::buildDemoDatabase(dir_, cli::makeDemoSite(115))),
-        ui_(cli::HeadlessPolicy{}, messages_),
+        ui_(process::HeadlessPolicy{}, messages_),
         state_(makeModelState()),
         form_(*state_, ui_, dialog_, windows_) {
     form_.FormCreate({db_.iniFile.string(), std::to_string(db_.requestRecord)},
@@ -68,7 +68,7 @@ class PreparedRun {
   std::filesystem::path dir_;
   cli::DemoDatabase db_;
   std::ostringstream messages_;
-  cli::HeadlessUi ui_;
+  process::HeadlessUi ui_;
   hostdb::Ttable_save dialog_;
   menu::ModelWindows windows_;
   std::unique_ptr<ModelState> state_, prepared_;

@@ -20,6 +20,7 @@ read -r -d '' LAYERS <<'TABLE'
 | (each sub-model of src/submodels.txt) | `oewr::<sub-model>` | common, charting, model, hostdb, + each sub-model above it |
 | process/ | `oewr::process` | common, charting, model, hostdb, every sub-model |
 | menu/ | `oewr::menu` | + process |
+| ensemble/ | `oewr::ensemble` | + menu |
 | render/ | `oewr::render` (Qt) | common, charting |
 | gui/ | `oewr::gui` (Qt) | everything above except cli |
 | cli/ | `oewr::cli` | everything above except gui |

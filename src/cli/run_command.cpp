@@ -15,7 +15,7 @@
 
 #include "cli/batch_run.h"
 #include "cli/chart_output.h"
-#include "cli/headless_ui.h"
+#include "process/headless_ui.h"
 #include "cli/option_checks.h"
 #include "cli/results_export.h"
 #include "cli/shards.h"
@@ -346,11 +346,11 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     const std::string why = beside->finish(out, err);
     if (chartFailure.empty()) chartFailure = why;
   };
-  HeadlessPolicy policy;
+  process::HeadlessPolicy policy;
   policy.answerYes = o.answer != "no";
   policy.lockTimeoutMs = static_cast<int>(o.lockTimeoutSeconds * 1000);
   if (o.restoreDefaultShifts) policy.alwaysYes.push_back(ecology::TForm5::kRestoreQuestion);
-  HeadlessUi ui(policy, err);
+  process::HeadlessUi ui(policy, err);
   auto state = makeModelState();
   hostdb::Ttable_save saveDialog;
   menu::ModelWindows windows;

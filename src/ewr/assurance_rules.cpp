@@ -297,4 +297,24 @@ void calc_ewr_months(EwrParts state, int category, int constraintMode, bool incl
   }
 }
 
+MonthlyRequirements monthlyMeanRequirements(EwrView state, int category) {
+  MonthlyRequirements r;
+  r.low.fill(0.0f);
+  r.total.fill(0.0f);
+  const TimeSeries& natural = state.site.naturalFlows;
+  const int32_t years = wholeYears(natural);
+  if (years <= 0) return r;
+  for (int32_t i = 0; i < years * 12; ++i) {
+    const int m = hydroMonthOfValue(natural, i);
+    r.low[m] += ewrAtFlow(state.ewr.sortedFlows[0][m], state.ewr.lowFlowAssurance[m][category],
+                          state.ewr.valuesPerMonth[m], natural.values[i]);
+    r.total[m] += state.ewr.ewrSeries[i];
+  }
+  for (int m = 0; m < 12; ++m) {
+    r.low[m] /= static_cast<float>(years);
+    r.total[m] /= static_cast<float>(years);
+  }
+  return r;
+}
+
 }  // namespace oewr::ewr

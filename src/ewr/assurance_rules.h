@@ -76,4 +76,14 @@ float ewrAtFlow(const RankRow& sorted, const RankRow& low, int32_t n, float q);
 int32_t flowPlace(const RankRow& sorted, int32_t n, float q);
 float ewrAtPlace(const RankRow& sorted, const RankRow& low, int32_t n, float q, int32_t place);
 
+// The mean requirement of each hydrological month (October = 0) over the
+// whole years of the natural record, for the category calc_ewr_months last
+// selected: the low flows, and the totals of ewrSeries (with the high flows
+// when they were included). Zero when the record holds no whole year.
+struct MonthlyRequirements {
+  BoundedArray<float, 0, 11> low;
+  BoundedArray<float, 0, 11> total;
+};
+MonthlyRequirements monthlyMeanRequirements(EwrView state, int category);
+
 }  // namespace oewr::ewr

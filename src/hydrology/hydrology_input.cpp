@@ -65,14 +65,23 @@ std::vector<std::string> storeSiteParameters(HydrologyParts state, const std::ve
   return messages;
 }
 
-bool readSiteParameters(HydrologyParts state, hostdb::Ttxtab& tx, Ui& ui, const std::string& caption) {
+bool readSiteParameters(HydrologyParts state, hostdb::Ttxtab& tx, Ui& ui, const std::string& caption,
+                        const std::vector<ParameterReplacement>& replaced) {
   auto record = hostdb::findSlotRecord(state.site, tx, kSiteParameterSlot);
   if (!record || !record->recordFound) {
     tx.DTable.close();
     return false;
   }
-  const std::vector<float> stored = hostdb::blobToFloats(tx.DTable.readBlob("Data"));
+  std::vector<float> stored = hostdb::blobToFloats(tx.DTable.readBlob("Data"));
   tx.DTable.close();
+  for (const ParameterReplacement& r : replaced) {
+    if (r.position < 1 || r.position > SiteParameters::count)
+      throw RangeError("Range check error: site parameter position " + std::to_string(r.position));
+    // Positions the record does not reach hold their previous values until replaced.
+    while (static_cast<int>(stored.size()) < r.position)
+      stored.push_back(state.site.siteParameters.at(static_cast<int>(stored.size()) + 1));
+    stored[static_cast<std::size_t>(r.position - 1)] = r.value;
+  }
   for (const auto& message : storeSiteParameters(state, stored)) ui.showMessage(caption, message);
   return true;
 }

@@ -24,8 +24,10 @@ constexpr int kScenarioFlowSlot = slot::kScenarioFlows;
 // keep their previous values. Returns the messages to show, in order.
 std::vector<std::string> storeSiteParameters(HydrologyParts state, const std::vector<float>& stored);
 
-// Reads slot 4 into state.siteParameters and shows the messages of the rules.
-// False when the site has no value for it (the parameters are then kept).
-bool readSiteParameters(HydrologyParts state, hostdb::Ttxtab& tx, Ui& ui, const std::string& caption);
+// Reads slot 4 into state.siteParameters, with the `replaced` values in
+// place of the stored ones, and shows the messages of the rules. False when
+// the site has no value for it (the parameters are then kept).
+bool readSiteParameters(HydrologyParts state, hostdb::Ttxtab& tx, Ui& ui, const std::string& caption,
+                        const std::vector<ParameterReplacement>& replaced = {});
 
 }  // namespace oewr::hydrology

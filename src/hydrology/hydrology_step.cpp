@@ -17,7 +17,7 @@ HydrologyStepCharts runHydrologyStep(HydrologyParts state, hostdb::Ttxtab& tx, U
   if (!isExceedenceChoice(options.exceedence))
     throw ModelError("The exceedence point must be one of 5, 10, 15, 20, 25, 30, 35, 40, 45 and 50, not " +
                      std::to_string(options.exceedence));
-  TForm3 form(state, tx, ui, saveDialog);
+  TForm3 form(state, tx, ui, saveDialog, options.siteParameters);
   if (!form.refusal.empty()) throw ActionStopped(form.refusal);
   HydrologyStepCharts charts;
   {

@@ -3,6 +3,8 @@
 // hydrology window does when it opens, the plots at the chosen exceedence
 // point, "Finished" (which saves the ecological parameters), the start of the
 // report and "Return to main menu"; and its results for other tools.
+#include <vector>
+
 #include "charting/chart.h"
 #include "common/results_writer.h"
 #include "common/ui.h"
@@ -18,6 +20,7 @@ namespace oewr::hydrology {
 struct HydrologyOptions {
   int exceedence = 0;      // 5, 10, ..., 50; 0 keeps the state's point
   bool useQtotal = false;  // maximum baseflows from the 75 % total flows instead of the baseflows
+  std::vector<ParameterReplacement> siteParameters;  // read in place of the stored values
 };
 
 // True for 0 and for 5, 10, ..., 50.

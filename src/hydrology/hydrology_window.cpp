@@ -27,8 +27,9 @@ std::string flowText(float volume, int calendarMonth) {
 
 }  // namespace
 
-TForm3::TForm3(HydrologyParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog)
-    : state_(state), tx_(tx), ui_(ui), saveDialog_(saveDialog) {
+TForm3::TForm3(HydrologyParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+               std::vector<ParameterReplacement> replaced)
+    : state_(state), tx_(tx), ui_(ui), saveDialog_(saveDialog), replaced_(std::move(replaced)) {
   FormCreate();
 }
 
@@ -36,7 +37,7 @@ void TForm3::FormCreate() {
   try {
     tx_.ddt3.open();
     tx_.ddt4.open();
-    if (hydrology::readSiteParameters(state_, tx_, ui_, kCaption)) datag.items[0].checked = true;
+    if (hydrology::readSiteParameters(state_, tx_, ui_, kCaption, replaced_)) datag.items[0].checked = true;
     readFlowSeries(hydrology::kNaturalFlowSlot, state_.site.naturalFlows, 1, kNaturalLabel, true);
     readFlowSeries(hydrology::kPresentFlowSlot, state_.site.presentFlows, 2, kPresentLabel, false);
     readFlowSeries(hydrology::kScenarioFlowSlot, state_.site.scenarioFlows, 3, kScenarioLabel, false);

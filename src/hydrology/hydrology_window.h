@@ -25,8 +25,10 @@ class TForm3 : public ModalForm {
   static constexpr const char* kCaption = "Orvane EWR Model : Hydrology Sub-model";
   static constexpr const char* kNoCriticalMonths = "Use the Go to Graphics Plots to select critical months";
 
-  // Reads and computes at once, as the window does when it opens (FormCreate).
-  TForm3(HydrologyParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog);
+  // Reads and computes at once, as the window does when it opens (FormCreate);
+  // the `replaced` site parameters are read in place of the stored ones.
+  TForm3(HydrologyParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save& saveDialog,
+         std::vector<ParameterReplacement> replaced = {});
   std::string formCaption() const override { return kCaption; }
 
   std::string Label1 = "Reading data";  // heading
@@ -84,6 +86,7 @@ class TForm3 : public ModalForm {
   hostdb::Ttxtab& tx_;
   Ui& ui_;
   hostdb::Ttable_save& saveDialog_;
+  std::vector<ParameterReplacement> replaced_;
 };
 
 }  // namespace oewr::hydrology

@@ -1,6 +1,8 @@
 #pragma once
 // The 24 hydrology and hydraulic parameters of a site (request slot 4).
 
+#include <vector>
+
 namespace oewr {
 
 // The parameters in their stored order.
@@ -35,6 +37,13 @@ struct SiteParameters {
   float& at(int position);
   float at(int position) const;
   static const char* nameAt(int position);
+};
+
+// A value read in place of the stored one at position 1 .. 24, as if the
+// host held it (the runs of a sensitivity study vary a parameter so).
+struct ParameterReplacement {
+  int position = 0;
+  float value = 0;
 };
 
 }  // namespace oewr

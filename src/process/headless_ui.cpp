@@ -1,11 +1,11 @@
-#include "cli/headless_ui.h"
+#include "process/headless_ui.h"
 
 #include <algorithm>
 
 #include "common/text_format.h"
 #include "hostdb/table_save_dialog.h"
 
-namespace oewr::cli {
+namespace oewr::process {
 
 namespace {
 constexpr const char* kOverwriteQuestion = "Overwrite existing table? (not undoable)";
@@ -53,4 +53,4 @@ bool HeadlessUi::keepWaitingForLock(const std::string& table, int waitedMs) {
   return true;
 }
 
-}  // namespace oewr::cli
+}  // namespace oewr::process

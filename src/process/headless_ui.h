@@ -10,7 +10,7 @@
 
 #include "common/ui.h"
 
-namespace oewr::cli {
+namespace oewr::process {
 
 struct HeadlessPolicy {
   bool answerYes = true;     // answer to the model's Yes/No questions
@@ -41,4 +41,4 @@ class HeadlessUi : public Ui {
   std::vector<std::string> messages_;
 };
 
-}  // namespace oewr::cli
+}  // namespace oewr::process
