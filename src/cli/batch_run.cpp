@@ -78,11 +78,13 @@ constexpr std::size_t kShiftColumns = 2 * 2 * std::size(kShiftCategories);
 
 }  // namespace
 
-std::string summaryCsv(const std::vector<RunSummary>& runs) {
+std::string summaryCsv(const std::vector<RunSummary>& runs, bool withSpread) {
   std::string out = "request,site,status,reason,mar_mcm,critical_wet_month,critical_dry_month,"
                     "max_baseflow_wet_m3s,max_baseflow_dry_m3s";
-  for (const char* c : {"A", "AB", "B", "BC", "C", "CD", "D"})
+  for (const char* c : {"A", "AB", "B", "BC", "C", "CD", "D"}) {
     out += formatText(",low_%s_mcm,low_%s_pct_mar,total_%s_mcm,total_%s_pct_mar", c, c, c, c);
+    if (withSpread) out += formatText(",low_%s_p10_mcm,low_%s_p90_mcm,total_%s_p10_mcm,total_%s_p90_mcm", c, c, c, c);
+  }
   for (const char* table : {"high", "low"})
     for (const char* season : {"wet", "dry"})
       for (const char* c : kShiftCategoryNames) out += formatText(",%s_shift_%s_%s", table, season, c);
@@ -90,19 +92,26 @@ std::string summaryCsv(const std::vector<RunSummary>& runs) {
   for (const RunSummary& r : runs) {
     out += formatText("%d,%s,%s,%s", r.record, csvField(r.siteName), r.ok ? "ok" : "failed", csvField(r.reason));
     if (r.siteName.empty() && !r.ok) {
-      out += std::string(5 + 28 + kShiftColumns, ',') + "\n";
+      out += std::string(5 + (withSpread ? 56 : 28) + kShiftColumns, ',') + "\n";
       continue;
     }
     out += formatText(",%.3f,%s,%s,%.3f,%.3f", r.mar, monthName(r.criticalWetMonth), monthName(r.criticalDryMonth),
                       r.maxBaseflowWet, r.maxBaseflowDry);
     for (int c = 0; c < 7; ++c) {
       if (!r.ewrDone) {
-        out += ",,,,";
+        out += withSpread ? ",,,,,,,," : ",,,,";
         continue;
       }
       const float pctLow = r.mar > 0 ? 100.0f * r.meanLowEwr[c] / r.mar : 0.0f;
       const float pctTotal = r.mar > 0 ? 100.0f * r.meanTotalEwr[c] / r.mar : 0.0f;
       out += formatText(",%.3f,%.2f,%.3f,%.2f", r.meanLowEwr[c], pctLow, r.meanTotalEwr[c], pctTotal);
+      if (!withSpread) continue;
+      if (!r.ensembleDone || r.spreads.size() != 7) {
+        out += ",,,,";
+        continue;
+      }
+      const ensemble::CategorySpread& s = r.spreads[static_cast<std::size_t>(c)];
+      out += formatText(",%.3f,%.3f,%.3f,%.3f", s.low.p10, s.low.p90, s.total.p10, s.total.p90);
     }
     for (const auto* table : {&r.highShift, &r.lowShift})
       for (int season = 0; season < 2; ++season)
@@ -172,6 +181,7 @@ int runBatch(const RunOptions& options, const std::vector<int>& records, std::os
     for (std::size_t i = next++; i < total; i = next++) {
       RunOptions o = options;
       o.record = records[i];
+      o.partOfBatch = true;
       o.outDir = (root / requestFolderName(records[i])).string();
       o.exportDir.clear();
       o.chartsDir.clear();
@@ -252,7 +262,7 @@ int runBatch(const RunOptions& options, const std::vector<int>& records, std::os
 
   const fs::path summaryFile = root / "summary.csv";
   try {
-    writeTextFile(summaryFile, summaryCsv(summaries));
+    writeTextFile(summaryFile, summaryCsv(summaries, options.ensemble > 0));
   } catch (const std::exception& e) {
     err << "oewr run: " << e.what() << std::endl;
     return 1;

@@ -18,8 +18,9 @@ std::vector<int> parseRecordList(const std::string& list);
 // The record numbers of every request of the model in the ini file's database.
 std::vector<int> modelRequests(const std::string& ini);
 
-// summary.csv of the runs, in the order given.
-std::string summaryCsv(const std::vector<RunSummary>& runs);
+// summary.csv of the runs, in the order given; `withSpread` adds the 10th
+// and 90th percentiles of each category's means over an ensemble.
+std::string summaryCsv(const std::vector<RunSummary>& runs, bool withSpread = false);
 
 // The fields of one record of summary.csv; a quoted field may hold commas,
 // line breaks and doubled quotes.

@@ -15,6 +15,7 @@
 
 #include "cli/batch_run.h"
 #include "cli/chart_output.h"
+#include "cli/ensemble_run.h"
 #include "process/headless_ui.h"
 #include "cli/option_checks.h"
 #include "cli/results_export.h"
@@ -302,7 +303,9 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
   RunSummary& sum = summary ? *summary : unused;
   sum = RunSummary{};
   sum.record = o.record;
+  std::vector<ensemble::Variation> variations;
   try {
+    for (const std::string& v : o.vary) variations.push_back(ensemble::parseVariation(v));
     o.ewr = ewrOptionsOf(options);
     if (!hydrology::isExceedenceChoice(o.exceedence)) throw ModelError("--exceedence: one of 5, 10, ..., 50");
     if (!(o.lockTimeoutSeconds >= 0 && o.lockTimeoutSeconds <= kMaxLockTimeoutSeconds))
@@ -318,6 +321,12 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
     if (o.chartsDir.empty()) o.chartsDir = (fs::path(o.outDir) / "charts").string();
   }
   if (o.noCharts) o.chartsDir.clear();
+  if ((o.ensemble > 0 || !variations.empty()) && o.exportDir.empty()) {
+    const std::string why = "--ensemble and --vary write their tables beside results.json: give --out or --export";
+    err << "oewr run: " << why << std::endl;
+    sum.reason = why;
+    return 2;
+  }
   // What the run needs from outside is checked before it reads or writes the host.
   try {
     if (!fs::exists(o.ini)) throw ModelError("--ini " + o.ini + ": no such ini file");
@@ -340,6 +349,16 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
       beside->line(text);
     else
       out << text;
+  };
+  // A chart of the run: drawn beside it, or written at once.
+  auto emitChart = [&](const charting::Chart& chart, const std::string& name) {
+    if (o.chartsDir.empty()) return;
+    if (beside) {
+      beside->chart(chart, o.chartsDir, name);
+      return;
+    }
+    const std::string why = writeChart(writer, chart, o.chartsDir, name, out, err);
+    if (chartFailure.empty()) chartFailure = why;
   };
   auto chartsDrawn = [&] {
     if (!beside) return;
@@ -401,15 +420,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
       std::vector<process::NamedChart> charts = modelStep.run(ctx, stepOptions);
       ++done.count;
       say(modelStep.finishedLine(s, stepOptions));
-      if (!o.chartsDir.empty())
-        for (const process::NamedChart& c : charts) {
-          if (beside) {
-            beside->chart(c.chart, o.chartsDir, c.name);
-            continue;
-          }
-          const std::string why = writeChart(writer, c.chart, o.chartsDir, c.name, out, err);
-          if (chartFailure.empty()) chartFailure = why;
-        }
+      for (const process::NamedChart& c : charts) emitChart(c.chart, c.name);
       charts = {};  // handed on: their points are let go before the next step
       timings.emplace_back(modelStep.name, std::chrono::duration<double, std::milli>(Clock::now() - mark).count());
       mark = Clock::now();
@@ -429,6 +440,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
   }
   takeSummary(s, done, sum);
 
+  std::string studyFailure;  // a member or a sensitivity run that failed
   try {
     if (!o.exportDir.empty()) {
       for (const auto& f : writeResults(s, done, stepOptions, o.exportDir)) say("  results: " + f.string() + "\n");
@@ -438,6 +450,8 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
       menu::writeReportFile(report.string(), *s.reportLines);
       say("  report: " + report.string() + "\n");
     }
+    if (o.ensemble > 0 || !variations.empty())
+      studyFailure = runStudies(o, variations, stepOptions, s, o.exportDir, StudyOutput{say, emitChart}, err, sum);
   } catch (const ModelError& e) {
     chartsDrawn();
     err << "oewr run: " << e.what() << std::endl;
@@ -455,6 +469,12 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
   // A chart asked for and not written fails the run, its other outputs kept.
   if (!chartFailure.empty()) {
     sum.reason = chartFailure;
+    return 1;
+  }
+  // So does a study that is not whole, its tables written with the failures named.
+  if (!studyFailure.empty()) {
+    err << "oewr run: " << studyFailure << std::endl;
+    sum.reason = studyFailure;
     return 1;
   }
   sum.ok = true;
@@ -533,7 +553,8 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
   record->excludes(all);
   run->add_option("--jobs", opts->jobs,
                   "Requests run side by side (default 1). Each runs as a fresh program start would, with its own "
-                  "outputs in --out/request-N and a row in --out/summary.csv")
+                  "outputs in --out/request-N and a row in --out/summary.csv. A single request's --ensemble members "
+                  "and --vary runs run side by side on as many")
       ->check(wholeNumberIn(1, 64));
   run->add_option("--shard", opts->shard,
                   "Run the K-th of N slices of the requests of --all or of a --record list (K from 1 to N), for a "
@@ -589,6 +610,25 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
                 "already does)");
   run->add_flag("--use-saved-floods", opts->useSavedFloods, "Floods: start from the saved flood parameters (slot 6)");
   run->add_flag("--save-floods", opts->saveFloods, "Floods: save the flood parameters to the host (slot 6)");
+  run->add_option("--ensemble", opts->ensemble,
+                  "After the run, run the whole model N times in all (the run itself is the first, seed 0), member i "
+                  "with the random numbers of the synthetic cross-sections started from seed i, everything else as "
+                  "the run; side by side on --jobs threads, reading the host and writing nothing to it. Writes "
+                  "ensemble.csv (each member's mean requirements), ensemble_summary.csv (per category: min, 10th, "
+                  "50th, 90th percentile, max; percentiles interpolated linearly between the sorted members), "
+                  "ensemble_months.csv (the --category's monthly requirements as 10/50/90 bands) beside "
+                  "results.json, and the fan chart ensemble_fan.png; in a batch, summary.csv gains the 10th and "
+                  "90th percentiles beside each mean")
+      ->check(wholeNumberIn(1, 100000));
+  run->add_option("--vary", opts->vary,
+                  "NAME=LOW:HIGH[:STEPS] (repeatable): after the run, run the model again with one input at STEPS "
+                  "values (default 5, 2 to 101) evenly from LOW to HIGH, everything else as the run, reading the host "
+                  "and writing nothing to it. NAME is a site parameter as stored (read as if the host held the value; "
+                  "the model's rules for it still apply) or exceedence. Writes sensitivity.csv (each run's means and "
+                  "their change against the run) beside results.json and the tornado chart "
+                  "sensitivity_tornado.png (the inputs ranked by their effect on the --category's mean total "
+                  "requirement). The inputs and their ranges:\n" + ensemble::variableInputs())
+      ->type_name("NAME=LOW:HIGH[:STEPS]");
   run->add_flag("--timing", opts->timing, "Print the time each step took");
   run->add_flag("--no-charts", opts->noCharts,
                 "Write no chart pictures (drawing them takes about as long as the model; in a batch they are drawn by "

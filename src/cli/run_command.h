@@ -3,8 +3,10 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "cli/chart_output.h"
+#include "ensemble/ensemble.h"
 #include "ewr/ewr_step.h"
 
 namespace CLI {
@@ -48,6 +50,12 @@ struct RunOptions {
   std::string save = "all";
   bool timing = false;  // print the time of each step
   bool noCharts = false;  // write no chart pictures
+  // Studies made after the run: an ensemble of this many members over the
+  // random sections (0: none), and the inputs varied one at a time
+  // (NAME=LOW:HIGH[:STEPS] each).
+  int ensemble = 0;
+  std::vector<std::string> vary;
+  bool partOfBatch = false;  // a site of a batch: its studies run on one thread, without progress
   // Writes the charts; empty: a drawing process of its own (chartWorkerCommand()).
   ChartPictureWriter chartWriter;
 };
@@ -67,6 +75,8 @@ struct RunSummary {
   bool ewrDone = false;
   float meanLowEwr[7] = {};
   float meanTotalEwr[7] = {};
+  bool ensembleDone = false;
+  std::vector<ensemble::CategorySpread> spreads;  // of the ensemble's members, by category
 };
 
 // Registers the sub-command; when the parse picks it, `action` is set to its

@@ -10,6 +10,7 @@
 
 #include "common/errors.h"
 #include "common/text_format.h"
+#include "common/text_input.h"
 #include "ewr/assurance_rules.h"
 #include "ewr/ewr_tables.h"
 #include "hostdb/table_save_dialog.h"
@@ -42,6 +43,8 @@ void takeResults(const ModelState& state, int category, MemberResult& result) {
   const ewr::MonthlyRequirements months = ewr::monthlyMeanRequirements(ewr::EwrView(state), category);
   result.monthLowEwr = months.low;
   result.monthTotalEwr = months.total;
+  result.siteParameters = state.site.siteParameters;
+  result.exceedence = state.site.maxBaseflowExceedence;
 }
 
 MemberResult runMember(const MemberRequest& request, uint32_t seed) {
@@ -85,14 +88,11 @@ MemberResult runMember(const MemberRequest& request, uint32_t seed) {
   return result;
 }
 
-std::vector<MemberResult> runMembers(const MemberRequest& request, uint32_t firstSeed, int count, int jobs,
-                                     const std::function<bool(int done, int count)>& progress) {
+std::vector<MemberResult> runSideBySide(int count, int jobs, const std::function<MemberResult(int index)>& run,
+                                        const std::function<bool(int done, int count)>& progress) {
   count = std::max(count, 0);
   std::vector<MemberResult> results(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) {
-    results[static_cast<std::size_t>(i)].seed = firstSeed + static_cast<uint32_t>(i);
-    results[static_cast<std::size_t>(i)].reason = "cancelled";
-  }
+  for (MemberResult& r : results) r.reason = "cancelled";
   std::mutex mutex;
   int next = 0, done = 0;
   bool cancelled = false;
@@ -104,11 +104,10 @@ std::vector<MemberResult> runMembers(const MemberRequest& request, uint32_t firs
         if (cancelled || next >= count) return;
         i = next++;
       }
-      MemberResult r = runMember(request, firstSeed + static_cast<uint32_t>(i));
+      MemberResult r = run(i);
       std::lock_guard<std::mutex> lock(mutex);
       results[static_cast<std::size_t>(i)] = std::move(r);
       ++done;
-      // Called under the lock: one call at a time, the counts in order.
       if (progress && !progress(done, count)) cancelled = true;
     }
   };
@@ -117,6 +116,14 @@ std::vector<MemberResult> runMembers(const MemberRequest& request, uint32_t firs
   for (int t = 1; t < threads; ++t) pool.emplace_back(worker);
   worker();
   for (std::thread& t : pool) t.join();
+  return results;
+}
+
+std::vector<MemberResult> runMembers(const MemberRequest& request, uint32_t firstSeed, int count, int jobs,
+                                     const std::function<bool(int done, int count)>& progress) {
+  std::vector<MemberResult> results = runSideBySide(
+      count, jobs, [&](int i) { return runMember(request, firstSeed + static_cast<uint32_t>(i)); }, progress);
+  for (std::size_t i = 0; i < results.size(); ++i) results[i].seed = firstSeed + static_cast<uint32_t>(i);
   return results;
 }
 
@@ -189,8 +196,9 @@ std::string ensembleCsv(const std::vector<MemberResult>& members) {
         out += ",,,,";
         continue;
       }
-      out += formatText(",%.6f,%.3f,%.6f,%.3f", m.meanLowEwr[c], pctOfMar(m.meanLowEwr[c], m.mar), m.meanTotalEwr[c],
-                        pctOfMar(m.meanTotalEwr[c], m.mar));
+      // Million m3 as the shortest text that reads back as the stored float, as in results.json.
+      out += "," + shortestText(m.meanLowEwr[c]) + formatText(",%.3f,", pctOfMar(m.meanLowEwr[c], m.mar)) +
+             shortestText(m.meanTotalEwr[c]) + formatText(",%.3f", pctOfMar(m.meanTotalEwr[c], m.mar));
     }
     out += "\n";
   }
@@ -241,12 +249,13 @@ charting::Chart fanChart(const std::vector<MemberResult>& members, const MemberR
   chart.name = "EnsembleFan";
   chart.title = "Category " + ewr::categoryName(category) + ": monthly total requirement over " +
                 std::to_string(membersThatRan(members)) + " cross-section realisations";
-  chart.bottomAxis.title = "Month";
+  chart.bottomAxis.title = "Month (1 = October .. 12 = September)";
+  chart.bottomAxis.setRange(1, 12);
   chart.leftAxis.title = "Requirement (MCM)";
   chart.legend = charting::LegendPosition::Bottom;
   // The band: the 90th percentile filled, the 10th percentile filled white over it.
   chart.addSeries("10th to 90th percentile", charting::SeriesKind::Area, charting::Color{173, 198, 230});
-  chart.addSeries("", charting::SeriesKind::Area, charting::kWhite);
+  chart.addSeries("Below the 10th percentile", charting::SeriesKind::Area, charting::kWhite);
   chart.addSeries("Median", charting::SeriesKind::Line, charting::kNavy);
   chart.addSeries("Standard run", charting::SeriesKind::Line, charting::kRed, 2);
   for (int m = 0; m < 12; ++m) {

@@ -32,6 +32,10 @@ struct MemberResult {
   // chosen category, million m3.
   BoundedArray<float, 0, 11> monthLowEwr;
   BoundedArray<float, 0, 11> monthTotalEwr;
+  // The site parameters and the exceedence point the run used, after the
+  // model's rules.
+  SiteParameters siteParameters;
+  int32_t exceedence = 0;
 };
 
 
@@ -51,6 +55,13 @@ void takeResults(const ModelState& state, int category, MemberResult& result);
 // Runs one member: the request with the sections' random numbers started
 // from `seed`. Never throws: a member that stops says why in `reason`.
 MemberResult runMember(const MemberRequest& request, uint32_t seed);
+
+// Runs run(0) .. run(count - 1) on `jobs` threads (the calling one among
+// them). After each, `progress` is called, one call at a time, with the
+// number done; once it returns false the runs not started are not made (they
+// come back with ok false and reason "cancelled"). Results in order.
+std::vector<MemberResult> runSideBySide(int count, int jobs, const std::function<MemberResult(int index)>& run,
+                                        const std::function<bool(int done, int count)>& progress = {});
 
 // Runs the members of seeds `firstSeed` .. firstSeed + count - 1 on `jobs`
 // threads. After each member `progress` is called with the number done;

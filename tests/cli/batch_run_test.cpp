@@ -13,24 +13,14 @@
 #include "cli/shards.h"
 #include "hostdb/flow_csv.h"
 #include "support/test_host.h"
+#include "support/text_files.h"
 
 using namespace oewr;
 
+using oewr::testing::fileText;
+using oewr::testing::textLines;
+
 namespace {
-
-std::string fileText(const std::filesystem::path& p) {
-  std::ifstream in(p);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) out.push_back(l);
-  return out;
-}
 
 std::vector<std::string> fields(const std::string& line) { return cli::csvFields(line); }
 
@@ -107,7 +97,7 @@ TEST(BatchRun, SitesRunSideBySideAndAFailureStopsNoOther) {
   cli::RunOptions o = batchOptions(ini, dir.path() / "runs", 2);
   std::ostringstream out, err;
   EXPECT_EQ(cli::runBatch(o, requests, out, err), 1) << err.str();
-  const auto rows = lines(fileText(dir.path() / "runs" / "summary.csv"));
+  const auto rows = textLines(fileText(dir.path() / "runs" / "summary.csv"));
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[1].rfind("1,Orvane River at Demo Weir,ok,", 0), 0u) << rows[1];
   EXPECT_EQ(rows[2].rfind("2,Second river,ok,", 0), 0u) << rows[2];
@@ -125,7 +115,7 @@ TEST(BatchRun, SitesRunSideBySideAndAFailureStopsNoOther) {
   EXPECT_EQ(header[52], "low_shift_dry_D");
   for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_EQ(fields(rows[i]).size(), header.size()) << rows[i];
   EXPECT_EQ(fields(rows[3])[37], "");  // the failed site ran no ecology
-  const auto shiftRows = lines(fileText(dir.path() / "runs" / "request-1" / "shift_factors.csv"));
+  const auto shiftRows = textLines(fileText(dir.path() / "runs" / "request-1" / "shift_factors.csv"));
   ASSERT_EQ(shiftRows.size(), 15u);
   const std::vector<std::string> first = fields(rows[1]);
   std::size_t column = 37;
@@ -151,7 +141,7 @@ TEST(BatchRun, SitesRunSideBySideAndAFailureStopsNoOther) {
   ASSERT_EQ(cli::runBatch(single, {requests[1]}, out2, err2), 0) << err2.str();
   EXPECT_EQ(fileText(dir.path() / "alone" / "request-2" / "results.json"),
             fileText(dir.path() / "runs" / "request-2" / "results.json"));
-  EXPECT_EQ(lines(fileText(dir.path() / "alone" / "summary.csv"))[1], rows[2]);
+  EXPECT_EQ(textLines(fileText(dir.path() / "alone" / "summary.csv"))[1], rows[2]);
 }
 
 // The shards of a batch, merged, give the summary of the batch run whole,
@@ -183,7 +173,7 @@ TEST(BatchRun, ShardsMergedAreTheBatchRunWhole) {
     EXPECT_EQ(oewrCli(with(run, {"--jobs", "2", "--shard", std::to_string(k) + "/3", "--out", out.string()}), log),
               k == 2 ? 1 : 0)
         << fileText(log);
-    const auto rows = lines(fileText(out / "summary.csv"));
+    const auto rows = textLines(fileText(out / "summary.csv"));
     ASSERT_EQ(rows.size(), shardRequests[static_cast<std::size_t>(k - 1)].size() + 1) << k;
     for (std::size_t i = 1; i < rows.size(); ++i)
       EXPECT_EQ(fields(rows[i])[0], shardRequests[static_cast<std::size_t>(k - 1)][i - 1]) << k;
@@ -197,7 +187,7 @@ TEST(BatchRun, ShardsMergedAreTheBatchRunWhole) {
       << fileText(log);
   EXPECT_NE(fileText(log).find("3 shards merged: 5 requests, 4 ran, 1 failed"), std::string::npos) << fileText(log);
   const std::string expected = fileText(whole / "summary.csv");
-  ASSERT_EQ(lines(expected).size(), 6u);
+  ASSERT_EQ(textLines(expected).size(), 6u);
   EXPECT_TRUE(fileText(merged / "summary.csv") == expected) << fileText(merged / "summary.csv") << "\n" << expected;
   for (int r : {1, 2, 4, 5})
     EXPECT_EQ(fileText(merged / ("request-" + std::to_string(r)) / "results.json"),
@@ -296,7 +286,7 @@ TEST(BatchRun, EverySharedRecordInOneBatch) {
   cli::RunOptions o = batchOptions(ini, dir.path() / "runs", 2);
   std::ostringstream out, err;
   const int code = cli::runBatch(o, cli::modelRequests(ini.string()), out, err);
-  const auto rows = lines(fileText(dir.path() / "runs" / "summary.csv"));
+  const auto rows = textLines(fileText(dir.path() / "runs" / "summary.csv"));
   EXPECT_EQ(rows.size(), sites.size() + 1);
   std::cout << out.str();
   for (std::size_t i = 1; i < rows.size(); ++i) std::cout << rows[i].substr(0, 120) << "\n";
@@ -348,7 +338,7 @@ TEST(BatchRun, AChartWorkerThatDiesLosesItsChartAlone) {
                            "(killed by signal 9"),
             std::string::npos)
       << err.str();
-  const auto rows = lines(fileText(dir.path() / "runs" / "summary.csv"));
+  const auto rows = textLines(fileText(dir.path() / "runs" / "summary.csv"));
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(fields(rows[1])[2], "failed");
   EXPECT_EQ(fields(rows[1])[3].rfind("chart hydrology_time_series not written: its drawing process ended", 0), 0u)

@@ -9,8 +9,11 @@
 #include "cli/run_command.h"
 #include "hostdb/host_admin.h"
 #include "support/test_host.h"
+#include "support/text_files.h"
 
 using namespace oewr;
+
+using oewr::testing::fileText;
 
 namespace {
 struct RunResult {
@@ -34,13 +37,6 @@ struct DemoHost {
     options.record = db.requestRecord;
   }
 };
-
-std::string fileText(const std::filesystem::path& p) {
-  std::ifstream in(p);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 // The fields of a CSV line without quoted fields.
 std::vector<std::string> csvFields(const std::string& line) {
