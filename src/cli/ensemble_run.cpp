@@ -33,26 +33,25 @@ ensemble::MemberRequest memberRequestOf(const RunOptions& o, const process::Step
   return r;
 }
 
-// Progress of a study on the terminal, at most five times a second; none in
-// a batch, which shows its own.
+// Progress of a study, at most five times a second, where the run shows it:
+// on the terminal, not in log.txt; not in a batch, which shows its own.
 class StudyProgress {
  public:
-  StudyProgress(std::ostream& err, bool shown, std::string what) : err_(err), shown_(shown), what_(std::move(what)) {}
+  StudyProgress(std::ostream* err, std::string what) : err_(err), what_(std::move(what)) {}
   bool operator()(int done, int count) {
-    if (!shown_) return true;
+    if (!err_) return true;
     const auto now = Clock::now();
     if (done < count && now - last_ < std::chrono::milliseconds(200)) return true;
     last_ = now;
     const double elapsed = std::chrono::duration<double>(now - start_).count();
-    err_ << formatText("\r%s: %d of %d run, %.1f s", what_, done, count, elapsed)
+    *err_ << formatText("\r%s: %d of %d run, %.1f s", what_, done, count, elapsed)
          << (done == count ? "\n" : "   ") << std::flush;
     return true;
   }
 
  private:
   using Clock = std::chrono::steady_clock;
-  std::ostream& err_;
-  bool shown_;
+  std::ostream* err_;
   std::string what_;
   Clock::time_point start_ = Clock::now(), last_ = Clock::time_point{};
 };
@@ -74,7 +73,7 @@ std::string firstFailure(const std::vector<ensemble::MemberResult>& results, con
 
 std::string runStudies(const RunOptions& o, const std::vector<ensemble::Variation>& variations,
                        const process::StepOptions& stepOptions, const ModelState& standard, const std::string& dir,
-                       const StudyOutput& output, std::ostream& err, RunSummary& summary) {
+                       const StudyOutput& output, RunSummary& summary) {
   namespace fs = std::filesystem;
   const int jobs = std::max(1, o.partOfBatch ? 1 : o.jobs);
   // Members side by side keep the cores busy: each one's realisations then run on its own thread.
@@ -90,7 +89,7 @@ std::string runStudies(const RunOptions& o, const std::vector<ensemble::Variatio
   if (o.ensemble > 0) {
     std::vector<ensemble::MemberResult> members{standardResult};
     if (o.ensemble > 1) {
-      StudyProgress progress(err, !o.partOfBatch, "Ensemble members");
+      StudyProgress progress(o.partOfBatch ? nullptr : o.progress, "Ensemble members");
       std::vector<ensemble::MemberResult> others = ensemble::runMembers(request, 1, o.ensemble - 1, jobs, std::ref(progress));
       members.insert(members.end(), others.begin(), others.end());
     }
@@ -119,7 +118,7 @@ std::string runStudies(const RunOptions& o, const std::vector<ensemble::Variatio
         runs.push_back({v.name, value, {}});
         requests.push_back(ensemble::withValue(request, v, value));
       }
-    StudyProgress progress(err, !o.partOfBatch, "Sensitivity runs");
+    StudyProgress progress(o.partOfBatch ? nullptr : o.progress, "Sensitivity runs");
     const std::vector<ensemble::MemberResult> results = ensemble::runSideBySide(
         static_cast<int>(requests.size()), jobs,
         [&](int i) { return ensemble::runMember(requests[static_cast<std::size_t>(i)], 0); }, std::ref(progress));

@@ -23,10 +23,10 @@ struct StudyOutput {
 // Runs the studies the options ask for after the standard run whose state is
 // `standard`; writes ensemble.csv, ensemble_summary.csv, ensemble_months.csv
 // and sensitivity.csv into `dir`, the fan and tornado charts through `output`,
-// progress to `err`. Fills the ensemble's spread into `summary`. Returns why
+// progress to options.progress. Fills the ensemble's spread into `summary`. Returns why
 // the studies are not whole (a member or a run that failed), empty when they are.
 std::string runStudies(const RunOptions& options, const std::vector<ensemble::Variation>& variations,
                        const process::StepOptions& stepOptions, const ModelState& standard, const std::string& dir,
-                       const StudyOutput& output, std::ostream& err, RunSummary& summary);
+                       const StudyOutput& output, RunSummary& summary);
 
 }  // namespace oewr::cli

@@ -451,7 +451,7 @@ int runRequest(const RunOptions& options, std::ostream& out, std::ostream& err, 
       say("  report: " + report.string() + "\n");
     }
     if (o.ensemble > 0 || !variations.empty())
-      studyFailure = runStudies(o, variations, stepOptions, s, o.exportDir, StudyOutput{say, emitChart}, err, sum);
+      studyFailure = runStudies(o, variations, stepOptions, s, o.exportDir, StudyOutput{say, emitChart}, sum);
   } catch (const ModelError& e) {
     chartsDrawn();
     err << "oewr run: " << e.what() << std::endl;
@@ -663,6 +663,7 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
       if (records.size() == 1 && !opts->all) {
         RunOptions one = *opts;
         one.record = records.front();
+        one.progress = &std::cerr;
         if (one.outDir.empty() && one.exportDir.empty() && one.chartsDir.empty())
           return runAloneIntoRunsFolder(one, std::cout, std::cerr);
         return runRequest(one, std::cout, std::cerr);

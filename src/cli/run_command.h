@@ -55,7 +55,8 @@ struct RunOptions {
   // (NAME=LOW:HIGH[:STEPS] each).
   int ensemble = 0;
   std::vector<std::string> vary;
-  bool partOfBatch = false;  // a site of a batch: its studies run on one thread, without progress
+  bool partOfBatch = false;  // a site of a batch: its studies run on one thread
+  std::ostream* progress = nullptr;  // where the studies show their progress (a terminal), if anywhere
   // Writes the charts; empty: a drawing process of its own (chartWorkerCommand()).
   ChartPictureWriter chartWriter;
 };
