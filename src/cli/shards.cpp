@@ -272,8 +272,9 @@ void addMergeCommand(CLI::App& app, std::function<int()>& action) {
       "merge", "Join the outputs of the shards of a batch (oewr run --shard K/N) into the outputs of one batch.");
   merge->footer(
       "One summary.csv with the rows of every shard in the order of their request numbers (for --all or a "
-      "--record list in rising order, the file the batch run whole writes, byte for byte), and each shard's "
-      "request-N folders copied beside it (the shards' own are kept). Every shard is checked first and nothing is "
+      "--record list in rising order, the file the batch run whole writes, byte for byte; with --ensemble, the 10th "
+      "and 90th percentiles beside each mean), and each shard's request-N folders, with their ensemble and "
+      "sensitivity files, copied beside it (the shards' own are kept). Every shard is checked first and nothing is "
       "written when one is refused: a shard without summary.csv, a header that differs from the first shard's, a "
       "request in two shards. --out must not already hold a summary.csv or a request-N folder of the merge.\n"
       "  oewr merge runs/shard-* --out runs/all");
