@@ -16,7 +16,6 @@
 #include "cli/batch_run.h"
 #include "cli/chart_output.h"
 #include "cli/ensemble_run.h"
-#include "process/headless_ui.h"
 #include "cli/option_checks.h"
 #include "cli/results_export.h"
 #include "cli/shards.h"
@@ -33,6 +32,7 @@
 #include "hydrology/hydrology_step.h"
 #include "menu/report_review.h"
 #include "menu/submodel_windows.h"
+#include "process/headless_ui.h"
 #include "process/model_state.h"
 #include "process/model_steps.h"
 #include "process/process_window.h"
@@ -648,6 +648,8 @@ void addRunCommand(CLI::App& app, std::function<int()>& action) {
     action = [opts] {
       std::vector<int> records;
       try {
+        // A study asked for wrongly is refused before any request runs.
+        for (const std::string& v : opts->vary) ensemble::parseVariation(v);
         if (opts->all) records = modelRequests(opts->ini);
         else if (!opts->records.empty()) records = parseRecordList(opts->records);
         else throw ModelError("--record or --all is required");
