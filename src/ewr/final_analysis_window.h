@@ -75,6 +75,8 @@ class TForm7 : public ModalForm {
   int selectedMonth() const { return RadioGroup1.itemIndex; }
   // True once an analysis of this window has completed.
   bool analysed() const { return analysed_; }
+  // The model state the window works on, for reading.
+  EwrView parts() const { return state_; }
   // Ticks and unticks "Include High Flows" as a program does: a changed tick
   // clicks the box, which reruns the analysis.
   void setIncludeHighFlows(bool on);

@@ -9,6 +9,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include "ensemble/sensitivity_form.h"
 #include "ewr/final_analysis_window.h"
 #include "gui/chart_view.h"
 #include "gui/form_dialog.h"
@@ -34,8 +35,9 @@ std::unique_ptr<QDialog> makeEwr(ModalForm& f, QtUi& ui, QWidget* parent) {
   auto* b2 = new QPushButton(dlg);
   auto* b3 = new QPushButton(dlg);
   auto* b6 = new QPushButton(dlg);
+  auto* sensitivity = new QPushButton("Sensitivity...", dlg);
   auto* b1 = new QPushButton(dlg);
-  for (auto* b : {b2, b3, b6}) side->addWidget(b);
+  for (auto* b : {b2, b3, b6, sensitivity}) side->addWidget(b);
   auto* panel = new QGroupBox(QString::fromStdString(form.Panel1Caption), dlg);
   auto* pl = new QVBoxLayout(panel);
   auto* items = new QListWidget(panel);
@@ -85,6 +87,14 @@ std::unique_ptr<QDialog> makeEwr(ModalForm& f, QtUi& ui, QWidget* parent) {
   QObject::connect(b2, &QPushButton::clicked, dlg, [dlg, &form] { dlg->act([&] { form.Button2Click(); }); });
   QObject::connect(b3, &QPushButton::clicked, dlg, [dlg, &form] { dlg->act([&] { form.Button3Click(); }); });
   QObject::connect(b6, &QPushButton::clicked, dlg, [dlg, &form] { dlg->act([&] { form.Button6Click(); }); });
+  // The run of the window repeated over the synthetic cross-sections; it
+  // reads the results of the last analysis and changes nothing of them.
+  QObject::connect(sensitivity, &QPushButton::clicked, dlg, [dlg, &form, &ui] {
+    dlg->act([&] {
+      ensemble::SensitivityForm window(form, ui);
+      ui.showModal(window);
+    });
+  });
   QObject::connect(b4, &QPushButton::clicked, dlg, [dlg, &form] { dlg->act([&] { form.Button4Click(); }); });
   QObject::connect(b5, &QPushButton::clicked, dlg, [dlg, &form] { dlg->act([&] { form.Button5Click(); }); });
   QObject::connect(b1, &QPushButton::clicked, dlg, [dlg, &form] { dlg->act([&] { form.Button1Click(); }); });
@@ -97,6 +107,7 @@ std::unique_ptr<QDialog> makeEwr(ModalForm& f, QtUi& ui, QWidget* parent) {
     showButton(b2, form.Button2);
     showButton(b3, form.Button3);
     showButton(b6, form.Button6);
+    sensitivity->setEnabled(form.analysed());
     showButton(b1, form.Button1);
     showButton(b4, form.Button4);
     showButton(b5, form.Button5);

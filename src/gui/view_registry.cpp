@@ -9,6 +9,7 @@ void registerFloodViews();
 void registerEcologyViews();
 void registerHydraulicsViews();
 void registerTableSaveView();
+void registerSensitivityView();
 
 void QtUi::registerModelViews() {
   registerMenuViews();
@@ -18,6 +19,7 @@ void QtUi::registerModelViews() {
   registerEcologyViews();
   registerHydraulicsViews();
   registerTableSaveView();
+  registerSensitivityView();
 }
 
 }  // namespace oewr::gui

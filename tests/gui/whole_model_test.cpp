@@ -1,13 +1,17 @@
 // The desktop program driven offscreen through every window in order on the
 // demo database, and the same sequence headless: both ask the same questions
-// and give the same numbers.
+// and give the same numbers. The sensitivity window on such a run.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
 #include <QTimer>
 #include <deque>
 #include <fstream>
@@ -17,8 +21,10 @@
 
 #include "cli/demo_site.h"
 #include "cli/run_command.h"
+#include "common/text_format.h"
 #include "ecology/ecology_step.h"
 #include "ecology/ecology_window.h"
+#include "ensemble/sensitivity_form.h"
 #include "ewr/ewr_step.h"
 #include "ewr/final_analysis_window.h"
 #include "floods/flood_step.h"
@@ -295,4 +301,177 @@ TEST(WholeModel, WindowsAndHeadlessStepsAskTheSameQuestionsInTheSameOrder) {
       EXPECT_NEAR(state->site.highShift[s][c], state->ecology.defaultHighShift[s][c], 0.001f) << s << " " << c;
       EXPECT_NEAR(state->site.lowShift[s][c], state->ecology.defaultLowShift[s][c], 0.001f) << s << " " << c;
     }
+}
+
+namespace {
+
+// The label of the window whose text starts with `start`, or nullptr.
+QLabel* labelStarting(QWidget* w, const QString& start) {
+  for (auto* l : w->findChildren<QLabel*>())
+    if (l->text().startsWith(start)) return l;
+  return nullptr;
+}
+
+// Clicks "Run" with `members` members and waits until the run has ended
+// (or, with `cancelAfterFirst`, presses "Cancel" once a member has finished).
+void runSensitivity(QWidget* w, int members, bool cancelAfterFirst) {
+  auto* spin = oewr::testing::field<QSpinBox>(w, "Members");
+  ASSERT_NE(spin, nullptr);
+  spin->setValue(members);
+  auto* bar = w->findChild<QProgressBar*>();
+  ASSERT_NE(bar, nullptr);
+  click(w, "Run");
+  if (cancelAfterFirst) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() >= 1; }, 60000));
+    click(w, "Cancel");
+  }
+  QPushButton* run = oewr::testing::button(w, "Run");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return run->isEnabled(); }, 120000)) << "the members did not end";
+}
+
+// A request loaded as the process window loads it and run headless up to
+// the final analysis, with or without the flood step.
+struct LoadedRun {
+  std::unique_ptr<ModelState> state = makeModelState();
+  oewr::testing::ScriptedUi ui;
+  hostdb::Ttable_save saveDialog;
+  ModelWindows windows;
+  TForm1 process{*state, ui, saveDialog, windows};
+  LoadedRun(const std::filesystem::path& ini, int record, const std::filesystem::path& dir, bool floods) {
+    process.FormCreate({ini.string(), std::to_string(record)}, dir.string());
+    if (process.Button1 != TForm1::kRunModel) return;
+    runHydrologyStep(*state, tx(), ui, saveDialog, HydrologyOptions{});
+    hydraulics::runHydraulicsStep(*state, tx(), ui, saveDialog, hydraulics::HydraulicsOptions{});
+    runEcologyStep(*state, tx(), ui, saveDialog, EcologyOptions{});
+    if (floods) runFloodStep(*state, tx(), ui, saveDialog, FloodOptions{});
+  }
+  hostdb::Ttxtab& tx() { return *process.hostTables(); }
+};
+
+// The member of seed 0 starts the sections as a fresh program start does, so
+// it gives the results of the window's own run.
+void expectSeedZeroGivesTheRun(const TForm7& window, const ModelState& state) {
+  oewr::testing::ScriptedUi person;
+  ensemble::SensitivityForm form(window, person);
+  form.SpinEdit1.value = 2;
+  form.Button1Click();
+  ASSERT_TRUE(form.running()) << form.Label1;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.poll() && !form.running(); }, 120000));
+  ASSERT_EQ(form.members().size(), 2u);
+  const ensemble::MemberResult& seed0 = form.members()[0];
+  ASSERT_TRUE(seed0.ok) << seed0.reason;
+  for (int c = 0; c < kCategoryCount; ++c) {
+    EXPECT_EQ(seed0.meanLowEwr[c], state.ewr.meanLowEwr[c]) << c;
+    EXPECT_EQ(seed0.meanTotalEwr[c], state.ewr.meanTotalEwr[c]) << c;
+  }
+  for (int m = 0; m < 12; ++m) EXPECT_EQ(seed0.monthTotalEwr[m], form.standard().monthTotalEwr[m]) << m;
+}
+
+}  // namespace
+
+// On the second site of a host, with category A constrained to the natural
+// flows, the window's members repeat the run: seed 0 gives the run's own
+// numbers, with the floods made and (the menu allows it) without. Running,
+// cancelling and closing while members run leave the run's results as they
+// were; a number of members out of range is refused.
+TEST(WholeModel, SensitivityWindowRepeatsTheRunOverTheSectionsAndChangesNothingOfIt) {
+  oewr::testing::TempDir dir;
+  cli::DemoSite other = cli::makeDemoSite(30);
+  other.name = "Another river";
+  for (float& v : other.natural) v *= 3.0f;
+  std::filesystem::path ini;
+  const std::vector<int> records = cli::buildSitesDatabase(dir.path() / "host", {other, cli::makeDemoSite(40)}, ini);
+  LoadedRun run(ini, records[1], dir.path(), true);
+  ASSERT_EQ(run.process.Button1, TForm1::kRunModel);
+  ModelState* state = run.state.get();
+
+  render::ensureGuiApplication();
+  gui::QtUi::registerModelViews();
+  RecordingQtUi ui;
+  TForm7 window(*state, run.tx(), ui, run.saveDialog);
+  std::vector<float> lowBefore, totalBefore, seriesBefore;
+  oewr::testing::whileShown(ui, window, [&](QDialog* d) {
+    oewr::testing::radio(d, "Category", "A")->click();
+    oewr::testing::radio(d, "Constrain EWR Outputs", "To Natural Flows")->click();
+    ASSERT_TRUE(window.analysed());
+    for (int c = 0; c < kCategoryCount; ++c) {
+      lowBefore.push_back(state->ewr.meanLowEwr[c]);
+      totalBefore.push_back(state->ewr.meanTotalEwr[c]);
+    }
+    for (int i = 0; i < state->site.naturalFlows.header.count; ++i) seriesBefore.push_back(state->ewr.ewrSeries[i]);
+
+    Script script;
+    script.add(q(ensemble::SensitivityForm::kCaption), [&](QDialog* s) {
+      auto* table = s->findChild<QTableWidget*>();
+      auto* bar = s->findChild<QProgressBar*>();
+      ASSERT_NE(table, nullptr);
+      ASSERT_NE(bar, nullptr);
+      ASSERT_EQ(table->rowCount(), kCategoryCount);
+      ASSERT_EQ(table->columnCount(), 9);
+      // The run of the window is shown before any member has run.
+      EXPECT_EQ(table->item(0, 0)->text(), "A");
+      EXPECT_EQ(table->item(0, 8)->text().toStdString(), formatText("%.3f", state->ewr.meanTotalEwr[0]));
+      EXPECT_EQ(table->item(6, 4)->text().toStdString(), formatText("%.3f", state->ewr.meanLowEwr[6]));
+
+      runSensitivity(s, 4, false);
+      shoot(s, "sensitivity");
+      EXPECT_EQ(bar->maximum(), 4);
+      EXPECT_EQ(bar->value(), 4);
+      EXPECT_NE(labelStarting(s, "4 members run, 0 failed"), nullptr);
+      for (int row = 0; row < kCategoryCount; ++row)
+        for (int col : {1, 5}) {
+          const double p10 = table->item(row, col)->text().toDouble();
+          const double p50 = table->item(row, col + 1)->text().toDouble();
+          const double p90 = table->item(row, col + 2)->text().toDouble();
+          EXPECT_GT(p10, 0.0) << row << " " << col;
+          EXPECT_LE(p10, p50) << row << " " << col;
+          EXPECT_LE(p50, p90) << row << " " << col;
+        }
+      const auto views = oewr::testing::chartViews(s);
+      ASSERT_EQ(views.size(), 1u);
+      ASSERT_NE(views[0]->chart(), nullptr);
+      EXPECT_EQ(views[0]->chart()->series.size(), 4u);
+      EXPECT_EQ(views[0]->qChart()->series().size(), 4);
+      oewr::testing::expectWholeAxisTitles(s);
+
+      runSensitivity(s, 200, true);
+      EXPECT_NE(labelStarting(s, "Cancelled after"), nullptr);
+      EXPECT_EQ(bar->maximum(), 200);
+      EXPECT_GE(bar->value(), 1);
+      EXPECT_LT(bar->value(), 200);
+
+      // Closed while members run: the window waits for them, no longer.
+      oewr::testing::field<QSpinBox>(s, "Members")->setValue(200);
+      click(s, "Run");
+      click(s, "Close");
+    });
+    script.start();
+    click(d, "Sensitivity...");
+    EXPECT_TRUE(script.finished()) << "stopped before " << script.next();
+  });
+  for (int c = 0; c < kCategoryCount; ++c) {
+    EXPECT_EQ(state->ewr.meanLowEwr[c], lowBefore[static_cast<std::size_t>(c)]) << c;
+    EXPECT_EQ(state->ewr.meanTotalEwr[c], totalBefore[static_cast<std::size_t>(c)]) << c;
+  }
+  for (int i = 0; i < state->site.naturalFlows.header.count; ++i)
+    ASSERT_EQ(state->ewr.ewrSeries[i], seriesBefore[static_cast<std::size_t>(i)]) << i;
+
+  oewr::testing::ScriptedUi person;
+  ensemble::SensitivityForm form(window, person);
+  for (int bad : {1, 501}) {
+    form.SpinEdit1.value = bad;
+    form.Button1Click();
+    EXPECT_FALSE(form.running());
+    EXPECT_TRUE(person.said("The number of members must be 2 to 500, not " + std::to_string(bad))) << bad;
+  }
+  expectSeedZeroGivesTheRun(window, *state);
+
+  // Straight from the ecology to the final analysis: no high flows in the
+  // run, and none in its members.
+  LoadedRun noFloods(ini, records[1], dir.path(), false);
+  ASSERT_EQ(noFloods.process.Button1, TForm1::kRunModel);
+  TForm7 unflooded(*noFloods.state, noFloods.tx(), noFloods.ui, noFloods.saveDialog);
+  unflooded.Button2Click();
+  ASSERT_TRUE(unflooded.analysed());
+  expectSeedZeroGivesTheRun(unflooded, *noFloods.state);
 }
