@@ -34,13 +34,13 @@ double pctOfMar(double mcm, float mar) { return mar > 0 ? mcm * 100.0 / mar : 0.
 
 }  // namespace
 
-void takeResults(const ModelState& state, int category, MemberResult& result) {
+void takeResults(ewr::EwrView state, int category, MemberResult& result) {
   result.mar = state.site.naturalFlows.mar;
   for (int c = 0; c < kCategoryCount; ++c) {
     result.meanLowEwr[c] = state.ewr.meanLowEwr[c];
     result.meanTotalEwr[c] = state.ewr.meanTotalEwr[c];
   }
-  const ewr::MonthlyRequirements months = ewr::monthlyMeanRequirements(ewr::EwrView(state), category);
+  const ewr::MonthlyRequirements months = ewr::monthlyMeanRequirements(state, category);
   result.monthLowEwr = months.low;
   result.monthTotalEwr = months.total;
   result.siteParameters = state.site.siteParameters;
@@ -80,7 +80,7 @@ MemberResult runMember(const MemberRequest& request, uint32_t seed) {
       result.reason = std::string("the ") + step + " step stopped: " + why;
       return result;
     }
-    takeResults(*state, request.options.ewr.category, result);
+    takeResults(ewr::EwrView(*state), request.options.ewr.category, result);
     result.ok = true;
   } catch (const std::exception& e) {
     result.reason = e.what();

@@ -15,6 +15,7 @@
 #include "charting/chart.h"
 #include "common/bounded_array.h"
 #include "model/site_parameters.h"
+#include "ewr/ewr_state.h"
 #include "process/model_steps.h"
 
 namespace oewr::ensemble {
@@ -50,7 +51,7 @@ struct MemberRequest {
 };
 
 // Fills the results of a member from the state that the final analysis left.
-void takeResults(const ModelState& state, int category, MemberResult& result);
+void takeResults(ewr::EwrView state, int category, MemberResult& result);
 
 // Runs one member: the request with the sections' random numbers started
 // from `seed`. Never throws: a member that stops says why in `reason`.

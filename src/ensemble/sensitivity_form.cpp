@@ -10,28 +10,10 @@
 #include "hostdb/host_admin.h"
 #include "hydrology/hydrology_step.h"
 #include "process/input_loading.h"
-#include "process/model_state.h"
 
 namespace oewr::ensemble {
 
 namespace {
-
-// The standard run's results as the members' are taken, from a copy of the
-// state, so that nothing of the state itself is touched.
-MemberResult standardResult(ewr::EwrView state, int category) {
-  auto copy = makeModelState();
-  copy->site = state.site;
-  copy->hydrology = state.hydrology;
-  copy->hydraulics = state.hydraulics;
-  copy->ecology = state.ecology;
-  copy->floods = state.floods;
-  copy->ewr = state.ewr;
-  copy->reportLines = state.reportLines;
-  MemberResult standard;
-  standard.ok = true;
-  takeResults(*copy, category, standard);
-  return standard;
-}
 
 // True when "Generate T/S" has made the high flows the final analysis adds:
 // without them the run's totals are its low flows, and so are the members'.
@@ -94,7 +76,8 @@ MemberRequest sensitivityRequest(ewr::EwrView state, int record, const ewr::TFor
 
 SensitivityForm::SensitivityForm(const ewr::TForm7& window, Ui& ui) : ui_(ui), category_(window.selectedCategory()) {
   const ewr::EwrView state = window.parts();
-  standard_ = standardResult(state, category_);
+  standard_.ok = true;
+  takeResults(state, category_, standard_);
   const char* const headings[kColumns] = {"Category",  "Low p10",   "Low p50",   "Low p90",       "Low standard",
                                           "Total p10", "Total p50", "Total p90", "Total standard"};
   for (int col = 0; col < kColumns; ++col) StringGrid1.cell(col, 0) = headings[col];
