@@ -86,15 +86,15 @@ JsonWriter& JsonWriter::value(double v) {
   return *this;
 }
 
-JsonWriter& JsonWriter::value(float v) {
-  separate();
-  if (!std::isfinite(v)) {
-    out_ += "null";
-    return *this;
-  }
+std::string floatText(float v) {
   char buf[32];
   const auto end = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v), std::chars_format::general, 9).ptr;
-  out_.append(buf, end);
+  return std::string(buf, end);
+}
+
+JsonWriter& JsonWriter::value(float v) {
+  separate();
+  out_ += std::isfinite(v) ? floatText(v) : std::string("null");
   return *this;
 }
 

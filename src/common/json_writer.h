@@ -8,6 +8,9 @@
 
 namespace oewr {
 
+// A finite float as results.json writes it: nine significant digits.
+std::string floatText(float v);
+
 class JsonWriter {
  public:
   JsonWriter& beginObject();

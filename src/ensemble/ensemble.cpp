@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "common/errors.h"
+#include "common/json_writer.h"
 #include "common/text_format.h"
-#include "common/text_input.h"
 #include "ewr/assurance_rules.h"
 #include "ewr/ewr_tables.h"
 #include "hostdb/table_save_dialog.h"
@@ -196,9 +196,9 @@ std::string ensembleCsv(const std::vector<MemberResult>& members) {
         out += ",,,,";
         continue;
       }
-      // Million m3 as the shortest text that reads back as the stored float, as in results.json.
-      out += "," + shortestText(m.meanLowEwr[c]) + formatText(",%.3f,", pctOfMar(m.meanLowEwr[c], m.mar)) +
-             shortestText(m.meanTotalEwr[c]) + formatText(",%.3f", pctOfMar(m.meanTotalEwr[c], m.mar));
+      // Million m3 written as results.json writes them: member 0's are its text.
+      out += "," + floatText(m.meanLowEwr[c]) + formatText(",%.3f,", pctOfMar(m.meanLowEwr[c], m.mar)) +
+             floatText(m.meanTotalEwr[c]) + formatText(",%.3f", pctOfMar(m.meanTotalEwr[c], m.mar));
     }
     out += "\n";
   }
