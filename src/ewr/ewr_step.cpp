@@ -86,7 +86,7 @@ std::string assuranceTableCsv(EwrView state, bool total) {
   return csv;
 }
 
-std::string ewrSeriesCsv(EwrView state, int category) {
+std::string ewrSeriesCsv(EwrView state, int category, bool highFlows) {
   ewr::categoryName(category);  // checks the category
   const TimeSeries& natural = state.site.naturalFlows;
   const int32_t count = natural.header.count;
@@ -100,7 +100,7 @@ std::string ewrSeriesCsv(EwrView state, int category) {
     const int m = ewr::hydroMonthOfValue(natural, i);
     const float low = ewr::ewrAtFlow(state.ewr.sortedFlows[0][m], state.ewr.lowFlowAssurance[m][category],
                                      state.ewr.valuesPerMonth[m], natural.values[i]);
-    const float total = low + state.floods.highFlowSeries[category][i];
+    const float total = highFlows ? low + state.floods.highFlowSeries[category][i] : low;
     csv += formatText("%d,%d,%.6f,%.6f,%.6f\n", year, calendar, natural.values[i], low, total);
     if (++calendar > 12) {
       calendar = 1;
@@ -125,10 +125,10 @@ std::string meanRequirementsCsv(EwrView state) {
 namespace {
 
 // The CSV files, each made from the state when it is written.
-std::vector<NamedText> csvFiles(const EwrView& state, int category) {
+std::vector<NamedText> csvFiles(const EwrView& state, int category, bool highFlows) {
   return {{"total_flow_assurance.csv", [state] { return assuranceTableCsv(state, true); }},
           {"low_flow_assurance.csv", [state] { return assuranceTableCsv(state, false); }},
-          {"ewr_series.csv", [state, category] { return ewrSeriesCsv(state, category); }},
+          {"ewr_series.csv", [state, category, highFlows] { return ewrSeriesCsv(state, category, highFlows); }},
           {"ewr_means.csv", [state] { return meanRequirementsCsv(state); }}};
 }
 
@@ -146,12 +146,12 @@ void writeMonthCategoryRanks(JsonWriter& j, const Ranks& t, const BoundedArray<i
 
 }  // namespace
 
-std::vector<std::filesystem::path> writeEwrCsvFiles(EwrView state, int category,
+std::vector<std::filesystem::path> writeEwrCsvFiles(EwrView state, int category, bool highFlows,
                                                     const std::filesystem::path& directory) {
-  return writeTextFiles(directory, csvFiles(state, category));
+  return writeTextFiles(directory, csvFiles(state, category, highFlows));
 }
 
-void exportEwrResults(EwrView state, int category, ResultsWriter& out) {
+void exportEwrResults(EwrView state, int category, bool highFlows, ResultsWriter& out) {
   JsonWriter& j = out.json;
   const EwrState& e = state.ewr;
   j.key("valuesPerMonth").beginArray();
@@ -179,7 +179,7 @@ void exportEwrResults(EwrView state, int category, ResultsWriter& out) {
   j.key("meanTotalEwr").floats(e.meanTotalEwr.begin(), e.meanTotalEwr.end());
   const int n = std::max(0, std::min(state.site.naturalFlows.header.count, kMaxEwrMonths));
   j.key("ewrSeries").floats(e.ewrSeries.begin(), e.ewrSeries.begin() + n);
-  for (NamedText& f : csvFiles(state, category)) out.files.push_back(std::move(f));
+  for (NamedText& f : csvFiles(state, category, highFlows)) out.files.push_back(std::move(f));
 }
 
 }  // namespace oewr::ewr

@@ -52,19 +52,20 @@ void runEwrStep(EwrParts state, hostdb::Ttxtab& tx, Ui& ui, hostdb::Ttable_save&
 // month (October first), million m3 per month.
 std::string assuranceTableCsv(EwrView state, bool total);
 // EWR series of a category: "year,month,natural,low_flow_ewr,total_flow_ewr",
-// one row a month of the natural record; total includes the high flows.
-std::string ewrSeriesCsv(EwrView state, int category);
+// one row a month of the natural record; total includes the high flows when
+// the analysis included them, as the means do.
+std::string ewrSeriesCsv(EwrView state, int category, bool highFlows);
 // Long-term means: "category,low_mcm,low_pct_mar,total_mcm,total_pct_mar".
 std::string meanRequirementsCsv(EwrView state);
 
 // Writes total_flow_assurance.csv, low_flow_assurance.csv, ewr_series.csv and
 // ewr_means.csv into `directory` (created when missing). Returns the files.
-std::vector<std::filesystem::path> writeEwrCsvFiles(EwrView state, int category,
+std::vector<std::filesystem::path> writeEwrCsvFiles(EwrView state, int category, bool highFlows,
                                                     const std::filesystem::path& directory);
 
 // Its results for other tools: the ranked flows and baseflows, the assurance
 // rules, the long-term means and the EWR series of the run's category in
 // results.json, and the four CSV files above.
-void exportEwrResults(EwrView state, int category, ResultsWriter& out);
+void exportEwrResults(EwrView state, int category, bool highFlows, ResultsWriter& out);
 
 }  // namespace oewr::ewr

@@ -111,7 +111,7 @@ const ModelStep kFinalAnalysis{
                         percentOfMar(s.ewr.meanTotalEwr[c], mar));
     },
     [](const ModelState& s, const StepOptions& o, ResultsWriter& out) {
-      ewr::exportEwrResults(s, o.ewr.category, out);
+      ewr::exportEwrResults(s, o.ewr.category, o.ewr.highFlows, out);
     }};
 
 }  // namespace

@@ -14,6 +14,7 @@
 using namespace oewr;
 
 using oewr::testing::fileText;
+using oewr::testing::textLines;
 
 namespace {
 struct RunResult {
@@ -248,6 +249,33 @@ TEST(HeadlessRun, SaveNoneWritesNothingToTheHost) {
   EXPECT_EQ(eco->data.at(0), 15.0f);
   EXPECT_FALSE(admin.readArray({"EWR total flow assurance", 1, "River sites"}));
   EXPECT_FALSE(admin.readMemo({"EWR report", 1, "River sites"}));
+}
+
+TEST(HeadlessRun, TheSeriesTableFollowsTheHighFlowsOfTheMeans) {
+  // Each category's mean total requirement is the mean over the whole years
+  // of the selected category's monthly totals: so the table's totals must be
+  // without the floods when the run leaves them out.
+  DemoHost host(20);
+  for (const bool highFlows : {true, false}) {
+    cli::RunOptions o = host.options;
+    o.save = "none";
+    o.noHighFlows = !highFlows;
+    o.outDir = (host.dir.path() / (highFlows ? "with" : "without")).string();
+    o.noCharts = true;
+    RunResult r = run(o);
+    ASSERT_EQ(r.code, 0) << r.err.str();
+    const std::vector<std::string> series = textLines(fileText(std::filesystem::path(o.outDir) / "ewr_series.csv"));
+    ASSERT_EQ(series.size(), 1u + 20 * 12);
+    double total = 0;
+    for (std::size_t i = 1; i < series.size(); ++i) total += std::stod(csvFields(series[i]).at(4));
+    const std::vector<std::string> means = textLines(fileText(std::filesystem::path(o.outDir) / "ewr_means.csv"));
+    const std::vector<std::string> b = csvFields(means.at(3));  // category B, the one selected
+    ASSERT_EQ(b.at(0), "B");
+    EXPECT_NEAR(total / 20, std::stod(b.at(3)), 0.001) << (highFlows ? "with" : "without") << " high flows";
+    if (!highFlows) {
+      EXPECT_EQ(b.at(3), b.at(1));
+    }
+  }
 }
 
 TEST(HeadlessRun, MissingSiteParametersStopTheRunBeforeAnyStep) {

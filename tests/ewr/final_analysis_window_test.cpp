@@ -293,7 +293,7 @@ TEST(EwrRun, CsvFilesOfTheResults) {
     return o;
   }());
   const auto dir = f.host.dir.path() / "out";
-  const auto files = writeEwrCsvFiles(*f.state, 2, dir);
+  const auto files = writeEwrCsvFiles(*f.state, 2, true, dir);
   ASSERT_EQ(files.size(), 4u);
   const std::string total = readFile(dir / "total_flow_assurance.csv");
   EXPECT_EQ(lineCount(total), 85);
