@@ -87,6 +87,9 @@ std::string runStudies(const RunOptions& o, const std::vector<ensemble::Variatio
   std::string failure;
 
   if (o.ensemble > 0) {
+    if (o.ensemble > 1 && stepOptions.hydraulics.section != hydraulics::HydraulicsOptions::Section::Synthetic)
+      output.line("Ensemble: the run's cross-section is the " + o.section +
+                  " one, the same in every member: only synthetic sections differ from seed to seed\n");
     std::vector<ensemble::MemberResult> members{standardResult};
     if (o.ensemble > 1) {
       StudyProgress progress(o.partOfBatch ? nullptr : o.progress, "Ensemble members");
