@@ -81,7 +81,7 @@ constexpr std::size_t kShiftColumns = 2 * 2 * std::size(kShiftCategories);
 std::string summaryCsv(const std::vector<RunSummary>& runs, bool withSpread) {
   std::string out = "request,site,status,reason,mar_mcm,critical_wet_month,critical_dry_month,"
                     "max_baseflow_wet_m3s,max_baseflow_dry_m3s";
-  for (const char* c : {"A", "AB", "B", "BC", "C", "CD", "D"}) {
+  for (const char* c : kCategoryColumnNames) {
     out += formatText(",low_%s_mcm,low_%s_pct_mar,total_%s_mcm,total_%s_pct_mar", c, c, c, c);
     if (withSpread) out += formatText(",low_%s_p10_mcm,low_%s_p90_mcm,total_%s_p10_mcm,total_%s_p90_mcm", c, c, c, c);
   }

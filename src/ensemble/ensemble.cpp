@@ -28,8 +28,6 @@ class NoMenu : public process::RunMenu {
   void showMenu(process::RunContext&, const std::string&) override {}
 };
 
-const char* const kColumnNames[kCategoryCount] = {"A", "AB", "B", "BC", "C", "CD", "D"};
-
 double pctOfMar(double mcm, float mar) { return mar > 0 ? mcm * 100.0 / mar : 0.0; }
 
 }  // namespace
@@ -186,7 +184,7 @@ std::vector<CategorySpread> categorySpreads(const std::vector<MemberResult>& mem
 
 std::string ensembleCsv(const std::vector<MemberResult>& members) {
   std::string out = "seed,status,reason";
-  for (const char* c : kColumnNames)
+  for (const char* c : kCategoryColumnNames)
     out += formatText(",low_%s_mcm,low_%s_pct_mar,total_%s_mcm,total_%s_pct_mar", c, c, c, c);
   out += "\n";
   for (const MemberResult& m : members) {
@@ -228,14 +226,12 @@ std::string ensembleSummaryCsv(const std::vector<MemberResult>& members) {
 }
 
 std::string ensembleMonthsCsv(const std::vector<MemberResult>& members, const MemberResult& standard) {
-  static const char* const kMonths[12] = {"Oct", "Nov", "Dec", "Jan", "Feb", "Mar",
-                                          "Apr", "May", "Jun", "Jul", "Aug", "Sep"};
   std::string out = "month,low_p10_mcm,low_p50_mcm,low_p90_mcm,low_standard_mcm,total_p10_mcm,total_p50_mcm,"
                     "total_p90_mcm,total_standard_mcm\n";
   for (int m = 0; m < 12; ++m) {
     const auto low = valuesOf(members, [m](const MemberResult& r) { return r.monthLowEwr[m]; });
     const auto total = valuesOf(members, [m](const MemberResult& r) { return r.monthTotalEwr[m]; });
-    out += formatText("%s,%.6f,%.6f,%.6f,%.6f,%.6f,%.6f,%.6f,%.6f\n", kMonths[m], percentile(low, 10),
+    out += formatText("%s,%.6f,%.6f,%.6f,%.6f,%.6f,%.6f,%.6f,%.6f\n", ewr::hydroMonthName(m), percentile(low, 10),
                       percentile(low, 50), percentile(low, 90), standard.monthLowEwr[m], percentile(total, 10),
                       percentile(total, 50), percentile(total, 90), standard.monthTotalEwr[m]);
   }
@@ -243,8 +239,6 @@ std::string ensembleMonthsCsv(const std::vector<MemberResult>& members, const Me
 }
 
 charting::Chart fanChart(const std::vector<MemberResult>& members, const MemberResult& standard, int category) {
-  static const char* const kMonths[12] = {"Oct", "Nov", "Dec", "Jan", "Feb", "Mar",
-                                          "Apr", "May", "Jun", "Jul", "Aug", "Sep"};
   charting::Chart chart;
   chart.name = "EnsembleFan";
   chart.title = "Category " + ewr::categoryName(category) + ": monthly total requirement over " +
@@ -260,7 +254,7 @@ charting::Chart fanChart(const std::vector<MemberResult>& members, const MemberR
   chart.addSeries("Standard run", charting::SeriesKind::Line, charting::kRed, 2);
   for (int m = 0; m < 12; ++m) {
     const auto total = valuesOf(members, [m](const MemberResult& r) { return r.monthTotalEwr[m]; });
-    const std::string label = kMonths[m];
+    const std::string label = ewr::hydroMonthName(m);
     chart.series[0].add(m + 1, percentile(total, 90), label);
     chart.series[1].add(m + 1, percentile(total, 10), label);
     chart.series[2].add(m + 1, percentile(total, 50), label);

@@ -155,9 +155,8 @@ float usedValue(const MemberResult& r, int position) {
 }  // namespace
 
 std::string sensitivityCsv(const std::vector<SensitivityRun>& runs, const MemberResult& standard) {
-  static const char* const kColumns[kCategoryCount] = {"A", "AB", "B", "BC", "C", "CD", "D"};
   std::string out = "input,value,value_used,status,reason";
-  for (const char* c : kColumns)
+  for (const char* c : kCategoryColumnNames)
     out += formatText(",low_%s_mcm,low_%s_change_mcm,total_%s_mcm,total_%s_change_mcm", c, c, c, c);
   out += "\n";
   auto row = [&](const std::string& name, const std::string& value, const std::string& used, const MemberResult& r) {

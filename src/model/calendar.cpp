@@ -9,6 +9,7 @@ namespace oewr {
 const std::array<const char*, 12> kMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 const std::array<int, 12> kMonthDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+const std::array<const char*, kCategoryCount> kCategoryColumnNames = {"A", "AB", "B", "BC", "C", "CD", "D"};
 const std::array<const char*, 11> kCategoryNames = {"A", "A/B", "B", "B/C", "C", "C/D",
                                                     "D", "D/E", "E", "E/F", "F"};
 
