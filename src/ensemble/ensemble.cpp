@@ -243,8 +243,9 @@ charting::Chart fanChart(const std::vector<MemberResult>& members, const MemberR
   chart.name = "EnsembleFan";
   chart.title = "Category " + ewr::categoryName(category) + ": monthly total requirement over " +
                 std::to_string(membersThatRan(members)) + " cross-section realisations";
-  chart.bottomAxis.title = "Month (1 = October .. 12 = September)";
-  chart.bottomAxis.setRange(1, 12);
+  chart.bottomAxis.title = "Month of the hydrological year (1 = October .. 12 = September)";
+  chart.bottomAxis.setRange(0, 12);  // ticks at whole quarters: 3 December, 6 March, 9 June
+  chart.bottomAxis.valueFormat = "0";
   chart.leftAxis.title = "Requirement (MCM)";
   chart.legend = charting::LegendPosition::Bottom;
   // The band: the 90th percentile filled, the 10th percentile filled white over it.
