@@ -36,6 +36,7 @@ struct Series {
   int barWidthPercent = 70;      // bars: width as % of the slot
   int stackGroup = -1;           // area series of one group stack to 100 %
   bool onRightAxis = false;      // drawn against the chart's right axis
+  int areaFloor = -1;            // an area filled down to the points of this series number (a band), not to 0
   std::vector<Point> points;
 
   void clear() { points.clear(); }

@@ -15,7 +15,7 @@ namespace {
 
 // Requests and answers go as a 32-bit length and that many bytes. Both ends
 // come from the same build on the same machine: numbers go in its own byte order.
-constexpr char kRequestMagic[] = "OEWR-CHART-1";
+constexpr char kRequestMagic[] = "OEWR-CHART-2";
 constexpr std::uint32_t kMaxFrameBytes = 1u << 30;
 
 class Encoder {
@@ -170,6 +170,7 @@ std::string encodeChartRequest(const Chart& chart, const std::string& path) {
     e.raw(static_cast<std::int32_t>(s.barWidthPercent));
     e.raw(static_cast<std::int32_t>(s.stackGroup));
     e.raw(s.onRightAxis);
+    e.raw(static_cast<std::int32_t>(s.areaFloor));
     e.raw(static_cast<std::uint32_t>(s.points.size()));
     for (const Point& p : s.points) {
       e.raw(p.x);
@@ -193,7 +194,7 @@ void decodeChartRequest(std::string_view bytes, Chart& chart, std::string& path)
   d.axis(chart.rightAxis);
   chart.legend = d.choice<LegendPosition>(static_cast<int>(LegendPosition::Hidden));
   chart.revision = d.raw<std::int32_t>();
-  constexpr std::size_t kLeastSeriesBytes = 4 + 4 + 3 + 4 + 2 + 4 + 4 + 1 + 4;
+  constexpr std::size_t kLeastSeriesBytes = 4 + 4 + 3 + 4 + 2 + 4 + 4 + 1 + 4 + 4;
   constexpr std::size_t kLeastPointBytes = 8 + 8 + 4;
   chart.series.resize(d.count(kLeastSeriesBytes));
   for (Series& s : chart.series) {
@@ -208,6 +209,7 @@ void decodeChartRequest(std::string_view bytes, Chart& chart, std::string& path)
     s.barWidthPercent = d.raw<std::int32_t>();
     s.stackGroup = d.raw<std::int32_t>();
     s.onRightAxis = d.flag();
+    s.areaFloor = d.raw<std::int32_t>();
     s.points.resize(d.count(kLeastPointBytes));
     for (Point& p : s.points) {
       p.x = d.raw<double>();

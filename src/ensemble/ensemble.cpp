@@ -248,11 +248,15 @@ charting::Chart fanChart(const std::vector<MemberResult>& members, const MemberR
   chart.bottomAxis.valueFormat = "0";
   chart.leftAxis.title = "Requirement (MCM)";
   chart.legend = charting::LegendPosition::Bottom;
-  // The band: the 90th percentile filled, the 10th percentile filled white over it.
+  // The band from the 10th to the 90th percentile (filled down to the 10th
+  // percentile, a series not drawn itself), the median over it and the
+  // standard run's line on top.
   chart.addSeries("10th to 90th percentile", charting::SeriesKind::Area, charting::Color{173, 198, 230});
-  chart.addSeries("Below the 10th percentile", charting::SeriesKind::Area, charting::kWhite);
+  chart.addSeries("10th percentile", charting::SeriesKind::Line, charting::Color{173, 198, 230});
   chart.addSeries("Median", charting::SeriesKind::Line, charting::kNavy);
   chart.addSeries("Standard run", charting::SeriesKind::Line, charting::kRed, 2);
+  chart.series[0].areaFloor = 1;
+  chart.series[1].visible = false;
   for (int m = 0; m < 12; ++m) {
     const auto total = valuesOf(members, [m](const MemberResult& r) { return r.monthTotalEwr[m]; });
     const std::string label = ewr::hydroMonthName(m);

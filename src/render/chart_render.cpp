@@ -331,6 +331,17 @@ double dateTimeToAxisMSecs(double days) {
   return static_cast<double>(at);
 }
 
+namespace {
+
+// The series a band is filled down to, or nullptr for an area down to 0.
+const charting::Series* floorOf(const charting::Chart& model, const charting::Series& area) {
+  if (area.areaFloor < 0 || static_cast<std::size_t>(area.areaFloor) >= model.series.size()) return nullptr;
+  const charting::Series* floor = &model.series[static_cast<std::size_t>(area.areaFloor)];
+  return floor == &area ? nullptr : floor;
+}
+
+}  // namespace
+
 std::unique_ptr<QChart> buildQChart(const charting::Chart& model) {
   auto chart = std::make_unique<QChart>();
   chart->setAnimationOptions(QChart::NoAnimation);
@@ -409,7 +420,8 @@ std::unique_ptr<QChart> buildQChart(const charting::Chart& model) {
       yRanges[s->onRightAxis].add(y);
       any = true;
     }
-    if (any && !yModel(s->onRightAxis).logarithmic) yRanges[s->onRightAxis].add(0);
+    // A band's floor is a series of the chart, counted with it; other areas fill down to 0.
+    if (any && floorOf(model, *s) == nullptr && !yModel(s->onRightAxis).logarithmic) yRanges[s->onRightAxis].add(0);
   }
   for (const Stack& stack : stacks) {
     for (double xv : stack.percent.x) {
@@ -528,7 +540,12 @@ std::unique_ptr<QChart> buildQChart(const charting::Chart& model) {
   for (const Series* s : areas) {
     auto* upper = new QLineSeries(chart.get());
     upper->replace(seriesPoints(*s, xModel, yModel(s->onRightAxis)));
-    auto* area = new QAreaSeries(upper);
+    QLineSeries* lower = nullptr;
+    if (const Series* floor = floorOf(model, *s)) {
+      lower = new QLineSeries(chart.get());
+      lower->replace(seriesPoints(*floor, xModel, yModel(s->onRightAxis)));
+    }
+    auto* area = new QAreaSeries(upper, lower);
     area->setName(qs(s->title));
     place(area, s->onRightAxis);
     QColor color = qcolor(s->color);

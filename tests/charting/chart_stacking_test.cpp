@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "charting/chart_requests.h"
 #include "charting/stacking.h"
 
 using namespace oewr::charting;
@@ -90,4 +91,37 @@ TEST(PercentStack, LayersAreTheVisibleAreasOfTheGroupInOrder) {
   ASSERT_EQ(layers.size(), 2u);
   EXPECT_EQ(layers[0]->title, "SVS");
   EXPECT_EQ(layers[1]->title, "SS");
+}
+
+TEST(ChartRequests, EveryFieldOfASeriesReachesTheDrawingProcess) {
+  Chart chart;
+  chart.name = "EnsembleFan";
+  chart.title = "t";
+  chart.legend = LegendPosition::Bottom;
+  chart.bottomAxis.setRange(0, 12);
+  chart.bottomAxis.valueFormat = "0";
+  Series& band = chart.addSeries("band", SeriesKind::Area, Color{173, 198, 230}, 3);
+  band.areaFloor = 1;
+  band.stackGroup = -1;
+  band.onRightAxis = true;
+  band.add(1, 2.5, "Oct");
+  Series& floor = chart.addSeries("floor", SeriesKind::Line, kRed);
+  floor.visible = false;
+  floor.add(1, 1.5);
+  Chart back;
+  std::string path;
+  decodeChartRequest(encodeChartRequest(chart, "/x/fan.png"), back, path);
+  EXPECT_EQ(path, "/x/fan.png");
+  ASSERT_EQ(back.series.size(), 2u);
+  EXPECT_EQ(back.series[0].areaFloor, 1);
+  EXPECT_EQ(back.series[1].areaFloor, -1);
+  EXPECT_TRUE(back.series[0].onRightAxis);
+  EXPECT_FALSE(back.series[1].visible);
+  EXPECT_EQ(back.series[0].width, 3);
+  EXPECT_EQ(back.series[0].color, (Color{173, 198, 230}));
+  EXPECT_EQ(back.series[0].points.at(0).label, "Oct");
+  EXPECT_EQ(back.series[1].points.at(0).y, 1.5);
+  EXPECT_EQ(back.bottomAxis.valueFormat, "0");
+  EXPECT_FALSE(back.bottomAxis.automatic);
+  EXPECT_EQ(back.legend, LegendPosition::Bottom);
 }
